@@ -1,0 +1,64 @@
+// FileReader: reads one file either as 8-bit bytes (mode 1) or as UTF-16
+// little-endian units after an FF FE mark (mode 0). The table loader uses
+// the 8-bit delimited read; clients may use the whole reader on their own.
+// Every error is an IOException raised before anything is read or moved;
+// a closed reader answers with false instead.
+#ifndef ZABRELO_FILEREADER_H
+#define ZABRELO_FILEREADER_H
+
+#include <fstream>
+#include <string>
+
+#include "zabrelo/Export.h"
+
+class ZABRELO_API FileReader {
+public:
+    FileReader();
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    /// Opens `path` in `mode` (0: UTF-16LE that must begin FF FE; 1: 8-bit),
+    /// closing any file open before. Returns true or raises (code 16):
+    /// "Invalid file name specified." (null or empty path, nothing changes),
+    /// "Could not open file: <path>." or "File is not Unicode based.".
+    bool Open(const char* path, int mode);
+    /// Closes the file and clears the stream's end-of-file and failure state.
+    void Close();
+    /// True once a read has run into the end of the open file.
+    bool IsEOF();
+
+    /// Reads up to `maxCount` bytes, stopping at (and consuming) `delimiter`.
+    /// False when no byte was stored; `out` then keeps what it held.
+    /// Raises "End of file encountered." at end of file, then
+    /// "File not openned as ASCII initially." outside mode 1.
+    bool ReadUntil(std::string& out, int maxCount, char delimiter);
+
+    /// The 16-bit twin of ReadUntil, for mode 0.
+    bool ReadUnicodeUntil(std::u16string& out, int maxCount, char16_t delimiter);
+    /// Reads up to `count` units in mode 0, 0x0000 included.
+    bool ReadUnicode(std::u16string& out, int count);
+    /// Reads up to `size` bytes into `buffer` in any mode; true if any arrived.
+    bool ReadBytes(unsigned char* buffer, int size);
+    /// Reads up to `count` units (first byte low) into `buffer` in any mode.
+    bool ReadUnits(char16_t* buffer, int count);
+    /// Reads up to `size` bytes at `position` (after the mark in mode 0).
+    bool ReadAt(unsigned char* buffer, int position, int size);
+    /// Moves to byte `position` (after the mark in mode 0).
+    bool Seek(int position);
+    /// Moves back `count` bytes in mode 1, clearing the end-of-file state.
+    bool StepBack(int count);
+    /// Moves back `count` units in mode 0, clearing the end-of-file state.
+    bool StepBackUnicode(int count);
+    /// Size of the whole file in bytes, mark included; 0 when closed.
+    int GetSize();
+    /// Whether `path` can be opened for reading. Needs no reader.
+    static bool FileExists(const char* path);
+
+private:
+    std::ifstream stream_;
+    bool open_;
+    int mode_;
+};
+
+#endif  // ZABRELO_FILEREADER_H

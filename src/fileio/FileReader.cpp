@@ -1,0 +1,92 @@
+// FileReader core: opening (with the FF FE test of mode 0), closing, the
+// end-of-file query and the delimited 8-bit read the table loader uses.
+// The Unicode-mode, buffer and positioning reads are in FileReaderUnicode.cpp.
+#include "zabrelo/FileReader.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "fileio/FileErrors.h"
+#include "fileio/StreamSteps.h"
+
+using zabrelo::kOpenError;
+using zabrelo::kReadError;
+
+namespace {
+
+constexpr int kUnicodeMode = 0;
+constexpr int kAsciiMode = 1;
+
+// A directory opens as a stream on some systems and then reads as an empty
+// file; it cannot be a data file, so it fails like any file that cannot be opened.
+bool IsDirectory(const char* path) {
+    std::error_code error;
+    return std::filesystem::is_directory(std::filesystem::path(path), error);
+}
+
+}  // namespace
+
+FileReader::FileReader() : open_(false), mode_(kAsciiMode) {}
+
+FileReader::~FileReader() { Close(); }
+
+bool FileReader::Open(const char* path, int mode) {
+    if (path == nullptr || path[0] == '\0') {
+        ZABRELO_RAISE_IO(kOpenError, "Invalid file name specified.");
+    }
+    Close();
+
+    // Binary: every byte reaches the reads as stored, CR LF included.
+    stream_.open(path, std::ios::in | std::ios::binary);
+    if (!stream_.is_open() || stream_.fail() || IsDirectory(path)) {
+        stream_.close();
+        stream_.clear();
+        open_ = false;
+        ZABRELO_RAISE_IO(kOpenError, std::string("Could not open file: ") + path + ".");
+    }
+    mode_ = mode;
+
+    if (mode_ == kUnicodeMode) {
+        // Bytes the file lacks leave their half of the mark 0.
+        unsigned mark = 0;
+        char bytes[2] = {0, 0};
+        stream_.read(bytes, 2);
+        const std::streamsize got = stream_.gcount();
+        if (got > 0) mark |= static_cast<unsigned char>(bytes[0]);
+        if (got > 1) mark |= static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8;
+        if (mark != 0xFEFF) {
+            stream_.close();
+            stream_.clear();
+            open_ = false;
+            ZABRELO_RAISE_IO(kOpenError, "File is not Unicode based.");
+        }
+    }
+    open_ = true;
+    return true;
+}
+
+void FileReader::Close() {
+    if (!open_) return;
+    stream_.close();
+    stream_.clear();  // whatever the close reported, the reader starts clean
+    open_ = false;
+}
+
+bool FileReader::IsEOF() { return open_ && stream_.eof(); }
+
+bool FileReader::ReadUntil(std::string& out, int maxCount, char delimiter) {
+    if (!open_) return false;
+    if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, "End of file encountered.");
+    if (mode_ != kAsciiMode) ZABRELO_RAISE_IO(kReadError, "File not openned as ASCII initially.");
+
+    std::string bytes;
+    const int stop = static_cast<unsigned char>(delimiter);
+    for (int count = 0; count < maxCount; ++count) {
+        const int c = zabrelo::NextByte(stream_);
+        if (c < 0 || c == stop) break;
+        bytes.push_back(static_cast<char>(c));
+    }
+    if (bytes.empty()) return false;
+    out = std::move(bytes);
+    return true;
+}

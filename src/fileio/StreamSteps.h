@@ -1,0 +1,37 @@
+// StreamSteps: the single-byte and single-unit reads every FileReader
+// operation is made of. A read that fails for any reason other than the end
+// of the file (a device error) is turned into the end of the file, so that
+// every loop over a reader stops and later reads raise instead of spinning.
+#ifndef ZABRELO_STREAMSTEPS_H
+#define ZABRELO_STREAMSTEPS_H
+
+#include <fstream>
+
+namespace zabrelo {
+
+/// The next byte (0..255), or -1 when the read ran into the end of the file.
+inline int NextByte(std::ifstream& stream) {
+    const int c = stream.get();
+    if (c == std::ifstream::traits_type::eof()) {
+        if (!stream.eof()) stream.setstate(std::ios::eofbit);
+        return -1;
+    }
+    return c;
+}
+
+/// The next 16-bit unit, first byte low, or -1 when fewer than two bytes
+/// were left. A lone trailing byte is consumed but never delivered.
+inline long NextUnit(std::ifstream& stream) {
+    char bytes[2];
+    stream.read(bytes, 2);
+    if (stream.gcount() != 2) {
+        if (!stream.eof()) stream.setstate(std::ios::eofbit);
+        return -1;
+    }
+    return static_cast<long>(static_cast<unsigned char>(bytes[0]) |
+                             (static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8));
+}
+
+}  // namespace zabrelo
+
+#endif  // ZABRELO_STREAMSTEPS_H

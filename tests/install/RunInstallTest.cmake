@@ -1,0 +1,26 @@
+# Installs the build into a temporary prefix, then configures, builds and
+# runs the consumer project against it. Fails on the first step that fails.
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(prefix "${WORK_DIR}/prefix")
+
+function(run_step)
+  execute_process(COMMAND ${ARGV} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "step failed (${result}): ${ARGV}\n${out}\n${err}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(config_args)
+if(CONFIG)
+  set(config_args --config ${CONFIG})
+endif()
+run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}" ${config_args})
+run_step(${CMAKE_COMMAND} -S "${SOURCE_DIR}" -B "${WORK_DIR}/build"
+  "-DCMAKE_PREFIX_PATH=${prefix}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}")
+run_step(${CMAKE_COMMAND} --build "${WORK_DIR}/build" ${config_args})
+
+file(WRITE "${WORK_DIR}/table.txt" "FA=tiny\r\n[0627][1,2,3]\r\n")
+find_program(consumer NAMES consumer PATHS "${WORK_DIR}/build" "${WORK_DIR}/build/${CONFIG}" NO_DEFAULT_PATH)
+run_step("${consumer}" "${WORK_DIR}/table.txt" "${WORK_DIR}/missing.txt")
+message(STATUS "${step_output}")

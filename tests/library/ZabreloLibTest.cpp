@@ -1,0 +1,83 @@
+// The library object: both Initialize forms, failures that leave it usable,
+// and copies that own their table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestFiles.h"
+#include "zabrelo/ZabreloLib.h"
+
+namespace {
+
+using zabrelo_test::TempDir;
+
+constexpr char kTable[] = "FA=t\r\n[0627][1,2,3]\r\n[0628][4,5,6]\r\n";
+
+// Runs in `dir` for the life of the object, then goes back.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedCurrentDir() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
+
+TEST(ZabreloLibTest, DefaultTableIsLookedUpInTheCurrentDirectory) {
+    TempDir withTable, without;
+    withTable.Write("UrduCOdepage.txt", kTable);
+    ZabreloLib lib;
+    {
+        ScopedCurrentDir here(withTable.Root());
+        EXPECT_TRUE(lib.Initialize());
+    }
+    EXPECT_EQ(lib.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
+    ScopedCurrentDir here(without.Root());
+    EXPECT_IO_ERROR(lib.Initialize(), 16, "Could not open file: UrduCOdepage.txt.");
+    EXPECT_EQ(lib.GetCollationKey(u"\u0627", 3), "");  // the table is gone
+}
+
+TEST(ZabreloLibTest, NullPathRaisesAndTheObjectStaysUsable) {
+    TempDir dir;
+    ZabreloLib lib;
+    EXPECT_IO_ERROR(lib.Initialize(nullptr), 16, "Invalid file name specified.");
+    EXPECT_IO_ERROR(lib.Initialize(""), 16, "Invalid file name specified.");
+    EXPECT_TRUE(lib.Initialize(dir.Write("t.txt", kTable).c_str()));
+    EXPECT_EQ(lib.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+}
+
+TEST(ZabreloLibTest, NeverInitializedObjectWeighsOnlySpaces) {
+    ZabreloLib lib;
+    EXPECT_EQ(lib.GetCollationKey(u"\u0627 b ", 3), "\x41\x41");
+    EXPECT_EQ(lib.Compare(u"\u0627", u"\u0628", 3), 0);
+}
+
+TEST(ZabreloLibTest, FailedLoadKeepsWhatWasRead) {
+    TempDir dir;
+    ZabreloLib lib;
+    EXPECT_FALSE(lib.Initialize(dir.Write("t.txt", "FA=\r\n[0627][1,2,3]\r\n[0628]]\r\n").c_str()));
+    EXPECT_EQ(lib.GetCollationKey(u"\u0627\u0628", 3), "\x01\x02\x03");
+}
+
+TEST(ZabreloLibTest, CopiesOwnTheirTables) {
+    TempDir dir;
+    ZabreloLib original;
+    ASSERT_TRUE(original.Initialize(dir.Write("t.txt", kTable).c_str()));
+    ZabreloLib copy(original);
+    ZabreloLib assigned;
+    assigned = original;
+    ASSERT_TRUE(original.Initialize(dir.Write("u.txt", "FA=\r\n[0627][9,9,9]\r\n").c_str()));
+    EXPECT_EQ(original.GetCollationKey(u"\u0627", 3), "\x09\x09\x09");
+    EXPECT_EQ(copy.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
+    EXPECT_EQ(assigned.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
+    assigned = assigned;  // self-assignment keeps the table
+    EXPECT_EQ(assigned.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+    {
+        ZabreloLib shortLived(copy);
+    }  // destroying a copy leaves the original's engine alone
+    EXPECT_EQ(copy.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+}
+
+}  // namespace
