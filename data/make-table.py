@@ -2,7 +2,7 @@
 """Writes data/UrduCOdepage.txt, the table the library loads, from data/urdu-weights.tsv.
 
     python3 data/make-table.py            regenerate the table
-    python3 data/make-table.py --check    exit 1 if the committed table differs from the source
+    python3 data/make-table.py --check    exit 1 if data/UrduCOdepage.txt differs from what the source gives
     python3 data/make-table.py --count    print only the number of data lines
 
 The loader reads the table byte by byte without translating line ends, so the output is built as
@@ -52,9 +52,9 @@ def read_rows(path):
             if len(points) not in (1, 2):
                 raise TableError(f"{where}: a row holds one code point or a pair")
             weights = tuple(parse_hex(w, 2, where) for w in columns[1:4])
-            # The comment is "# <char> <NAME>"; the char may itself be several code points.
-            name = columns[4][2:].split(" ", 1)[1] if " " in columns[4][2:] else ""
-            if not name or not name.isascii() or not name.strip() or "\r" in name:
+            # The comment is "# <char> <NAME>"; only the name goes into the table.
+            name = columns[4][2:].partition(" ")[2].strip()
+            if not name or not name.isascii() or "\r" in name:
                 raise TableError(f"{where}: the comment needs an ASCII character name")
             rows.append((points, weights, name, where))
     return rows
@@ -107,6 +107,8 @@ def validate(rows):
         raise TableError(f"tertiary {max(tertiaries):02X} is not below the smallest mark secondary "
                          f"{min(mark_secondaries):02X}")
     for points, (p, s, t), _, where in rows:
+        # The check above assumes that words with equal primaries differ in their secondaries only
+        # through marks; a letter without a secondary would break that.
         if p and not (s and t):
             raise TableError(f"{where}: a unit with a primary needs a secondary and a tertiary")
 
@@ -137,7 +139,7 @@ def first_difference(old, new):
 
 def main():
     parser = argparse.ArgumentParser(description="Write the collation table from its tsv source.")
-    parser.add_argument("--check", action="store_true", help="compare with the committed table, write nothing")
+    parser.add_argument("--check", action="store_true", help="compare with the table on disk, write nothing")
     parser.add_argument("--count", action="store_true", help="print only the number of data lines")
     parser.add_argument("--source", default=SOURCE)
     parser.add_argument("--table", default=TABLE)
