@@ -1,0 +1,211 @@
+// UrduWords: generator and converters for the benchmark's input. The
+// generator uses its own random source and integer arithmetic only, so the
+// strings (and the figures recorded from them) do not change between
+// standard libraries.
+#include "UrduWords.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace zabrelo_bench {
+
+namespace {
+
+// splitmix64: tiny, fast, and the same everywhere, unlike std:: distributions.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    /// Uniform in [0, n); the modulo bias is far below anything a benchmark sees.
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
+
+private:
+    std::uint64_t state_;
+};
+
+struct Weighted {
+    char16_t unit;
+    std::uint32_t weight;
+};
+
+// Letters inside a word, weighted roughly as in running Urdu text (per 10,000).
+// Word-final forms (ے, ں, ۃ) and the vowel marks are drawn separately.
+constexpr Weighted kLetters[] = {
+    {u'\u0627', 1100}, {u'\u06CC', 900}, {u'\u0646', 620}, {u'\u0631', 560}, {u'\u06A9', 540},
+    {u'\u06C1', 420},  {u'\u0648', 520}, {u'\u0645', 470}, {u'\u062A', 420}, {u'\u0644', 380},
+    {u'\u0633', 360},  {u'\u0628', 320}, {u'\u062F', 300}, {u'\u067E', 160}, {u'\u062C', 160},
+    {u'\u0642', 110},  {u'\u0639', 120}, {u'\u06AF', 150}, {u'\u0634', 100}, {u'\u062D', 80},
+    {u'\u0641', 80},   {u'\u0632', 60},  {u'\u062E', 60},  {u'\u0679', 60},  {u'\u0686', 60},
+    {u'\u0635', 50},   {u'\u0637', 40},  {u'\u063A', 30},  {u'\u0688', 40},  {u'\u0691', 40},
+    {u'\u062B', 20},   {u'\u0630', 20},  {u'\u0636', 20},  {u'\u0638', 20},  {u'\u0698', 3},
+    {u'\u0621', 30},   {u'\u0626', 60},  {u'\u0624', 10},  {u'\u0623', 5},   {u'\u06BE', 20},
+};
+// Last letter of a word: long vowels, the nasal and the word-final forms weigh more.
+constexpr Weighted kFinals[] = {
+    {u'\u06D2', 900}, {u'\u06CC', 900}, {u'\u0627', 800}, {u'\u06BA', 500}, {u'\u06C1', 500},
+    {u'\u0646', 400}, {u'\u0631', 400}, {u'\u062A', 300}, {u'\u0645', 250}, {u'\u0644', 250},
+    {u'\u062F', 200}, {u'\u06A9', 150}, {u'\u0633', 150}, {u'\u0628', 100}, {u'\u06C3', 20},
+    {u'\u0626', 40},  {u'\u06D3', 20},  {u'\u0624', 20},  {u'\u06C2', 10},  {u'\u0621', 30},
+};
+// Zabar, zer, pesh, shadda, sukun, and the rare dagger alef.
+constexpr Weighted kMarks[] = {{u'\u064E', 40}, {u'\u0650', 30}, {u'\u064F', 20},
+                               {u'\u0651', 10}, {u'\u0652', 5},  {u'\u0670', 2}};
+// Letters that take the aspirating ھ.
+constexpr char16_t kAspirable[] = u"\u0628\u067E\u062A\u0679\u062C\u0686\u062F\u0688\u0631\u0691\u06A9\u06AF\u0644\u0645\u0646";
+// Word lengths 2..12, peaking at 4 and 5 letters.
+constexpr std::uint32_t kLengthWeights[] = {80, 160, 220, 200, 130, 80, 50, 35, 25, 12, 8};
+
+template <std::size_t N>
+char16_t Pick(Random& random, const Weighted (&table)[N]) {
+    std::uint32_t total = 0;
+    for (const Weighted& w : table) total += w.weight;
+    std::uint32_t r = random.Below(total);
+    for (const Weighted& w : table) {
+        if (r < w.weight) return w.unit;
+        r -= w.weight;
+    }
+    return table[0].unit;
+}
+
+int PickLength(Random& random) {
+    std::uint32_t total = 0;
+    for (std::uint32_t w : kLengthWeights) total += w;
+    std::uint32_t r = random.Below(total);
+    int length = 2;
+    for (std::uint32_t w : kLengthWeights) {
+        if (r < w) break;
+        r -= w;
+        ++length;
+    }
+    return length;
+}
+
+bool IsAspirable(char16_t c) {
+    for (const char16_t* p = kAspirable; *p != 0; ++p)
+        if (*p == c) return true;
+    return false;
+}
+
+void AppendWord(Random& random, std::u16string& out) {
+    const int length = PickLength(random);
+    for (int i = 0; i < length; ++i) {
+        char16_t c;
+        if (i == 0 && random.Below(100) < 4) {
+            c = u'\u0622';  // alef madda opens a word
+        } else if (i + 1 == length && random.Below(100) < 45) {
+            c = Pick(random, kFinals);
+        } else {
+            c = Pick(random, kLetters);
+        }
+        out.push_back(c);
+        if (IsAspirable(c) && i + 1 < length && random.Below(100) < 12) {
+            out.push_back(u'\u06BE');
+            ++i;
+        }
+        if (random.Below(100) < 4) out.push_back(Pick(random, kMarks));
+    }
+}
+
+}  // namespace
+
+std::vector<std::u16string> GenerateUrdu(std::size_t count, std::uint64_t seed) {
+    Random random(seed);
+    std::vector<std::u16string> out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::u16string text;
+        const std::uint32_t roll = random.Below(100);
+        const int words = roll < 86 ? 1 : roll < 96 ? 2 : 3;
+        for (int w = 0; w < words; ++w) {
+            if (w > 0) text.push_back(u' ');
+            AppendWord(random, text);
+        }
+        out.push_back(std::move(text));
+    }
+    return out;
+}
+
+bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        out.push_back(Utf8ToUtf16(line));
+    }
+    return true;
+}
+
+std::u16string Utf8ToUtf16(const std::string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        std::uint32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1Fu) : extra == 2 ? (b & 0x0Fu) : (b & 0x07u);
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < n;
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((c & 0xC0) != 0x80) ok = false;
+            cp = (cp << 6) | (c & 0x3Fu);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are malformed.
+        static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (ok && (cp < kMin[static_cast<std::size_t>(extra)] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+        if (!ok) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace zabrelo_bench
