@@ -47,8 +47,8 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
 inline std::string Hex(const std::string& key) {
     std::string out;
     char byte[4];
-    for (const unsigned char c : key) {
-        std::snprintf(byte, sizeof byte, "%02X ", c);
+    for (const char c : key) {
+        std::snprintf(byte, sizeof byte, "%02X ", static_cast<unsigned>(static_cast<unsigned char>(c)));
         out += byte;
     }
     return out;
