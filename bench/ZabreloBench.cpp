@@ -13,6 +13,7 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -31,6 +32,7 @@ struct Options {
     std::string words;  // a UTF-8 word file instead of generated text
     std::string table = ZABRELO_BENCH_TABLE;
     std::size_t verifyPairs = 20000;
+    std::string profile;  // "key/icu" and so on: one plain pass, for callgrind
 };
 
 // The same strings for every collator, converted before any timing.
@@ -180,6 +182,7 @@ void RegisterAll(const std::string& name) {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    explicit SummaryReporter(OutputOptions options) : ConsoleReporter(options) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -242,6 +245,42 @@ bool VerifyZabrelo(std::size_t pairs) {
     return bad == 0;
 }
 
+// One pass over every string (keys) or every pair (compares), outside the
+// benchmark's timing loop, so instruction counts divide by a known number.
+// Kept out of line so callgrind can collect just this function.
+template <class Impl>
+__attribute__((noinline)) void ProfilePass(const std::string& measure) {
+    std::string key;
+    std::size_t sink = 0;
+    if (measure == "key") {
+        for (std::size_t i = 0; i < gCorpus.wide.size(); ++i) {
+            Impl::Key(i, key);
+            sink += key.size();
+        }
+        std::printf("%zu keys\n", gCorpus.wide.size());
+    } else {
+        for (const auto& pair : gCorpus.pairs) sink += static_cast<std::size_t>(Impl::Compare(pair.first, pair.second) + 1);
+        std::printf("%zu compares\n", gCorpus.pairs.size());
+    }
+    benchmark::DoNotOptimize(sink);
+}
+
+bool RunProfile(const std::string& what) {
+    const std::size_t slash = what.find('/');
+    const std::string measure = what.substr(0, slash), impl = slash == std::string::npos ? "" : what.substr(slash + 1);
+    if (measure != "key" && measure != "compare") return false;
+    if (impl == "zabrelo") {
+        ProfilePass<ZabreloImpl>(measure);
+    } else if (impl == "icu") {
+        ProfilePass<IcuImpl>(measure);
+    } else if (impl == "glibc" && gGlibc != static_cast<locale_t>(nullptr)) {
+        ProfilePass<GlibcImpl>(measure);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -254,12 +293,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.words = value("--words=");
         } else if (arg.rfind("--table=", 0) == 0) {
             options.table = value("--table=");
+        } else if (arg.rfind("--profile=", 0) == 0) {
+            options.profile = value("--profile=");
         } else if (arg.rfind("--verify=", 0) == 0) {
             options.verifyPairs = std::strtoull(value("--verify=").c_str(), nullptr, 10);
         } else {
             std::fprintf(stderr,
                          "unknown option %s\nusage: zabrelo-bench [--count=N] [--seed=S] [--words=UTF8FILE] "
-                         "[--table=PATH] [--verify=PAIRS] [--benchmark_...]\n",
+                         "[--table=PATH] [--verify=PAIRS] [--profile=key|compare/IMPL] [--benchmark_...]\n",
                          arg.c_str());
             return false;
         }
@@ -317,6 +358,12 @@ int main(int argc, char** argv) {
     if (gGlibc == static_cast<locale_t>(nullptr))
         std::fprintf(stderr, "glibc: no ur_PK.UTF-8 locale (run localedef -i ur_PK -f UTF-8 ur_PK.UTF-8); skipped\n");
 
+    if (!options.profile.empty()) {
+        if (RunProfile(options.profile)) return 0;
+        std::fprintf(stderr, "--profile takes key/IMPL or compare/IMPL, IMPL one of zabrelo, icu, glibc\n");
+        return 2;
+    }
+
     std::printf("%zu strings (%s), %zu pairs, table %s\n", gCorpus.wide.size(),
                 options.words.empty() ? "generated" : options.words.c_str(), gCorpus.pairs.size(),
                 options.table.c_str());
@@ -326,7 +373,9 @@ int main(int argc, char** argv) {
 
     const double keyBytes[3] = {MeanKeyBytes<ZabreloImpl>(), MeanKeyBytes<IcuImpl>(),
                                 gGlibc != static_cast<locale_t>(nullptr) ? MeanKeyBytes<GlibcImpl>() : 0.0};
-    SummaryReporter reporter;
+    // Colour only on a terminal, so logs and README excerpts stay plain.
+    SummaryReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                    : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter, keyBytes);
 

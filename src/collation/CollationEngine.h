@@ -76,12 +76,14 @@ public:
     const std::int32_t* SpecialWeights() const { return specialWeights_; }
 
 private:
+    struct Units;
     struct KeyStream;
 
     void ResetTable();
     int NewSlot(int offset);
-    const std::int32_t* Element(const char16_t* text, int length, int& cursor) const;
+    const std::int32_t* Element(Units& units) const;
     int NextKeyByte(KeyStream& stream) const;
+    void EndWalk();
     static void Prepare(const std::u16string& input, std::u16string& out);
 
     // Holds no value a 16-bit unit can equal until a data file defines U+200C.
@@ -96,11 +98,9 @@ private:
     std::vector<EntryList> entryLists_;
     std::int32_t slotIndex_[kRangeSize];
 
-    // Buffers reused by every call, so a key or comparison allocates nothing
-    // per element: the second prepared string of a comparison and the level
-    // strings of a key.
-    std::u16string preparedOther_;
-    std::string levelBytes_[kMaxLevel];
+    // The three level strings of a key, written side by side and reused by
+    // every call, so building a key allocates only the key it returns.
+    std::string keyScratch_;
 };
 
 }  // namespace zabrelo

@@ -1,7 +1,9 @@
 // CollationEngine, the walk half: preparing an input string (the hamza
 // rewriting), stepping over it one collation element at a time, and the two
 // services built on the walk: keys and comparison. Everything here only reads
-// the table, and reuses the engine's buffers so no call allocates per element.
+// the table. Keys and comparisons rewrite the input as they read it instead
+// of building the prepared string, so a comparison that is decided by the
+// first letters never looks at the rest of either string.
 #include <algorithm>
 #include <cstring>
 
@@ -19,44 +21,69 @@ constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 
 int ClampLevel(int level) { return std::min(level, CollationEngine::kMaxLevel); }
 
+// The prepared form of one input unit: its first unit is returned, a second
+// one (a separate hamza mark) goes to `second`, which is left alone otherwise.
+// None of the units written here is itself rewritten, so rewriting a prepared
+// string again changes nothing.
+inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
+    // Only five letters change: one range test and one compare let every other unit through.
+    if (static_cast<unsigned>(u) - 0x0623u > 3u && u != u'\u06D3') return u;
+    switch (u) {
+        case u'\u0626':  // yeh with hamza: a hamza inside the input, yeh + mark at its end
+            if (!last) return u'\u0621';
+            second = u'\u0654';
+            return u'\u06CC';
+        case u'\u06D3':
+            second = u'\u0654';
+            return u'\u06D2';
+        case u'\u0624':
+            second = u'\u0654';
+            return u'\u0648';
+        case u'\u0623':
+            second = u'\u0654';
+            return u'\u0627';
+        default:  // U+0625
+            second = u'\u0655';
+            return u'\u0627';
+    }
+}
+
 }  // namespace
 
-void CollationEngine::Prepare(const std::u16string& input, std::u16string& out) {
-    const std::size_t n = input.size();
-    out.clear();
-    // Every rewrite adds at most one unit.
-    if (out.capacity() < 2 * n) out.reserve(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t u = input[i];
-        switch (u) {
-            case u'\u0626':  // yeh with hamza: a hamza inside the input, yeh + mark at its end
-                if (i + 1 == n) {
-                    out.push_back(u'\u06CC');
-                    out.push_back(u'\u0654');
-                } else {
-                    out.push_back(u'\u0621');
-                }
-                break;
-            case u'\u06D3':
-                out.push_back(u'\u06D2');
-                out.push_back(u'\u0654');
-                break;
-            case u'\u0624':
-                out.push_back(u'\u0648');
-                out.push_back(u'\u0654');
-                break;
-            case u'\u0623':
-                out.push_back(u'\u0627');
-                out.push_back(u'\u0654');
-                break;
-            case u'\u0625':
-                out.push_back(u'\u0627');
-                out.push_back(u'\u0655');
-                break;
-            default:
-                out.push_back(u);
+// The units of the prepared string, read straight from the input.
+struct CollationEngine::Units {
+    const char16_t* text;
+    std::size_t index;   // next input unit
+    std::size_t length;  // input units
+    char16_t pending;    // the second unit of a split letter; 0 when there is none
+
+    bool AtEnd() const { return pending == 0 && index >= length; }
+    char16_t Next() {
+        if (pending != 0) {
+            const char16_t u = pending;
+            pending = 0;
+            return u;
         }
+        const char16_t u = text[index++];
+        return Rewrite(u, index == length, pending);
     }
+    // The unit Next would return; 0 (never a table code point) at the end.
+    char16_t Peek() const {
+        if (pending != 0) return pending;
+        if (index >= length) return 0;
+        char16_t unused = 0;
+        return Rewrite(text[index], index + 1 == length, unused);
+    }
+    void Restart() {
+        index = 0;
+        pending = 0;
+    }
+};
+
+void CollationEngine::Prepare(const std::u16string& input, std::u16string& out) {
+    out.clear();
+    Units units{input.data(), 0, input.size(), 0};
+    while (!units.AtEnd()) out.push_back(units.Next());
 }
 
 void CollationEngine::PrepareInput(const std::u16string& input) {
@@ -65,35 +92,36 @@ void CollationEngine::PrepareInput(const std::u16string& input) {
     length_ = static_cast<std::int32_t>(prepared_.size());
 }
 
-const std::int32_t* CollationEngine::Element(const char16_t* text, int length, int& cursor) const {
-    const char16_t c = text[cursor];
+void CollationEngine::EndWalk() {
+    prepared_.clear();
+    cursor_ = 0;
+    length_ = 0;
+}
+
+const std::int32_t* CollationEngine::Element(Units& units) const {
+    const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(kRangeFirst);
     if (offset < static_cast<unsigned>(kRangeSize)) {
         const std::int32_t slot = slotIndex_[offset];
         if (slot >= 0) {
             const EntryList& entries = entryLists_[static_cast<std::size_t>(slot)];
-            if (cursor + 1 < length) {
-                const char16_t next = text[cursor + 1];
-                const unsigned nextOffset = static_cast<unsigned>(next) - static_cast<unsigned>(kRangeFirst);
-                if (nextOffset < static_cast<unsigned>(kRangeSize) && followerFlags_[nextOffset] != 0) {
-                    // The first entry that pairs wins, entry 0 included: a
-                    // doubled letter whose own line came first is one element.
-                    for (const CollationEntry& entry : entries) {
-                        if (entry.codePoint == static_cast<std::int32_t>(next)) {
-                            cursor += 2;
-                            return entry.weights;
-                        }
+            const char16_t next = units.Peek();
+            const unsigned nextOffset = static_cast<unsigned>(next) - static_cast<unsigned>(kRangeFirst);
+            if (nextOffset < static_cast<unsigned>(kRangeSize) && followerFlags_[nextOffset] != 0) {
+                // The first entry that pairs wins, entry 0 included: a
+                // doubled letter whose own line came first is one element.
+                for (const CollationEntry& entry : entries) {
+                    if (entry.codePoint == static_cast<std::int32_t>(next)) {
+                        units.Next();
+                        return entry.weights;
                     }
                 }
             }
-            ++cursor;
             return entries.front().weights;
         }
     } else if (static_cast<std::int32_t>(c) == specialCodePoint_) {
-        ++cursor;
         return specialWeights_;
     }
-    ++cursor;
     return c == u' ' ? kSpaceWeights : kNoWeights;
 }
 
@@ -102,9 +130,10 @@ bool CollationEngine::NextElement(std::int32_t* weights, int levels) {
         weights[0] = weights[1] = weights[2] = 0;
         return true;
     }
-    int cursor = cursor_;
-    const std::int32_t* found = Element(prepared_.data(), length_, cursor);
-    cursor_ = cursor;
+    // The prepared string reads back unchanged through Units.
+    Units units{prepared_.data(), static_cast<std::size_t>(cursor_), static_cast<std::size_t>(length_), 0};
+    const std::int32_t* found = Element(units);
+    cursor_ = static_cast<std::int32_t>(units.index);
     // Table weights fill only the levels asked for; the fixed triples of a
     // space or an ignorable unit fill all three.
     const int count = (found == kSpaceWeights || found == kNoWeights) ? kMaxLevel
@@ -116,53 +145,60 @@ bool CollationEngine::NextElement(std::int32_t* weights, int levels) {
 std::string CollationEngine::BuildKey(const std::u16string& text, int level) {
     if (level <= 0) return std::string();
     level = ClampLevel(level);
-    PrepareInput(text);
+    EndWalk();
 
-    // Each level gets at most one byte per prepared unit: size the reused
-    // buffers once and write through pointers.
-    const auto n = static_cast<std::size_t>(length_);
-    char* out[kMaxLevel];
-    for (int l = 0; l < level; ++l) {
-        if (levelBytes_[l].size() < n) levelBytes_[l].resize(n);
-        out[l] = &levelBytes_[l][0];
+    // A level string gets at most one byte per prepared unit, and there are
+    // at most two of those per input unit: the three level strings go side
+    // by side in the scratch buffer, written without bounds checks.
+    const std::size_t room = 2 * text.size();
+    if (keyScratch_.size() < kMaxLevel * room) keyScratch_.resize(kMaxLevel * room);
+    char* const out1 = &keyScratch_[0];
+    char* const out2 = out1 + room;
+    char* const out3 = out2 + room;
+    std::size_t used1 = 0, used2 = 0, used3 = 0;
+
+    Units units{text.data(), 0, text.size(), 0};
+    while (!units.AtEnd()) {
+        const std::int32_t* w = Element(units);
+        // Every level is written and kept only when its weight is not zero;
+        // the zero test is on the whole weight, so 0x100 adds a 0 byte.
+        out1[used1] = static_cast<char>(w[0] & 0xFF);
+        used1 += w[0] != 0;
+        out2[used2] = static_cast<char>(w[1] & 0xFF);
+        used2 += w[1] != 0;
+        out3[used3] = static_cast<char>(w[2] & 0xFF);
+        used3 += w[2] != 0;
     }
-    std::size_t used[kMaxLevel] = {0, 0, 0};
 
-    const char16_t* p = prepared_.data();
-    int cursor = 0;
-    while (cursor < length_) {
-        const std::int32_t* w = Element(p, length_, cursor);
-        for (int l = 0; l < level; ++l) {
-            // The zero test is on the whole weight: 0x100 adds a 0 byte.
-            if (w[l] != 0) out[l][used[l]++] = static_cast<char>(w[l] & 0xFF);
-        }
+    // Close the gaps, so the key is one copy out of the scratch buffer.
+    std::size_t total = used1;
+    if (level >= 2) {
+        std::memmove(out1 + total, out2, used2);
+        total += used2;
     }
-    cursor_ = cursor;
-
-    std::string key;
-    key.reserve(used[0] + used[1] + used[2]);
-    for (int l = 0; l < level; ++l) key.append(out[l], used[l]);
-    return key;
+    if (level >= 3) {
+        std::memmove(out1 + total, out3, used3);
+        total += used3;
+    }
+    return std::string(out1, total);
 }
 
 // The bytes of one string's key in order, produced lazily: level 1 over a
 // walk of the whole string, then level 2 over a second walk, and so on.
 struct CollationEngine::KeyStream {
-    const char16_t* text;
-    int length;
-    int cursor;
+    Units units;
     int level;   // 0-based level being produced
     int levels;  // how many levels the key has
 };
 
 int CollationEngine::NextKeyByte(KeyStream& s) const {
     for (;;) {
-        if (s.cursor >= s.length) {
+        if (s.units.AtEnd()) {
             if (++s.level >= s.levels) return -1;
-            s.cursor = 0;
+            s.units.Restart();
             continue;
         }
-        const std::int32_t w = Element(s.text, s.length, s.cursor)[s.level];
+        const std::int32_t w = Element(s.units)[s.level];
         if (w != 0) return w & 0xFF;
     }
 }
@@ -172,13 +208,12 @@ int CollationEngine::CompareStrings(const std::u16string& first, const std::u16s
     int result = 0;
     if (level > 0) {
         const int levels = ClampLevel(level);
-        Prepare(second, preparedOther_);
-        PrepareInput(first);
+        EndWalk();
         // Comparing the two byte streams as they are produced gives exactly
         // the order of the whole keys, a shorter key first, but usually stops
         // at the first primary that differs.
-        KeyStream a{prepared_.data(), length_, 0, 0, levels};
-        KeyStream b{preparedOther_.data(), static_cast<int>(preparedOther_.size()), 0, 0, levels};
+        KeyStream a{{first.data(), 0, first.size(), 0}, 0, levels};
+        KeyStream b{{second.data(), 0, second.size(), 0}, 0, levels};
         for (;;) {
             const int x = NextKeyByte(a);
             const int y = NextKeyByte(b);
@@ -188,7 +223,6 @@ int CollationEngine::CompareStrings(const std::u16string& first, const std::u16s
             }
             if (x < 0) break;
         }
-        cursor_ = length_;
     }
     // Callers rely on this asymmetry: equal keys put the shorter input first,
     // but a longer first string stays equal rather than becoming +1.
