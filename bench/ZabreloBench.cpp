@@ -35,11 +35,15 @@ struct Options {
     std::string profile;  // "key/icu" and so on: one plain pass, for callgrind
 };
 
-// The same strings for every collator, converted before any timing.
+// The same strings for every collator, converted before any timing. The
+// list comes first; after it, the strings of the random pairs, copied in
+// order so that a pair's comparison is timed rather than the cache misses of
+// fetching two strings from anywhere in the list.
 struct Corpus {
+    std::size_t listSize = 0;
     std::vector<std::u16string> wide;
     std::vector<std::string> utf8;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;  // random pairs to compare
+    std::size_t PairCount() const { return (wide.size() - listSize) / 2; }
 };
 
 Corpus gCorpus;
@@ -47,19 +51,20 @@ ZabreloLib gZabrelo;
 UCollator* gIcu = nullptr;
 locale_t gGlibc = static_cast<locale_t>(nullptr);
 
-// --- One adapter per collator: a key into `out`, and a three-way compare. ---
+// --- One adapter per collator: its text form, a key into `out`, a compare. ---
 
 struct ZabreloImpl {
-    static void Key(std::size_t i, std::string& out) { out = gZabrelo.GetCollationKey(gCorpus.wide[i], kLevel); }
+    using Text = std::u16string;
+    static const std::vector<Text>& Texts() { return gCorpus.wide; }
+    static void Key(const Text& s, std::string& out) { out = gZabrelo.GetCollationKey(s, kLevel); }
     // Passing lvalues copies both strings: the public API takes them by value.
-    static int Compare(std::size_t a, std::size_t b) {
-        return gZabrelo.Compare(gCorpus.wide[a], gCorpus.wide[b], kLevel);
-    }
+    static int Compare(const Text& a, const Text& b) { return gZabrelo.Compare(a, b, kLevel); }
 };
 
 struct IcuImpl {
-    static void Key(std::size_t i, std::string& out) {
-        const std::u16string& s = gCorpus.wide[i];
+    using Text = std::u16string;
+    static const std::vector<Text>& Texts() { return gCorpus.wide; }
+    static void Key(const Text& s, std::string& out) {
         // A caller-owned buffer reused across calls: ICU's cheapest way.
         static std::vector<std::uint8_t> buffer(512);
         auto need = ucol_getSortKey(gIcu, s.data(), static_cast<int32_t>(s.size()), buffer.data(),
@@ -68,77 +73,110 @@ struct IcuImpl {
             buffer.resize(static_cast<std::size_t>(need));
             need = ucol_getSortKey(gIcu, s.data(), static_cast<int32_t>(s.size()), buffer.data(), need);
         }
-        // The terminating zero byte is not needed to order keys by length-aware compare.
+        // Stored without the final zero byte, which a length-aware compare does not need.
         out.assign(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(need > 0 ? need - 1 : 0));
     }
-    static int Compare(std::size_t a, std::size_t b) {
-        const std::u16string& x = gCorpus.wide[a];
-        const std::u16string& y = gCorpus.wide[b];
-        return ucol_strcoll(gIcu, x.data(), static_cast<int32_t>(x.size()), y.data(), static_cast<int32_t>(y.size()));
+    static int Compare(const Text& a, const Text& b) {
+        return ucol_strcoll(gIcu, a.data(), static_cast<int32_t>(a.size()), b.data(), static_cast<int32_t>(b.size()));
     }
 };
 
 struct GlibcImpl {
-    static void Key(std::size_t i, std::string& out) {
-        const char* s = gCorpus.utf8[i].c_str();
+    using Text = std::string;  // UTF-8
+    static const std::vector<Text>& Texts() { return gCorpus.utf8; }
+    static void Key(const Text& s, std::string& out) {
         static std::vector<char> buffer(4096);
-        std::size_t need = strxfrm_l(buffer.data(), s, buffer.size(), gGlibc);
+        std::size_t need = strxfrm_l(buffer.data(), s.c_str(), buffer.size(), gGlibc);
         if (need >= buffer.size()) {
             buffer.resize(need + 1);
-            need = strxfrm_l(buffer.data(), s, buffer.size(), gGlibc);
+            need = strxfrm_l(buffer.data(), s.c_str(), buffer.size(), gGlibc);
         }
         out.assign(buffer.data(), need);
     }
-    static int Compare(std::size_t a, std::size_t b) {
-        return strcoll_l(gCorpus.utf8[a].c_str(), gCorpus.utf8[b].c_str(), gGlibc);
-    }
+    static int Compare(const Text& a, const Text& b) { return strcoll_l(a.c_str(), b.c_str(), gGlibc); }
 };
 
 // --- The measures ---
 
 template <class Impl>
 void KeyPerString(benchmark::State& state) {
-    const std::size_t n = gCorpus.wide.size();
+    const auto& texts = Impl::Texts();
     std::size_t i = 0;
     std::string key;
     for (auto _ : state) {
-        Impl::Key(i, key);
+        Impl::Key(texts[i], key);
         benchmark::DoNotOptimize(key.data());
-        if (++i == n) i = 0;
+        if (++i == gCorpus.listSize) i = 0;
     }
 }
 
 template <class Impl>
 void ComparePerPair(benchmark::State& state) {
-    const std::size_t n = gCorpus.pairs.size();
-    std::size_t i = 0;
+    const auto& texts = Impl::Texts();
+    const std::size_t first = gCorpus.listSize, end = texts.size();
+    std::size_t i = first;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(Impl::Compare(gCorpus.pairs[i].first, gCorpus.pairs[i].second));
-        if (++i == n) i = 0;
+        benchmark::DoNotOptimize(Impl::Compare(texts[i], texts[i + 1]));
+        i += 2;
+        if (i == end) i = first;
+    }
+}
+
+// What a by-value call costs the caller before the library runs: copying the
+// pair. Shown beside the comparison because it is a large part of it.
+void PairCopies(benchmark::State& state) {
+    const auto& texts = gCorpus.wide;
+    const std::size_t first = gCorpus.listSize, end = texts.size();
+    std::size_t i = first;
+    for (auto _ : state) {
+        std::u16string a = texts[i], b = texts[i + 1];
+        benchmark::DoNotOptimize(a.data());
+        benchmark::DoNotOptimize(b.data());
+        i += 2;
+        if (i == end) i = first;
+    }
+}
+
+// What a caller writes: sort the list itself with the comparison.
+template <class Impl>
+void SortByCompare(benchmark::State& state) {
+    const auto& texts = Impl::Texts();
+    std::vector<typename Impl::Text> list;
+    for (auto _ : state) {
+        state.PauseTiming();
+        list.assign(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(gCorpus.listSize));
+        state.ResumeTiming();
+        std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return Impl::Compare(a, b) < 0; });
+        benchmark::DoNotOptimize(list.data());
     }
 }
 
 template <class Impl>
-void SortByCompare(benchmark::State& state) {
-    std::vector<std::uint32_t> order(gCorpus.wide.size());
-    for (auto _ : state) {
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(),
-                  [](std::uint32_t a, std::uint32_t b) { return Impl::Compare(a, b) < 0; });
-        benchmark::DoNotOptimize(order.data());
-    }
+void BuildKeys(std::vector<std::string>& keys) {
+    const auto& texts = Impl::Texts();
+    keys.resize(gCorpus.listSize);
+    for (std::size_t i = 0; i < gCorpus.listSize; ++i) Impl::Key(texts[i], keys[i]);
+}
+
+// Sorts positions in the list by their keys, the usual way to sort by keys
+// without moving the keys themselves.
+void SortByKey(const std::vector<std::string>& keys, std::vector<std::uint32_t>& order) {
+    order.resize(keys.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
 }
 
 // Building every key is part of the time: a caller sorting by keys pays for them.
 template <class Impl>
 void SortByKeys(benchmark::State& state) {
-    const std::size_t n = gCorpus.wide.size();
-    std::vector<std::string> keys(n);
-    std::vector<std::uint32_t> order(n);
+    std::vector<std::string> keys;
+    std::vector<std::uint32_t> order;
     for (auto _ : state) {
-        for (std::size_t i = 0; i < n; ++i) Impl::Key(i, keys[i]);
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+        state.PauseTiming();
+        keys.clear();
+        state.ResumeTiming();
+        BuildKeys<Impl>(keys);
+        SortByKey(keys, order);
         benchmark::DoNotOptimize(order.data());
     }
 }
@@ -146,26 +184,25 @@ void SortByKeys(benchmark::State& state) {
 // Only the sort, over keys built before the timing.
 template <class Impl>
 void SortPrebuiltKeys(benchmark::State& state) {
-    const std::size_t n = gCorpus.wide.size();
-    std::vector<std::string> keys(n);
-    for (std::size_t i = 0; i < n; ++i) Impl::Key(i, keys[i]);
-    std::vector<std::uint32_t> order(n);
+    std::vector<std::string> keys;
+    BuildKeys<Impl>(keys);
+    std::vector<std::uint32_t> order;
     for (auto _ : state) {
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+        SortByKey(keys, order);
         benchmark::DoNotOptimize(order.data());
     }
 }
 
 template <class Impl>
 double MeanKeyBytes() {
+    const auto& texts = Impl::Texts();
     std::string key;
     double total = 0;
-    for (std::size_t i = 0; i < gCorpus.wide.size(); ++i) {
-        Impl::Key(i, key);
+    for (std::size_t i = 0; i < gCorpus.listSize; ++i) {
+        Impl::Key(texts[i], key);
         total += static_cast<double>(key.size());
     }
-    return total / static_cast<double>(gCorpus.wide.size());
+    return total / static_cast<double>(gCorpus.listSize);
 }
 
 template <class Impl>
@@ -201,39 +238,55 @@ private:
     std::map<std::string, double> times_;
 };
 
-void PrintSummary(const SummaryReporter& report, const double keyBytes[3]) {
+std::string Figure(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, value >= 100 ? "%.0f" : value >= 10 ? "%.1f" : value >= 1 ? "%.2f" : "%.3f", value);
+    return text;
+}
+
+void PrintRow(const char* name, const char* unit, double z, double icu, double glibc, const std::string& note) {
+    std::printf("%-22s %-10s %9s %9s %9s %8.2fx %8.2fx  %s\n", name, unit, Figure(z).c_str(), Figure(icu).c_str(),
+                Figure(glibc).c_str(), z > 0 ? icu / z : 0.0, z > 0 ? glibc / z : 0.0, note.c_str());
+}
+
+void PrintSummary(const SummaryReporter& report, const double keyBytes[3], double icuKeyTerminated) {
     struct Measure { const char* name; const char* unit; double target; };
     const Measure measures[] = {{"key", "ns/string", 4.0},
                                 {"compare", "ns/pair", 4.0},
                                 {"sort_by_compare", "ms", 0.0},
                                 {"sort_by_keys", "ms", 2.0},
                                 {"sort_prebuilt_keys", "ms", 0.0}};
-    std::printf("\nSummary (CPU time, median of repetitions; ratio = peer time / zabrelo time)\n");
-    std::printf("%-20s %-10s %10s %10s %10s %9s %9s  %s\n", "measure", "unit", "zabrelo", "ICU", "glibc",
-                "ICU/z", "glibc/z", "target");
+    std::printf("\nSummary: CPU time, median of the repetitions; ratio = peer / zabrelo (above 1: zabrelo is faster)\n");
+    std::printf("%-22s %-10s %9s %9s %9s %9s %9s  %s\n", "measure", "unit", "zabrelo", "ICU", "glibc", "ICU/z",
+                "glibc/z", "target");
     for (const Measure& m : measures) {
         const double z = report.Time(std::string(m.name) + "/zabrelo");
         const double icu = report.Time(std::string(m.name) + "/icu");
         const double glibc = report.Time(std::string(m.name) + "/glibc");
         if (z <= 0) continue;
-        char target[64] = "";
+        std::string note;
         if (m.target > 0 && icu > 0)
-            std::snprintf(target, sizeof target, ">= %.0fx ICU: %s", m.target, icu / z >= m.target ? "met" : "MISSED");
-        std::printf("%-20s %-10s %10.1f %10.1f %10.1f %8.2fx %8.2fx  %s\n", m.name, m.unit, z, icu, glibc,
-                    icu > 0 ? icu / z : 0.0, glibc > 0 ? glibc / z : 0.0, target);
+            note = ">= " + std::to_string(static_cast<int>(m.target)) + "x ICU: " + (icu / z >= m.target ? "met" : "MISSED");
+        PrintRow(m.name, m.unit, z, icu, glibc, note);
+        if (std::string(m.name) == "compare") {
+            const double copies = report.Time("api_copies/zabrelo");
+            if (copies > 0 && copies < z)
+                PrintRow("  less the API copies", "ns/pair", z - copies, icu, glibc,
+                         "(the by-value pair copy alone: " + Figure(copies) + " ns)");
+        }
     }
-    std::printf("%-20s %-10s %10.2f %10.2f %10.2f %8.2fx %8.2fx  %s\n", "key size", "bytes", keyBytes[0],
-                keyBytes[1], keyBytes[2], keyBytes[1] / keyBytes[0], keyBytes[2] > 0 ? keyBytes[2] / keyBytes[0] : 0.0,
-                keyBytes[0] <= keyBytes[1] ? "<= ICU: met" : "<= ICU: MISSED");
+    PrintRow("key size", "bytes", keyBytes[0], keyBytes[1], keyBytes[2],
+             std::string("<= ICU: ") + (keyBytes[0] <= keyBytes[1] ? "met" : "MISSED") +
+                 " (ICU with its final 0 byte: " + Figure(icuKeyTerminated) + ")");
 }
 
 // Compare must agree with whole keys plus the tie rule; the bench checks it on
 // its own input so a fast but wrong build cannot post figures.
 bool VerifyZabrelo(std::size_t pairs) {
     std::size_t bad = 0;
-    for (std::size_t i = 0; i < pairs && i < gCorpus.pairs.size(); ++i) {
-        const std::u16string& a = gCorpus.wide[gCorpus.pairs[i].first];
-        const std::u16string& b = gCorpus.wide[gCorpus.pairs[i].second];
+    for (std::size_t i = 0; i < pairs && i < gCorpus.PairCount(); ++i) {
+        const std::u16string& a = gCorpus.wide[gCorpus.listSize + 2 * i];
+        const std::u16string& b = gCorpus.wide[gCorpus.listSize + 2 * i + 1];
         for (int level = 1; level <= 3; ++level) {
             const std::string ka = gZabrelo.GetCollationKey(a, level), kb = gZabrelo.GetCollationKey(b, level);
             const int expected = ka < kb ? -1 : kb < ka ? 1 : (a.size() < b.size() ? -1 : 0);
@@ -250,17 +303,19 @@ bool VerifyZabrelo(std::size_t pairs) {
 // Kept out of line so callgrind can collect just this function.
 template <class Impl>
 __attribute__((noinline)) void ProfilePass(const std::string& measure) {
+    const auto& texts = Impl::Texts();
     std::string key;
     std::size_t sink = 0;
     if (measure == "key") {
-        for (std::size_t i = 0; i < gCorpus.wide.size(); ++i) {
-            Impl::Key(i, key);
+        for (std::size_t i = 0; i < gCorpus.listSize; ++i) {
+            Impl::Key(texts[i], key);
             sink += key.size();
         }
-        std::printf("%zu keys\n", gCorpus.wide.size());
+        std::printf("%zu keys\n", gCorpus.listSize);
     } else {
-        for (const auto& pair : gCorpus.pairs) sink += static_cast<std::size_t>(Impl::Compare(pair.first, pair.second) + 1);
-        std::printf("%zu compares\n", gCorpus.pairs.size());
+        for (std::size_t i = gCorpus.listSize; i < texts.size(); i += 2)
+            sink += static_cast<std::size_t>(Impl::Compare(texts[i], texts[i + 1]) + 1);
+        std::printf("%zu compares\n", gCorpus.PairCount());
     }
     benchmark::DoNotOptimize(sink);
 }
@@ -324,17 +379,15 @@ int main(int argc, char** argv) {
         if (options.count == 0) options.count = 1;
         gCorpus.wide = zabrelo_bench::GenerateUrdu(options.count, options.seed);
     }
-    for (const std::u16string& s : gCorpus.wide) gCorpus.utf8.push_back(zabrelo_bench::Utf16ToUtf8(s));
     // Pairs drawn with a fixed LCG so every collator sees the same ones.
+    gCorpus.listSize = gCorpus.wide.size();
     std::uint64_t state = options.seed * 2 + 1;
-    const auto n = static_cast<std::uint64_t>(gCorpus.wide.size());
-    for (int i = 0; i < (1 << 16); ++i) {
+    const auto n = static_cast<std::uint64_t>(gCorpus.listSize);
+    for (int i = 0; i < 2 * (1 << 16); ++i) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
-        const auto a = static_cast<std::uint32_t>((state >> 33) % n);
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        const auto b = static_cast<std::uint32_t>((state >> 33) % n);
-        gCorpus.pairs.emplace_back(a, b);
+        gCorpus.wide.push_back(gCorpus.wide[static_cast<std::size_t>((state >> 33) % n)]);
     }
+    for (const std::u16string& s : gCorpus.wide) gCorpus.utf8.push_back(zabrelo_bench::Utf16ToUtf8(s));
 
     try {
         if (!gZabrelo.Initialize(options.table.c_str())) {
@@ -364,10 +417,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::printf("%zu strings (%s), %zu pairs, table %s\n", gCorpus.wide.size(),
-                options.words.empty() ? "generated" : options.words.c_str(), gCorpus.pairs.size(),
+    std::printf("%zu strings (%s), %zu pairs, table %s\n", gCorpus.listSize,
+                options.words.empty() ? "generated" : options.words.c_str(), gCorpus.PairCount(),
                 options.table.c_str());
     RegisterAll<ZabreloImpl>("zabrelo");
+    benchmark::RegisterBenchmark("api_copies/zabrelo", PairCopies)->Unit(benchmark::kNanosecond);
     RegisterAll<IcuImpl>("icu");
     if (gGlibc != static_cast<locale_t>(nullptr)) RegisterAll<GlibcImpl>("glibc");
 
@@ -377,7 +431,7 @@ int main(int argc, char** argv) {
     SummaryReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
                                                     : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintSummary(reporter, keyBytes);
+    PrintSummary(reporter, keyBytes, keyBytes[1] + 1.0);
 
     ucol_close(gIcu);
     if (gGlibc != static_cast<locale_t>(nullptr)) freelocale(gGlibc);
