@@ -77,11 +77,15 @@ public:
 
 private:
     struct Units;
+    struct PlainUnits;
     struct KeyStream;
 
     void ResetTable();
     int NewSlot(int offset);
-    const std::int32_t* Element(Units& units) const;
+    template <class Reader>
+    const std::int32_t* Element(Reader& units) const;
+    template <class Reader>
+    std::string WalkKey(Reader units, int level);
     int NextKeyByte(KeyStream& stream) const;
     void EndWalk();
     static void Prepare(const std::u16string& input, std::u16string& out);

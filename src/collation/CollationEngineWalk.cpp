@@ -80,6 +80,27 @@ struct CollationEngine::Units {
     }
 };
 
+// The units of a string that holds no letter to rewrite: the input itself.
+struct CollationEngine::PlainUnits {
+    const char16_t* text;
+    std::size_t index;
+    std::size_t length;
+
+    bool AtEnd() const { return index >= length; }
+    char16_t Next() { return text[index++]; }
+    char16_t Peek() const { return index < length ? text[index] : 0; }
+};
+
+namespace {
+
+bool NeedsRewriting(const std::u16string& text) {
+    for (const char16_t u : text)
+        if (static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3') return true;
+    return false;
+}
+
+}  // namespace
+
 void CollationEngine::Prepare(const std::u16string& input, std::u16string& out) {
     out.clear();
     Units units{input.data(), 0, input.size(), 0};
@@ -98,7 +119,8 @@ void CollationEngine::EndWalk() {
     length_ = 0;
 }
 
-const std::int32_t* CollationEngine::Element(Units& units) const {
+template <class Reader>
+const std::int32_t* CollationEngine::Element(Reader& units) const {
     const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(kRangeFirst);
     if (offset < static_cast<unsigned>(kRangeSize)) {
@@ -144,20 +166,25 @@ bool CollationEngine::NextElement(std::int32_t* weights, int levels) {
 
 std::string CollationEngine::BuildKey(const std::u16string& text, int level) {
     if (level <= 0) return std::string();
-    level = ClampLevel(level);
     EndWalk();
+    // Most strings hold no hamza letter: one quick scan lets their walk skip
+    // the rewriting step on every unit.
+    if (NeedsRewriting(text)) return WalkKey(Units{text.data(), 0, text.size(), 0}, ClampLevel(level));
+    return WalkKey(PlainUnits{text.data(), 0, text.size()}, ClampLevel(level));
+}
 
+template <class Reader>
+std::string CollationEngine::WalkKey(Reader units, int level) {
     // A level string gets at most one byte per prepared unit, and there are
     // at most two of those per input unit: the three level strings go side
     // by side in the scratch buffer, written without bounds checks.
-    const std::size_t room = 2 * text.size();
+    const std::size_t room = 2 * units.length;
     if (keyScratch_.size() < kMaxLevel * room) keyScratch_.resize(kMaxLevel * room);
     char* const out1 = &keyScratch_[0];
     char* const out2 = out1 + room;
     char* const out3 = out2 + room;
     std::size_t used1 = 0, used2 = 0, used3 = 0;
 
-    Units units{text.data(), 0, text.size(), 0};
     while (!units.AtEnd()) {
         const std::int32_t* w = Element(units);
         // Every level is written and kept only when its weight is not zero;
