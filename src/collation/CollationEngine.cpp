@@ -45,6 +45,7 @@ void CollationEngine::ResetTable() {
     for (std::int32_t& slot : slotIndex_) slot = -1;
     entryLists_.clear();
     entryLists_.shrink_to_fit();
+    RefreshOwnWeights();
 }
 
 bool CollationEngine::Initialize(const char* path) {
@@ -64,6 +65,11 @@ int CollationEngine::NewSlot(int offset) {
 }
 
 bool CollationEngine::LoadTable(const char* path) {
+    // However the load ends, the walk's copy of the table must follow it.
+    struct Refresh {
+        CollationEngine& engine;
+        ~Refresh() { engine.RefreshOwnWeights(); }
+    } refresh{*this};
     FileReader reader;
     reader.Open(path, kAsciiMode);  // raises when the file cannot be opened
 

@@ -119,27 +119,36 @@ void CollationEngine::EndWalk() {
     length_ = 0;
 }
 
+void CollationEngine::RefreshOwnWeights() {
+    for (int offset = 0; offset < kRangeSize; ++offset) {
+        OwnEntry& own = own_[offset];
+        own.slot = slotIndex_[offset];
+        const EntryList* entries = own.slot >= 0 ? &entryLists_[static_cast<std::size_t>(own.slot)] : nullptr;
+        for (int l = 0; l < kMaxLevel; ++l)
+            own.weights[l] = entries != nullptr && !entries->empty() ? entries->front().weights[l] : 0;
+    }
+}
+
 template <class Reader>
 const std::int32_t* CollationEngine::Element(Reader& units) const {
     const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(kRangeFirst);
     if (offset < static_cast<unsigned>(kRangeSize)) {
-        const std::int32_t slot = slotIndex_[offset];
-        if (slot >= 0) {
-            const EntryList& entries = entryLists_[static_cast<std::size_t>(slot)];
+        const OwnEntry& own = own_[offset];
+        if (own.slot >= 0) {
             const char16_t next = units.Peek();
             const unsigned nextOffset = static_cast<unsigned>(next) - static_cast<unsigned>(kRangeFirst);
             if (nextOffset < static_cast<unsigned>(kRangeSize) && followerFlags_[nextOffset] != 0) {
                 // The first entry that pairs wins, entry 0 included: a
                 // doubled letter whose own line came first is one element.
-                for (const CollationEntry& entry : entries) {
+                for (const CollationEntry& entry : entryLists_[static_cast<std::size_t>(own.slot)]) {
                     if (entry.codePoint == static_cast<std::int32_t>(next)) {
                         units.Next();
                         return entry.weights;
                     }
                 }
             }
-            return entries.front().weights;
+            return own.weights;
         }
     } else if (static_cast<std::int32_t>(c) == specialCodePoint_) {
         return specialWeights_;
