@@ -7,7 +7,10 @@ cd "$(dirname "$0")/../.."
 
 export WINEPREFIX="$PWD/build/windows-i686/wineprefix"
 export WINEDEBUG=-all
+# A wineserver left from an earlier run may serve a prefix since deleted.
+wineserver -k 2>/dev/null || true
 cmake --workflow --preset windows-i686
+wineserver -k 2>/dev/null || true
 
 dll=build/windows-i686/bin/zabrelo.dll
 unexpected=$(i686-w64-mingw32-objdump -p "$dll" |
