@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "Platform.h"
@@ -30,10 +31,8 @@ Output::Output(std::string path) : path_(std::move(path)) {
 }
 
 Output::~Output() {
-    if (!tempPath_.empty()) {
-        if (file_) std::fclose(file_);
-        std::remove(tempPath_.c_str());
-    }
+    if (file_ && file_ != stdout) std::fclose(file_);
+    if (!tempPath_.empty()) std::remove(tempPath_.c_str());
 }
 
 void Output::Fail(const std::string& what) {
@@ -53,6 +52,19 @@ void Output::Open() {
             Fail("cannot write");
         }
 #else
+        struct stat target {};
+        if (stat(path_.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+            // A device or a pipe: it cannot be replaced, only written to.
+            file_ = std::fopen(path_.c_str(), "wb");
+            if (!file_) Fail("cannot write");
+            std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+            return;
+        }
+        // Replace the file a symbolic link points to, not the link.
+        if (char* resolved = realpath(path_.c_str(), nullptr)) {
+            path_ = resolved;
+            std::free(resolved);
+        }
         std::string pattern = path_ + ".zabrelo-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd < 0) Fail("cannot write");
@@ -82,9 +94,13 @@ void Output::Write(const char* data, std::size_t size) {
 }
 
 void Output::Commit() {
-    if (std::fflush(file_) != 0) Fail("write error on");
+    if (std::fflush(file_) != 0 || std::ferror(file_)) Fail("write error on");
     if (tempPath_.empty()) {
-        if (std::ferror(file_)) Fail("write error on");
+        if (file_ != stdout) {
+            const int closed = std::fclose(file_);
+            file_ = nullptr;
+            if (closed != 0) Fail("write error on");
+        }
         return;
     }
 #ifndef _WIN32

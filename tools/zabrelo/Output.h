@@ -13,7 +13,8 @@ namespace zabrelo_tool {
 
 class Output {
 public:
-    /// Standard output when `path` is empty or "-". Opens nothing yet.
+    /// Standard output when `path` is empty or "-". Opens nothing yet. A
+    /// device or pipe is written to directly: it cannot be replaced.
     explicit Output(std::string path);
     /// Removes the temporary file when Commit was not reached.
     ~Output();
