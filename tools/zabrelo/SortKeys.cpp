@@ -49,6 +49,11 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
             const std::string key = own.GetCollationKey(text, level);
             offsets[i] = arena.size();
             arena += key;
+            std::uint64_t head = 0;
+            for (std::size_t k = 0; k < 8; ++k) {
+                head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0U);
+            }
+            items_[i].head = head;
             items_[i].keySize = static_cast<std::uint32_t>(key.size());
             items_[i].line = static_cast<std::uint32_t>(i);
             if ((i - begin) % kProgressStep == kProgressStep - 1) {

@@ -16,6 +16,7 @@
 namespace zabrelo_tool {
 
 struct KeyedLine {
+    std::uint64_t head;  // the key's first 8 bytes, big-endian, zero-padded: decides most comparisons
     const char* key;
     std::uint32_t keySize;
     std::uint32_t line;  // index into the input's lines
@@ -23,6 +24,8 @@ struct KeyedLine {
 
 /// Unsigned byte order of the keys: the collation order.
 inline int CompareKeys(const KeyedLine& a, const KeyedLine& b) {
+    if (a.head != b.head) return a.head < b.head ? -1 : 1;
+    // Equal heads: padding may hide a length difference, so compare from the start.
     const std::uint32_t common = a.keySize < b.keySize ? a.keySize : b.keySize;
     const int order = common == 0 ? 0 : std::char_traits<char>::compare(a.key, b.key, common);
     if (order != 0) return order;
