@@ -89,6 +89,11 @@ table-errors)
 default-table)  # found beside the built tool whatever the current directory
   printf 'ب\nا\n' >in
   status 0 "$TOOL" sort in; printf 'ا\nب\n' >want; same out want ;;
+installed)  # an installed copy, moved elsewhere, still finds its library and table
+  cmake --install "$(dirname "$TOOL")" --prefix "$WORK/a" >/dev/null || fail "install"
+  mv "$WORK/a" "$WORK/b"
+  printf 'ب\nا\n' >in
+  status 0 "$WORK/b/bin/zabrelo" sort in; printf 'ا\nب\n' >want; same out want ;;
 usage)
   status 2 "$TOOL"
   status 2 "$TOOL" frobnicate
