@@ -34,10 +34,8 @@ public:
     bool Active() const { return observer_ != nullptr; }
     int Line() const { return line_; }
 
-    void Header(std::int32_t slots, const std::string& bytes) {
-        if (!observer_) return;
-        observer_->announcedSlots = slots;
-        Count(bytes);
+    void Header(const std::string& bytes) {
+        if (observer_) Count(bytes);
     }
     // A skip read: true when it stored `bytes`. The read consumed its line
     // feed unless it stopped at the byte limit or the end of the file.
@@ -85,9 +83,6 @@ public:
     }
     void Event(LoadEventKind kind, std::int32_t detail = 0) {
         if (observer_) Add(kind, line_).detail = detail;
-    }
-    void Finish() {
-        if (observer_) observer_->lines = line_;
     }
 
 private:
@@ -174,7 +169,7 @@ bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
     std::string header;
     if (!reader.ReadUntil(header, kHeaderMax, '=')) return false;
     slotCount_ = ParseHex(header);
-    report.Header(slotCount_, header);
+    report.Header(header);
     entryLists_.assign(static_cast<std::size_t>(slotCount_ > 0 ? slotCount_ : 0), EntryList());
     const auto openSlot = [&](int offset) {
         const int slot = NewSlot(offset);
@@ -200,7 +195,6 @@ bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
             std::string weightField;  // fresh: a failed read must not see the last line's
             if (!reader.ReadUntil(weightField, kFieldMax, ']')) {
                 report.Event(LoadEventKind::kMissingWeights);
-                report.Finish();
                 return false;  // line has no weight field
             }
             report.Field(weightField, 1);
@@ -243,7 +237,6 @@ bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
         // A file that ends inside a field or a line's tail: what was read stays.
         reader.Close();
     }
-    report.Finish();
     return true;
 }
 

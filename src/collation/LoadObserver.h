@@ -36,9 +36,7 @@ struct LoadEvent {
 };
 
 struct LoadObserver {
-    std::int32_t announcedSlots = 0;  // the header's slot count
-    int lines = 0;                    // lines the loader went through
-    std::vector<LoadEvent> events;    // in file order
+    std::vector<LoadEvent> events;  // in file order
 };
 
 }  // namespace zabrelo
