@@ -21,5 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
   done
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt-get install -y -qq "${missing[@]}"
 fi
