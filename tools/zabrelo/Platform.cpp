@@ -139,9 +139,12 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 void UseBinaryStdio() {
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
+    // A stream with no handle (a process started without a console) has a
+    // negative number, which the runtime may treat as a fatal misuse.
+    for (std::FILE* stream : {stdin, stdout, stderr}) {
+        const int fd = _fileno(stream);
+        if (fd >= 0) _setmode(fd, _O_BINARY);
+    }
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
