@@ -9,7 +9,7 @@ build="${ZABRELO_BENCH_BUILD:-$root/build-bench}"
 repetitions="${ZABRELO_BENCH_REPETITIONS:-5}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZABRELO_BENCH=ON \
-  -DZABRELO_TESTS=OFF -DZABRELO_EXAMPLES=OFF -DZABRELO_TOOLS=OFF >/dev/null
+  -DZABRELO_TESTS=OFF -DZABRELO_EXAMPLES=OFF >/dev/null
 cmake --build "$build" --target zabrelo-bench -j 2 >/dev/null
 
 # glibc only knows locales that were generated; without ur_PK the bench
