@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
     const std::u16string kitab = u"\u06A9\u062A\u0627\u0628", qalam = u"\u0642\u0644\u0645";
     std::printf("Compare(kitab, qalam, 3) = %d\n", lib.Compare(kitab, qalam, 3));
     std::printf("key(kitab, 3) =");
-    for (const unsigned char byte : lib.GetCollationKey(kitab, 3)) std::printf(" %02X", byte);
+    for (const char byte : lib.GetCollationKey(kitab, 3)) {
+        std::printf(" %02X", static_cast<unsigned>(static_cast<unsigned char>(byte)));
+    }
     std::printf("\n");
     return 0;
 }

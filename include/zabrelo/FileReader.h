@@ -2,7 +2,8 @@
 // little-endian units after an FF FE mark (mode 0). The table loader uses
 // the 8-bit delimited read; clients may use the whole reader on their own.
 // Every error is an IOException raised before anything is read or moved;
-// a closed reader answers with false instead.
+// a closed reader answers with false instead (the buffer reads check their
+// buffer first, so a null buffer raises even then).
 #ifndef ZABRELO_FILEREADER_H
 #define ZABRELO_FILEREADER_H
 
@@ -34,25 +35,42 @@ public:
     /// "File not openned as ASCII initially." outside mode 1.
     bool ReadUntil(std::string& out, int maxCount, char delimiter);
 
-    /// The 16-bit twin of ReadUntil, for mode 0.
+    /// The 16-bit twin of ReadUntil, for mode 0: all 16 bits of a unit are
+    /// compared with `delimiter`. Raises "End of file encountered.", then
+    /// "File not openned as UNICODE initially." outside mode 0.
     bool ReadUnicodeUntil(std::u16string& out, int maxCount, char16_t delimiter);
-    /// Reads up to `count` units in mode 0, 0x0000 included.
+    /// Reads up to `count` units in mode 0, 0x0000 included; false, with `out`
+    /// unchanged, when none arrived. Raises at end of file, then
+    /// "File not openned as Unicode initially." outside mode 0.
     bool ReadUnicode(std::u16string& out, int count);
     /// Reads up to `size` bytes into `buffer` in any mode; true if any arrived.
+    /// Raises "Null buffer or zero size specified." even on a closed reader,
+    /// then "End of file encountered.". Writes nothing past the bytes read.
     bool ReadBytes(unsigned char* buffer, int size);
     /// Reads up to `count` units (first byte low) into `buffer` in any mode.
+    /// Stores 0 in `buffer[0]` first, so a read that found nothing leaves 0
+    /// there; a lone trailing byte is never delivered. Errors as ReadBytes.
     bool ReadUnits(char16_t* buffer, int count);
     /// Reads up to `size` bytes at `position` (after the mark in mode 0).
+    /// Errors as ReadBytes: at end of file it raises wherever it would read.
+    /// False without reading for a negative position.
     bool ReadAt(unsigned char* buffer, int position, int size);
-    /// Moves to byte `position` (after the mark in mode 0).
+    /// Moves to byte `position` (after the mark in mode 0). False, without
+    /// moving, at end of file or after a failure, and for a negative position;
+    /// in modes other than 0 and 1 it never moves and answers true.
     bool Seek(int position);
-    /// Moves back `count` bytes in mode 1, clearing the end-of-file state.
+    /// Moves back `count` bytes in mode 1 (forward if negative), clearing the
+    /// end-of-file state. False, changing nothing, if that is before the start
+    /// of the file. Raises "File not openned as ASCII initially." otherwise.
     bool StepBack(int count);
-    /// Moves back `count` units in mode 0, clearing the end-of-file state.
+    /// StepBack by `count` units (two bytes each), for mode 0; raises
+    /// "File not openned as Unicode initially." in other modes.
     bool StepBackUnicode(int count);
-    /// Size of the whole file in bytes, mark included; 0 when closed.
+    /// Size of the whole file in bytes, mark included; 0 when closed; -1 once a
+    /// read has run into the end of the file (or for a size beyond int).
     int GetSize();
-    /// Whether `path` can be opened for reading. Needs no reader.
+    /// Whether `path` can be opened for reading as Open would: false for a
+    /// null or empty path and for a directory. Needs no reader.
     static bool FileExists(const char* path);
 
 private:

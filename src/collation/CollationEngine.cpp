@@ -24,6 +24,84 @@ bool InRange(std::int32_t c) {
     return c >= CollationEngine::kRangeFirst && c < CollationEngine::kRangeLimit;
 }
 
+// Tells an observer, when there is one, what the loader does. Line numbers
+// come from counting the line feeds each read consumed, since the reader
+// keeps no position. Every member returns at once without an observer.
+class LoadReport {
+public:
+    explicit LoadReport(LoadObserver* observer) : observer_(observer) {}
+
+    bool Active() const { return observer_ != nullptr; }
+    int Line() const { return line_; }
+
+    void Header(const std::string& bytes) {
+        if (observer_) Count(bytes);
+    }
+    // A skip read: true when it stored `bytes`. The read consumed its line
+    // feed unless it stopped at the byte limit or the end of the file.
+    void Skip(bool stored, const std::string& bytes, bool atEof) {
+        if (!observer_) return;
+        const int startLine = line_;
+        if (stored && lostPending_) Add(LoadEventKind::kLineLost, startLine).field = bytes;
+        lostPending_ = !stored;
+        if (!atEof && (!stored || bytes.size() < static_cast<std::size_t>(kFieldMax))) ++line_;
+    }
+    void Field(const std::string& bytes, int which) {
+        if (!observer_) return;
+        Count(bytes);
+        for (std::size_t k = 1; k < bytes.size(); ++k) {
+            if (bytes[k] >= 'a' && bytes[k] <= 'f') {
+                Add(LoadEventKind::kLowerCaseHex, line_).level = which;
+                break;
+            }
+        }
+    }
+    // The code point field of the line being loaded: later events name it.
+    void Record(std::int32_t codePoint, std::int32_t second, const std::string& field) {
+        if (!observer_) return;
+        codePoint_ = codePoint;
+        second_ = second;
+        field_ = field;
+        // A lower-case digit reported before the code point was known gets it now.
+        for (auto it = observer_->events.rbegin();
+             it != observer_->events.rend() && it->line == line_ && it->kind == LoadEventKind::kLowerCaseHex;
+             ++it) {
+            it->codePoint = codePoint;
+            it->second = second;
+            it->field = field;
+        }
+    }
+    void Weights(const std::int32_t* weights) {
+        if (!observer_) return;
+        for (int level = 0; level < CollationEngine::kMaxLevel; ++level) {
+            if (weights[level] < 0 || weights[level] > 0xFF) {
+                LoadEvent& event = Add(LoadEventKind::kWideWeight, line_);
+                event.detail = weights[level];
+                event.level = level + 1;
+            }
+        }
+    }
+    void Event(LoadEventKind kind, std::int32_t detail = 0) {
+        if (observer_) Add(kind, line_).detail = detail;
+    }
+
+private:
+    void Count(const std::string& bytes) {
+        for (const char byte : bytes) line_ += byte == '\n' ? 1 : 0;
+    }
+    LoadEvent& Add(LoadEventKind kind, int line) {
+        observer_->events.push_back(LoadEvent{kind, line, codePoint_, second_, 0, 0, field_});
+        return observer_->events.back();
+    }
+
+    LoadObserver* observer_;
+    int line_ = 1;
+    bool lostPending_ = false;
+    std::int32_t codePoint_ = -1;
+    std::int32_t second_ = -1;
+    std::string field_;
+};
+
 }  // namespace
 
 CollationEngine::CollationEngine()
@@ -47,11 +125,11 @@ void CollationEngine::ResetTable() {
     entryLists_.shrink_to_fit();
 }
 
-bool CollationEngine::Initialize(const char* path) {
+bool CollationEngine::Initialize(const char* path, LoadObserver* observer) {
     // The special entry is deliberately kept: a table that defined U+200C
     // leaves it defined for the next load.
     ResetTable();
-    return LoadTable(path);
+    return LoadTable(path, observer);
 }
 
 int CollationEngine::NewSlot(int offset) {
@@ -63,45 +141,96 @@ int CollationEngine::NewSlot(int offset) {
     return slot;
 }
 
-bool CollationEngine::LoadTable(const char* path) {
+namespace {
+
+// Why a pair about to be appended to `list` can never be matched by the walk.
+void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) {
+    if (!InRange(second)) {
+        report.Event(LoadEventKind::kFollowerOutOfRange);
+        return;
+    }
+    // The walk takes the first entry of the list with this code point.
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        if (list[k].codePoint == second) {
+            report.Event(LoadEventKind::kShadowed, static_cast<std::int32_t>(k));
+            return;
+        }
+    }
+    report.Event(LoadEventKind::kContractionStored, static_cast<std::int32_t>(list.size()));
+}
+
+}  // namespace
+
+bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
     FileReader reader;
     reader.Open(path, kAsciiMode);  // raises when the file cannot be opened
+    LoadReport report(observer);
 
     std::string header;
     if (!reader.ReadUntil(header, kHeaderMax, '=')) return false;
     slotCount_ = ParseHex(header);
+    report.Header(header);
     entryLists_.assign(static_cast<std::size_t>(slotCount_ > 0 ? slotCount_ : 0), EntryList());
+    const auto openSlot = [&](int offset) {
+        const int slot = NewSlot(offset);
+        if (slot >= slotCount_) report.Event(LoadEventKind::kSlotOverflow, slot);
+        return slot;
+    };
 
     try {
         std::string tail, codeField;
         while (!reader.IsEOF()) {
-            if (!reader.ReadUntil(tail, kFieldMax, '\n')) continue;
+            const bool skipped = reader.ReadUntil(tail, kFieldMax, '\n');
+            report.Skip(skipped, tail, reader.IsEOF());
+            if (!skipped) continue;
             if (!reader.ReadUntil(codeField, kFieldMax, ']')) continue;
+            report.Field(codeField, 0);
             const std::int32_t value = ParseCodePointField(codeField);
+            const auto bits = static_cast<std::uint32_t>(value);
+            const bool isPair = (bits >> 16) != 0;
+            const auto first = static_cast<std::int32_t>(isPair ? bits >> 16 : bits);
+            const auto second = static_cast<std::int32_t>(isPair ? bits & 0xFFFF : 0);
+            report.Record(first, isPair ? second : -1, codeField);
 
             std::string weightField;  // fresh: a failed read must not see the last line's
-            if (!reader.ReadUntil(weightField, kFieldMax, ']')) return false;
+            if (!reader.ReadUntil(weightField, kFieldMax, ']')) {
+                report.Event(LoadEventKind::kMissingWeights);
+                return false;  // line has no weight field
+            }
+            report.Field(weightField, 1);
 
             CollationEntry entry{};
             ParseWeightField(weightField, entry.weights, kMaxLevel);
-            const auto bits = static_cast<std::uint32_t>(value);
-            if ((bits >> 16) != 0) {
-                const auto first = static_cast<std::int32_t>(bits >> 16);
-                const auto second = static_cast<std::int32_t>(bits & 0xFFFF);
-                if (!InRange(first)) continue;
+            if (isPair) {
+                if (!InRange(first)) {
+                    report.Event(LoadEventKind::kOutOfRange);
+                    continue;
+                }
                 const int offset = first - kRangeFirst;
-                const int slot = slotIndex_[offset] >= 0 ? slotIndex_[offset] : NewSlot(offset);
+                const int slot = slotIndex_[offset] >= 0 ? slotIndex_[offset] : openSlot(offset);
+                EntryList& list = entryLists_[static_cast<std::size_t>(slot)];
                 entry.codePoint = second;
                 if (InRange(second)) followerFlags_[second - kRangeFirst] = 1;
-                entryLists_[static_cast<std::size_t>(slot)].push_back(entry);
+                if (report.Active()) ReportPair(list, second, report);
+                report.Weights(entry.weights);
+                list.push_back(entry);
             } else if (InRange(value)) {
                 const int offset = value - kRangeFirst;
-                if (slotIndex_[offset] >= 0) continue;  // the first line wins
+                if (slotIndex_[offset] >= 0) {  // the first line wins
+                    report.Event(LoadEventKind::kRepeated);
+                    continue;
+                }
                 entry.codePoint = value;
-                entryLists_[static_cast<std::size_t>(NewSlot(offset))].push_back(entry);
+                entryLists_[static_cast<std::size_t>(openSlot(offset))].push_back(entry);
+                report.Event(LoadEventKind::kStored);
+                report.Weights(entry.weights);
             } else if (value == kSpecialCodePoint) {
                 specialCodePoint_ = kSpecialCodePoint;  // a later line replaces it
                 std::memcpy(specialWeights_, entry.weights, sizeof specialWeights_);
+                report.Event(LoadEventKind::kSpecialStored);
+                report.Weights(entry.weights);
+            } else {
+                report.Event(LoadEventKind::kOutOfRange);
             }
         }
     } catch (const IOException&) {

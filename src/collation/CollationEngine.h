@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collation/CollationEntry.h"
+#include "collation/LoadObserver.h"
 
 namespace zabrelo {
 
@@ -29,10 +30,12 @@ public:
 
     /// Resets the table (the special entry excepted) and loads `path`.
     /// False when the file has no header or a line lacks its weight field;
-    /// an IOException from opening the file passes through.
-    bool Initialize(const char* path);
+    /// an IOException from opening the file passes through. An `observer`
+    /// hears, line by line, what the load made of the file; the table comes
+    /// out the same with or without one.
+    bool Initialize(const char* path, LoadObserver* observer = nullptr);
     /// Reads the data file into the (reset) table.
-    bool LoadTable(const char* path);
+    bool LoadTable(const char* path, LoadObserver* observer = nullptr);
 
     /// Value of a hex field; only upper-case digits count, every other byte
     /// still takes a place. Fields of nine bytes or more are worth 0.

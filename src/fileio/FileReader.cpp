@@ -1,5 +1,6 @@
-// FileReader core: opening (with the FF FE test of mode 0), closing, the
-// end-of-file query and the delimited 8-bit read the table loader uses.
+// FileReader core: opening (with the FF FE test of mode 0) and the matching
+// existence test, closing, the end-of-file query and the delimited 8-bit read
+// the table loader uses.
 // The Unicode-mode, buffer and positioning reads are in FileReaderUnicode.cpp.
 #include "zabrelo/FileReader.h"
 
@@ -9,13 +10,12 @@
 #include "fileio/FileErrors.h"
 #include "fileio/StreamSteps.h"
 
+using zabrelo::kAsciiMode;
 using zabrelo::kOpenError;
 using zabrelo::kReadError;
+using zabrelo::kUnicodeMode;
 
 namespace {
-
-constexpr int kUnicodeMode = 0;
-constexpr int kAsciiMode = 1;
 
 // A directory opens as a stream on some systems and then reads as an empty
 // file; it cannot be a data file, so it fails like any file that cannot be opened.
@@ -63,6 +63,15 @@ bool FileReader::Open(const char* path, int mode) {
     }
     open_ = true;
     return true;
+}
+
+bool FileReader::FileExists(const char* path) {
+    if (path == nullptr || path[0] == '\0') return false;
+    // Same test as Open, so that true means Open will not fail to open it.
+    std::ifstream probe(path, std::ios::in | std::ios::binary);
+    const bool opened = probe.is_open() && !probe.fail() && !IsDirectory(path);
+    probe.close();
+    return opened;
 }
 
 void FileReader::Close() {

@@ -1,5 +1,5 @@
-// StreamSteps: the single-byte and single-unit reads every FileReader
-// operation is made of. A read that fails for any reason other than the end
+// StreamSteps: the two reader modes and the byte, unit and block reads every
+// FileReader operation is made of. A read that fails for any reason other than the end
 // of the file (a device error) is turned into the end of the file, so that
 // every loop over a reader stops and later reads raise instead of spinning.
 #ifndef ZABRELO_STREAMSTEPS_H
@@ -8,6 +8,9 @@
 #include <fstream>
 
 namespace zabrelo {
+
+constexpr int kUnicodeMode = 0;  // UTF-16LE after an FF FE mark
+constexpr int kAsciiMode = 1;    // 8-bit bytes, nothing skipped
 
 /// The next byte (0..255), or -1 when the read ran into the end of the file.
 inline int NextByte(std::ifstream& stream) {
@@ -30,6 +33,15 @@ inline long NextUnit(std::ifstream& stream) {
     }
     return static_cast<long>(static_cast<unsigned char>(bytes[0]) |
                              (static_cast<unsigned>(static_cast<unsigned char>(bytes[1])) << 8));
+}
+
+/// Reads up to `size` bytes into `buffer` in one stream read; returns how many
+/// arrived. Running short leaves the stream at the end of the file.
+inline std::streamsize NextBytes(std::ifstream& stream, unsigned char* buffer, int size) {
+    stream.read(reinterpret_cast<char*>(buffer), size);
+    const std::streamsize got = stream.gcount();
+    if (got != size && !stream.eof()) stream.setstate(std::ios::eofbit);
+    return got;
 }
 
 }  // namespace zabrelo

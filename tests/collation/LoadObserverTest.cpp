@@ -1,0 +1,79 @@
+// The loader's observer: it must not change what is loaded, and the line
+// numbers it reports must survive blank lines, lost lines and fields that
+// run over several lines.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "TestFiles.h"
+#include "collation/CollationEngine.h"
+
+namespace {
+
+using zabrelo::CollationEngine;
+using zabrelo::LoadEventKind;
+using zabrelo::LoadObserver;
+
+std::string Dump(const CollationEngine& engine) {
+    std::ostringstream out;
+    out << engine.AnnouncedSlots() << '/' << engine.HandedOutSlots() << '/' << engine.HasSpecial();
+    for (std::int32_t c = CollationEngine::kRangeFirst; c < CollationEngine::kRangeLimit; ++c) {
+        out << ';' << engine.IsFollower(c);
+        if (const zabrelo::EntryList* list = engine.EntriesOf(c)) {
+            for (const auto& e : *list) out << ',' << e.codePoint << ':' << e.weights[0] << ':' << e.weights[1] << ':' << e.weights[2];
+        }
+    }
+    return out.str();
+}
+
+TEST(LoadObserverTest, LoadsTheSameTableWithOrWithoutObserver) {
+    zabrelo_test::TempDir dir;
+    const std::string tricky = dir.Write("t.txt",
+        "2=t\r\n[0627][61,5,5]\n[0628][1]\r\n[06fa][2,2,2]\r\n\r\n[0627,0627][3]\r\n"
+        "[062A][100,5,5]\r\n[062B][4]\r\n[200C][0,0,1]\r\n[0644");
+    for (const std::string& path : {std::string(ZABRELO_SOURCE_DIR "/data/UrduCOdepage.txt"), tricky}) {
+        SCOPED_TRACE(path);
+        CollationEngine plain, observed;
+        LoadObserver observer;
+        EXPECT_EQ(plain.Initialize(path.c_str()), observed.Initialize(path.c_str(), &observer));
+        EXPECT_EQ(Dump(plain), Dump(observed));
+    }
+}
+
+struct Expected { LoadEventKind kind; int line; std::int32_t codePoint; };
+
+TEST(LoadObserverTest, ReportsEventsOnTheirLines) {
+    zabrelo_test::TempDir dir;
+    const std::string path = dir.Write("t.txt",
+        "FA=t\r\n"              // 1
+        "[0627][61,5,5]\n"      // 2: bare line feed...
+        "[0628][62,5,5]\r\n"    // 3: ...loses this line
+        "\r\n"                  // 4: blank, becomes part of the next field
+        "[06fa][64]\r\n"        // 5
+        "[0627,0627][1FF]\r\n"  // 6
+        "[0700][1]\r\n"         // 7
+        "[062A]]\r\n");         // 8
+    CollationEngine engine;
+    LoadObserver observer;
+    EXPECT_FALSE(engine.Initialize(path.c_str(), &observer));
+    const Expected expected[] = {
+        {LoadEventKind::kStored, 2, 0x0627},
+        {LoadEventKind::kLineLost, 3, 0x0627},
+        {LoadEventKind::kLowerCaseHex, 5, 0x0600},
+        {LoadEventKind::kStored, 5, 0x0600},
+        {LoadEventKind::kShadowed, 6, 0x0627},
+        {LoadEventKind::kWideWeight, 6, 0x0627},
+        {LoadEventKind::kOutOfRange, 7, 0x0700},
+        {LoadEventKind::kMissingWeights, 8, 0x062A},
+    };
+    ASSERT_EQ(observer.events.size(), std::size(expected));
+    for (std::size_t k = 0; k < std::size(expected); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(observer.events[k].kind, expected[k].kind);
+        EXPECT_EQ(observer.events[k].line, expected[k].line);
+        EXPECT_EQ(observer.events[k].codePoint, expected[k].codePoint);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// KeyCommand: `zabrelo key`. Shows a person what the library makes of a
+// text: the key in hex, one group per level, so a table author can see which
+// level decides between two words.
+#include <cstdio>
+
+#include "Commands.h"
+#include "InputText.h"
+#include "Options.h"
+#include "Output.h"
+#include "Table.h"
+#include "ToolError.h"
+#include "Utf8.h"
+
+namespace zabrelo_tool {
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: zabrelo key [OPTION]... [TEXT]...\n"
+    "Print the sort key of each TEXT (or of each line of standard input) in hex,\n"
+    "one line per text, the level strings separated by a space. A level that\n"
+    "holds no bytes prints as nothing, so a key always has LEVEL-1 spaces.\n"
+    "\n"
+    "  -l, --level N      levels to show, 1 to 3 (default 3)\n"
+    "  -t, --table PATH   the weight table (default: the one installed with zabrelo)\n"
+    "      --help         show this help\n";
+
+// The level strings of `text`, joined by spaces. The library joins them
+// without separators, so each level's bytes are the part that the key of one
+// more level adds.
+std::string ReadableKey(ZabreloLib& lib, const std::u16string& text, int level) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string shown, previous;
+    for (int l = 1; l <= level; ++l) {
+        const std::string key = lib.GetCollationKey(text, l);
+        if (l > 1) shown += ' ';
+        for (std::size_t k = previous.size(); k < key.size(); ++k) {
+            const auto byte = static_cast<unsigned char>(key[k]);
+            shown += kDigits[byte >> 4];
+            shown += kDigits[byte & 0xF];
+        }
+        previous = key;
+    }
+    return shown + '\n';
+}
+
+}  // namespace
+
+int RunKey(int argc, char** argv) {
+    const Options options("key", {{'l', "level", true}, {'t', "table", true}, {0, "help", false}}, argc,
+                          argv, 2);
+    if (options.Has("help")) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    const int level = options.Number("level", 1, 3, 3);
+    ZabreloLib lib;
+    LoadTable(lib, TablePath(options.Value("table")));
+
+    Output output("");
+    output.Open();
+    std::u16string text;
+    if (!options.Operands().empty()) {
+        int number = 0;
+        for (const std::string& arg : options.Operands()) {
+            ++number;
+            if (!Utf8ToUtf16(arg.data(), arg.size(), text)) {
+                throw ToolError("argument " + std::to_string(number) + ": invalid UTF-8");
+            }
+            output.Write(ReadableKey(lib, text, level));
+        }
+    } else {
+        InputText input(false);
+        input.Read("-");
+        for (std::size_t i = 0; i < input.Lines().size(); ++i) {
+            const Line& line = input.Lines()[i];
+            if (!Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
+            output.Write(ReadableKey(lib, text, level));
+        }
+    }
+    output.Commit();
+    return 0;
+}
+
+}  // namespace zabrelo_tool

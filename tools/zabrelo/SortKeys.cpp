@@ -1,0 +1,76 @@
+// SortKeys: each thread takes one contiguous share of the lines and appends
+// their keys to an arena of its own; pointers into an arena are taken only
+// once it has stopped growing. The calling thread does the last share and
+// reports progress for all of them.
+#include "SortKeys.h"
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
+#include <thread>
+
+#include "ToolError.h"
+#include "Utf8.h"
+
+namespace zabrelo_tool {
+
+namespace {
+
+constexpr std::size_t kProgressStep = 4096;
+constexpr std::size_t kLinesPerThread = 20000;  // below this a thread costs more than it saves
+constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
+
+}  // namespace
+
+SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int jobs, Progress& progress) {
+    const std::vector<Line>& lines = input.Lines();
+    const std::size_t n = lines.size();
+    if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
+    const std::size_t threads = std::max<std::size_t>(
+        1, std::min<std::size_t>(static_cast<std::size_t>(jobs), n / kLinesPerThread));
+    arenas_.resize(threads);
+    items_.resize(n);
+    std::vector<std::size_t> offsets(n);
+    std::vector<std::size_t> firstBad(threads, kNoLine);
+    std::atomic<std::size_t> done{0};
+    progress.Stage("keys", n);
+
+    const auto work = [&](std::size_t t, bool reports) {
+        ZabreloLib own(lib);
+        std::string& arena = arenas_[t];
+        const std::size_t begin = n * t / threads, end = n * (t + 1) / threads;
+        arena.reserve((end - begin) * 24);
+        std::u16string text;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!Utf8ToUtf16(lines[i].text, lines[i].size, text)) {
+                if (firstBad[t] == kNoLine) firstBad[t] = i;
+                continue;
+            }
+            const std::string key = own.GetCollationKey(text, level);
+            offsets[i] = arena.size();
+            arena += key;
+            std::uint64_t head = 0;
+            for (std::size_t k = 0; k < 8; ++k) {
+                head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0U);
+            }
+            items_[i].head = head;
+            items_[i].keySize = static_cast<std::uint32_t>(key.size());
+            items_[i].line = static_cast<std::uint32_t>(i);
+            if ((i - begin) % kProgressStep == kProgressStep - 1) {
+                done += kProgressStep;
+                if (reports) progress.Update(done.load());
+            }
+        }
+        for (std::size_t i = begin; i < end; ++i) items_[i].key = arena.data() + offsets[i];
+    };
+
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t + 1 < threads; ++t) workers.emplace_back(work, t, false);
+    work(threads - 1, true);
+    for (std::thread& worker : workers) worker.join();
+
+    const std::size_t bad = *std::min_element(firstBad.begin(), firstBad.end());
+    if (bad != kNoLine) throw ToolError(input.Where(bad) + ": invalid UTF-8");
+}
+
+}  // namespace zabrelo_tool
