@@ -1,11 +1,12 @@
 // Fuzzes the table loader: the input is a whole data file. Loading an
 // existing file must never raise, whatever it holds; then keys of a few
-// fixed strings exercise whatever table the bytes made, and a reload of a
-// file of the same bytes must give the same keys.
+// fixed strings exercise whatever table the bytes made. A reload, a copy and
+// a load with an observer (the table checker's) must all give the same keys.
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzSupport.h"
+#include "collation/CollationEngine.h"
 
 namespace {
 
@@ -38,10 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(again.Initialize(path.c_str()) == loaded, "the same file loads the same way");
     // A copy made after the load answers as the original does.
     ZabreloLib copy(lib);
+    zabrelo::CollationEngine observed;
+    zabrelo::LoadObserver observer;
+    Check(observed.Initialize(path.c_str(), &observer) == loaded, "an observer does not change the load");
     for (const auto& probe : kProbes) {
         const std::string key = lib.GetCollationKey(probe, 3);
         Check(again.GetCollationKey(probe, 3) == key, "a reload gives the same keys");
         Check(copy.GetCollationKey(probe, 3) == key, "a copy gives the same keys");
+        Check(observed.BuildKey(probe, 3) == key, "an observed load gives the same keys");
     }
     return 0;
 }
