@@ -16,6 +16,10 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # Packages named pkg:arch need that architecture known to dpkg first.
+  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+    dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
+  done
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  apt-get install -y -qq "${missing[@]}"
 fi

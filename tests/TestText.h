@@ -8,26 +8,18 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "Utf8.h"
+
 namespace zabrelo_test {
 
-/// UTF-8 to UTF-16 for the project's own well-formed test files.
+/// UTF-8 to UTF-16 for the project's own test files; a malformed file is a
+/// broken fixture, so it fails loudly rather than testing something else.
 inline std::u16string FromUtf8(const std::string& text) {
     std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        char32_t cp = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k) {
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
+    if (!zabrelo_tool::Utf8ToUtf16(text.data(), text.size(), out)) {
+        ADD_FAILURE() << "invalid UTF-8 in a test fixture: " << text;
     }
     return out;
 }

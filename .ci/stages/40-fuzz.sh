@@ -14,7 +14,7 @@ cmake --build --preset fuzz -j "$(nproc)"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for target in LoadTableFuzzer CompareFuzzer FileReaderFuzzer; do
-  binary="build-fuzz/fuzz/$target"
+  binary="build/fuzz/fuzz/$target"
   corpus="fuzz/corpus/$target"
   if [ ! -x "$binary" ]; then
     echo "--- $target: not built in this checkout, skipped"

@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Options.h"
+#include "Platform.h"
 #include "ToolError.h"
 #include "collation/CollationEngine.h"
 #include "collation/LoadObserver.h"
@@ -201,7 +202,7 @@ int RunCheck(int argc, char** argv) {
     zabrelo::LoadObserver observer;
     bool loaded;
     try {
-        loaded = engine.Initialize(path.c_str(), &observer);
+        loaded = engine.Initialize(LibraryPath(path).c_str(), &observer);
     } catch (const VantorException& e) {
         throw ToolError(e.GetFormattedMessage());
     }

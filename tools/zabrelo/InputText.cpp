@@ -34,7 +34,7 @@ void InputText::Read(const std::string& name) {
     if (name == "-") {
         bytes = ReadAll(stdin, "standard input");
     } else {
-        std::FILE* file = std::fopen(name.c_str(), "rb");
+        std::FILE* file = OpenFile(name, "rb");
         if (!file) throw ToolError(name + ": " + LastSystemError());
         try {
             bytes = ReadAll(file, name);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "Platform.h"
+
 namespace zabrelo_tool {
 
 class Output {
@@ -31,7 +33,8 @@ public:
     void Commit();
 
 private:
-    [[noreturn]] void Fail(const std::string& what);
+    /// Throws ToolError: "<what> <output>: <reason>".
+    [[noreturn]] void Fail(const std::string& what, const std::string& reason = LastSystemError());
 
     std::string path_;
     std::string tempPath_;

@@ -1,14 +1,17 @@
-// Platform: Linux and other POSIX systems, and Windows.
+// Platform: Linux and other POSIX systems, and Windows. On Windows the tool
+// keeps UTF-8 inside and converts at the edges: the wide command line on
+// the way in, wide file names on the way out to the system.
 #include "Platform.h"
 
 #include <cerrno>
 #include <cstring>
 #include <thread>
-#include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <csignal>
 #include <unistd.h>
@@ -16,29 +19,196 @@
 
 namespace zabrelo_tool {
 
-std::string ExecutableDir() {
-    std::string path;
 #ifdef _WIN32
-    std::vector<char> buffer(32768);
-    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n > 0 && n < buffer.size()) path.assign(buffer.data(), n);
-    const std::size_t slash = path.find_last_of("\\/");
+
+namespace {
+
+// UTF-16 to UTF-8, keeping an unpaired surrogate as its own 3-byte form so
+// a file name that has one still opens, and a text that has one is refused
+// by the strict decoder rather than silently changed.
+std::string Narrow(const wchar_t* text) {
+    std::string out;
+    for (const wchar_t* p = text; *p != 0; ++p) {
+        unsigned c = static_cast<unsigned>(*p);
+        if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned>(p[1]) - 0xDC00);
+            ++p;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// `wide` in the ANSI code page, or "" when some character has no exact form there.
+std::string Ansi(const std::wstring& wide) {
+    if (GetACP() == CP_UTF8) return Narrow(wide.c_str());  // no lossy step to guard against
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+    if (size <= 1 || lossy) return std::string();
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, out.data(), size, nullptr, nullptr);
+    out.pop_back();  // the terminating NUL
+    return out;
+}
+
+}  // namespace
+
+std::wstring WidePath(const std::string& path) {
+    std::wstring out;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(path.data());
+    const std::size_t size = path.size();
+    for (std::size_t i = 0; i < size;) {
+        static const unsigned kLeast[] = {0, 0x80, 0x800, 0x10000};  // below: an overlong form
+        const unsigned lead = bytes[i];
+        int extra = -1;
+        unsigned c = 0;
+        if (lead < 0x80) {
+            extra = 0;
+            c = lead;
+        } else if (lead >= 0xC2 && lead < 0xE0) {
+            extra = 1;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            extra = 2;
+            c = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            extra = 3;
+            c = lead & 0x07;
+        }
+        bool ok = extra >= 0 && size - i > static_cast<std::size_t>(extra);
+        for (int k = 1; ok && k <= extra; ++k) {
+            const unsigned next = bytes[i + static_cast<std::size_t>(k)];
+            ok = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (!ok || c > 0x10FFFF || c < kLeast[extra < 0 ? 0 : extra]) {
+            // Never read as some other name: an overlong "/" must not become a separator.
+            out += static_cast<wchar_t>(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+        if (c >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
+    }
+    return out;
+}
+
+std::string LastWindowsError() {
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD size = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = size > 0 && text ? Narrow(text) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
+                                message.back() == ' ')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        std::vector<std::string> args;
+        for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
+        LocalFree(wide);
+        return args;
+    }
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseBinaryStdio() {
+    // A stream with no handle (a process started without a console) has a
+    // negative number, which the runtime may treat as a fatal misuse.
+    for (std::FILE* stream : {stdin, stdout, stderr}) {
+        const int fd = _fileno(stream);
+        if (fd >= 0) _setmode(fd, _O_BINARY);
+    }
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return _wfopen(WidePath(path).c_str(), WidePath(mode).c_str());
+}
+
+std::string LibraryPath(const std::string& path) {
+    bool ascii = true;
+    for (const char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return path;
+    const std::wstring wide = WidePath(path);
+    std::string ansi = Ansi(wide);
+    if (!ansi.empty()) return ansi;
+    // Short names are plain ASCII where the volume keeps them.
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size > 0) {
+        std::wstring shortName(size, L'\0');
+        const DWORD written = GetShortPathNameW(wide.c_str(), shortName.data(), size);
+        if (written > 0 && written < size) {
+            shortName.resize(written);
+            ansi = Ansi(shortName);
+            if (!ansi.empty()) return ansi;
+        }
+    }
+    return path;  // cannot be named to the library; its open fails and says so
+}
+
+std::string ExecutableDir() {
+    std::wstring buffer(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) return std::string();
+    buffer.resize(n);
+    const std::size_t slash = buffer.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::string() : Narrow(buffer.substr(0, slash).c_str());
+}
+
+bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+void IgnoreBrokenPipeSignal() {}
+
 #else
+
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+void UseBinaryStdio() {}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::string LibraryPath(const std::string& path) { return path; }
+
+std::string ExecutableDir() {
     std::vector<char> buffer(4096);
     const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n > 0 && static_cast<std::size_t>(n) < buffer.size()) path.assign(buffer.data(), static_cast<std::size_t>(n));
+    if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) return std::string();
+    const std::string path(buffer.data(), static_cast<std::size_t>(n));
     const std::size_t slash = path.rfind('/');
-#endif
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-bool StderrIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
+
 #endif
-}
 
 int CoreCount() {
     const unsigned n = std::thread::hardware_concurrency();
@@ -46,11 +216,5 @@ int CoreCount() {
 }
 
 std::string LastSystemError() { return std::strerror(errno); }
-
-void IgnoreBrokenPipeSignal() {
-#ifndef _WIN32
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
-}
 
 }  // namespace zabrelo_tool

@@ -13,7 +13,7 @@ namespace {
 constexpr char kTableName[] = "UrduCOdepage.txt";
 
 bool Readable(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (!file) return false;
     std::fclose(file);
     return true;
@@ -36,7 +36,7 @@ std::string TablePath(const std::string& requested) {
 void LoadTable(ZabreloLib& lib, const std::string& path) {
     bool loaded = false;
     try {
-        loaded = lib.Initialize(path.c_str());
+        loaded = lib.Initialize(LibraryPath(path).c_str());
     } catch (const VantorException& e) {
         throw ToolError(e.GetFormattedMessage());
     }

@@ -3,6 +3,8 @@
 // table. This file only dispatches to the commands and reports errors.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "Platform.h"
@@ -30,6 +32,14 @@ constexpr char kUsage[] =
 int main(int argc, char** argv) {
     using namespace zabrelo_tool;
     IgnoreBrokenPipeSignal();
+    UseBinaryStdio();
+    // The commands parse UTF-8 whatever the system's own argv holds.
+    std::vector<std::string> args = Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& arg : args) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    argc = static_cast<int>(args.size());
+    argv = pointers.data();
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return kExitTrouble;
