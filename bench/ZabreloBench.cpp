@@ -175,12 +175,33 @@ void BuildKeys(std::vector<std::string>& keys) {
     for (std::size_t i = 0; i < gCorpus.listSize; ++i) Impl::Key(texts[i], keys[i]);
 }
 
-// Sorts positions in the list by their keys, the usual way to sort by keys
-// without moving the keys themselves.
+// Sorts positions in the list by their keys without moving the keys. Each
+// position carries its key's first eight bytes as one big-endian number, so
+// most comparisons are one integer compare instead of a trip to the key;
+// only equal prefixes look at the whole keys. Zero padding keeps the prefix
+// order consistent with the byte order (a shorter key sorts first). Every
+// implementation's keys go through this same sort.
+struct KeyPrefix {
+    std::uint64_t prefix;
+    std::uint32_t index;
+};
+
 void SortByKey(const std::vector<std::string>& keys, std::vector<std::uint32_t>& order) {
+    std::vector<KeyPrefix> items(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::uint64_t prefix = 0;
+        const std::string& key = keys[i];
+        for (std::size_t k = 0; k < 8; ++k) {
+            prefix = (prefix << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+        }
+        items[i] = {prefix, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(items.begin(), items.end(), [&keys](const KeyPrefix& a, const KeyPrefix& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return keys[a.index] < keys[b.index];
+    });
     order.resize(keys.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
 }
 
 // Building every key is part of the time: a caller sorting by keys pays for them.
