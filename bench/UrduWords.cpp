@@ -4,6 +4,8 @@
 // standard libraries.
 #include "UrduWords.h"
 
+#include "Utf8.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -137,44 +139,12 @@ bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        out.push_back(Utf8ToUtf16(line));
+        // The tool's strict decoder: a malformed line is left out rather than
+        // timed as something its author did not write.
+        std::u16string text;
+        if (zabrelo_tool::Utf8ToUtf16(line.data(), line.size(), text)) out.push_back(std::move(text));
     }
     return true;
-}
-
-std::u16string Utf8ToUtf16(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        std::uint32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1Fu) : extra == 2 ? (b & 0x0Fu) : (b & 0x07u);
-        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < n;
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((c & 0xC0) != 0x80) ok = false;
-            cp = (cp << 6) | (c & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are malformed.
-        static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (ok && (cp < kMin[static_cast<std::size_t>(extra)] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-        if (!ok) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {

@@ -1,6 +1,6 @@
 // UrduWords: the benchmark's input. A deterministic generator of Urdu-like
 // text drawn with Urdu letter frequencies, a reader for a UTF-8 word file,
-// and the UTF-8 <-> UTF-16 conversions that give every collator the same text.
+// and the UTF-16 -> UTF-8 conversion that gives glibc the same text.
 #ifndef ZABRELO_BENCH_URDUWORDS_H
 #define ZABRELO_BENCH_URDUWORDS_H
 
@@ -16,12 +16,11 @@ namespace zabrelo_bench {
 /// some vowel marks, and about one string in seven made of 2 or 3 words.
 std::vector<std::u16string> GenerateUrdu(std::size_t count, std::uint64_t seed);
 
-/// The non-empty lines of a UTF-8 file (CR LF or LF), converted to UTF-16.
-/// False when the file cannot be read.
+/// The non-empty, well-formed lines of a UTF-8 file (CR LF or LF), converted
+/// to UTF-16. False when the file cannot be read.
 bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out);
 
-/// Malformed UTF-8 becomes U+FFFD; a lone surrogate becomes U+FFFD in UTF-8.
-std::u16string Utf8ToUtf16(const std::string& text);
+/// UTF-8 for glibc's functions; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text);
 
 }  // namespace zabrelo_bench

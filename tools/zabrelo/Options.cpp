@@ -28,12 +28,12 @@ Options::Options(const std::string& command, const std::vector<OptionSpec>& spec
             continue;
         }
         // The value of an option that takes one: inline, or the next argument.
-        const auto takeValue = [&](const OptionSpec& spec, const std::string& inlineValue,
+        const auto takeValue = [&](const OptionSpec& option, const std::string& inlineValue,
                                    bool hasInline, const std::string& shown) {
             if (hasInline) {
-                values_[spec.longName] = inlineValue;
+                values_[option.longName] = inlineValue;
             } else if (i + 1 < argc) {
-                values_[spec.longName] = argv[++i];
+                values_[option.longName] = argv[++i];
             } else {
                 Usage(command, "option '" + shown + "' needs a value");
             }
@@ -42,8 +42,8 @@ Options::Options(const std::string& command, const std::vector<OptionSpec>& spec
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
             const OptionSpec* found = nullptr;
-            for (const OptionSpec& spec : specs) {
-                if (name == spec.longName) found = &spec;
+            for (const OptionSpec& option : specs) {
+                if (name == option.longName) found = &option;
             }
             if (!found) Usage(command, "unknown option '--" + name + "'");
             if (found->takesValue) {
@@ -58,8 +58,8 @@ Options::Options(const std::string& command, const std::vector<OptionSpec>& spec
         }
         for (std::size_t k = 1; k < arg.size(); ++k) {
             const OptionSpec* found = nullptr;
-            for (const OptionSpec& spec : specs) {
-                if (spec.shortName != 0 && spec.shortName == arg[k]) found = &spec;
+            for (const OptionSpec& option : specs) {
+                if (option.shortName != 0 && option.shortName == arg[k]) found = &option;
             }
             if (!found) Usage(command, std::string("unknown option '-") + arg[k] + "'");
             if (found->takesValue) {
