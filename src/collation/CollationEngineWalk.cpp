@@ -197,20 +197,23 @@ std::string CollationEngine::WalkKey(const std::u16string& text, int level) {
     char* const out3 = out2 + room;
     std::size_t used1 = 0, used2 = 0, used3 = 0;
 
+    // Most units are settled by their own entry in keyUnits_: every byte is
+    // written, and kept only where its weight is not zero. Each step looks
+    // up the next unit too and hands it on. Past the last unit comes the
+    // string's terminating 0, outside the range.
     std::size_t index = 0;
+    const KeyUnit* key = &keyUnits_[RangeIndex(units[0])];
     while (index < length) {
-        // Most units are settled by their own entry in keyUnits_: every
-        // byte is written, and kept only where its weight is not zero. The
-        // unit after the last is the string's terminating 0, outside the range.
-        const KeyUnit& key = keyUnits_[RangeIndex(units[index])];
-        if ((key.route & (kWalk | keyUnits_[RangeIndex(units[index + 1])].ender)) == 0) {
-            out1[used1] = static_cast<char>(key.bytes[0]);
-            used1 += key.keep[0];
-            out2[used2] = static_cast<char>(key.bytes[1]);
-            used2 += key.keep[1];
-            out3[used3] = static_cast<char>(key.bytes[2]);
-            used3 += key.keep[2];
+        const KeyUnit* const next = &keyUnits_[RangeIndex(units[index + 1])];
+        if ((key->route & (kWalk | next->ender)) == 0) {
+            out1[used1] = static_cast<char>(key->bytes[0]);
+            used1 += key->keep[0];
+            out2[used2] = static_cast<char>(key->bytes[1]);
+            used2 += key->keep[1];
+            out3[used3] = static_cast<char>(key->bytes[2]);
+            used3 += key->keep[2];
             ++index;
+            key = next;
             continue;
         }
         // The rest (spaces, units outside the table, letters to rewrite and
@@ -228,6 +231,7 @@ std::string CollationEngine::WalkKey(const std::u16string& text, int level) {
             used3 += w[2] != 0;
         } while (walk.pending != 0);
         index = walk.index;
+        key = &keyUnits_[RangeIndex(units[index])];
     }
 
     // Close the gaps, so the key is one copy out of the scratch buffer.
