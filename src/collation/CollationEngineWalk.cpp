@@ -27,13 +27,13 @@ inline unsigned RangeIndex(char16_t u) {
                     static_cast<unsigned>(CollationEngine::kRangeSize));
 }
 
+// Only five letters change: one range test and one compare let every other unit through.
+inline bool IsRewritten(char16_t u) { return static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3'; }
+
 // The prepared form of one input unit: its first unit is returned, a second
 // one (a separate hamza mark) goes to `second`, which is left alone otherwise.
 // None of the units written here is itself rewritten, so rewriting a prepared
 // string again changes nothing.
-// Only five letters change: one range test and one compare let every other unit through.
-inline bool IsRewritten(char16_t u) { return static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3'; }
-
 inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
     if (!IsRewritten(u)) return u;
     switch (u) {
