@@ -80,16 +80,13 @@ public:
 
 private:
     struct Units;
-    struct PlainUnits;
     struct KeyStream;
 
     void ResetTable();
     int NewSlot(int offset);
     void RefreshOwnWeights();
-    template <class Reader>
-    const std::int32_t* Element(Reader& units) const;
-    template <class Reader>
-    std::string WalkKey(Reader units, int level);
+    const std::int32_t* Element(Units& units) const;
+    std::string WalkKey(const std::u16string& text, int level);
     int NextKeyByte(KeyStream& stream) const;
     void EndWalk();
     static void Prepare(const std::u16string& input, std::u16string& out);
@@ -114,6 +111,25 @@ private:
         std::int32_t slot;  // -1: the unit has no slot
     };
     OwnEntry own_[kRangeSize];
+
+    // What a key needs of each unit, also refreshed with the table: the
+    // bytes a key takes from its own weights, which of them count, and
+    // when those weights are not the whole story. Most units are then
+    // written from one eight-byte load, without the element walk and
+    // without a branch on the kind of unit.
+    static constexpr unsigned char kWalk = 1;            // always takes the element walk
+    static constexpr unsigned char kWalkBeforeEnder = 2;  // takes it when the next unit may end a pair
+    struct KeyUnit {
+        unsigned char bytes[3];  // low 8 bits of each own weight
+        unsigned char keep[3];   // 1 where that weight is not zero
+        unsigned char route;     // kWalk, kWalkBeforeEnder or 0
+        // kWalkBeforeEnder when the unit ends some pair or is rewritten
+        // into what might: the unit before it cannot trust its own weights.
+        unsigned char ender;
+    };
+    // One more entry, for every unit outside the range: it takes the walk
+    // and ends no pair.
+    KeyUnit keyUnits_[kRangeSize + 1];
 
     // The three level strings of a key, written side by side and reused by
     // every call, so building a key allocates only the key it returns.

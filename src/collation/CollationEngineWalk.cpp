@@ -21,13 +21,21 @@ constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 
 int ClampLevel(int level) { return std::min(level, CollationEngine::kMaxLevel); }
 
+// A unit's offset in the range, or kRangeSize for every unit outside it.
+inline unsigned RangeIndex(char16_t u) {
+    return std::min(static_cast<unsigned>(u) - static_cast<unsigned>(CollationEngine::kRangeFirst),
+                    static_cast<unsigned>(CollationEngine::kRangeSize));
+}
+
+// Only five letters change: one range test and one compare let every other unit through.
+inline bool IsRewritten(char16_t u) { return static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3'; }
+
 // The prepared form of one input unit: its first unit is returned, a second
 // one (a separate hamza mark) goes to `second`, which is left alone otherwise.
 // None of the units written here is itself rewritten, so rewriting a prepared
 // string again changes nothing.
 inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
-    // Only five letters change: one range test and one compare let every other unit through.
-    if (static_cast<unsigned>(u) - 0x0623u > 3u && u != u'\u06D3') return u;
+    if (!IsRewritten(u)) return u;
     switch (u) {
         case u'\u0626':  // yeh with hamza: a hamza inside the input, yeh + mark at its end
             if (!last) return u'\u0621';
@@ -80,27 +88,6 @@ struct CollationEngine::Units {
     }
 };
 
-// The units of a string that holds no letter to rewrite: the input itself.
-struct CollationEngine::PlainUnits {
-    const char16_t* text;
-    std::size_t index;
-    std::size_t length;
-
-    bool AtEnd() const { return index >= length; }
-    char16_t Next() { return text[index++]; }
-    char16_t Peek() const { return index < length ? text[index] : 0; }
-};
-
-namespace {
-
-bool NeedsRewriting(const std::u16string& text) {
-    for (const char16_t u : text)
-        if (static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3') return true;
-    return false;
-}
-
-}  // namespace
-
 void CollationEngine::Prepare(const std::u16string& input, std::u16string& out) {
     out.clear();
     Units units{input.data(), 0, input.size(), 0};
@@ -126,11 +113,29 @@ void CollationEngine::RefreshOwnWeights() {
         const EntryList* entries = own.slot >= 0 ? &entryLists_[static_cast<std::size_t>(own.slot)] : nullptr;
         for (int l = 0; l < kMaxLevel; ++l)
             own.weights[l] = entries != nullptr && !entries->empty() ? entries->front().weights[l] : 0;
+
+        KeyUnit& key = keyUnits_[offset];
+        for (int l = 0; l < kMaxLevel; ++l) {
+            key.bytes[l] = static_cast<unsigned char>(own.weights[l] & 0xFF);
+            key.keep[l] = own.weights[l] != 0 ? 1 : 0;
+        }
+        // A unit pairs only through an entry whose code point ends a pair
+        // (Element's test), so without one its own weights always stand.
+        bool mayPair = false;
+        if (entries != nullptr) {
+            for (const CollationEntry& entry : *entries) {
+                const unsigned second = static_cast<unsigned>(entry.codePoint) - static_cast<unsigned>(kRangeFirst);
+                if (second < static_cast<unsigned>(kRangeSize) && followerFlags_[second] != 0) mayPair = true;
+            }
+        }
+        const bool rewritten = IsRewritten(static_cast<char16_t>(kRangeFirst + offset));
+        key.route = rewritten ? kWalk : mayPair ? kWalkBeforeEnder : 0;
+        key.ender = rewritten || followerFlags_[offset] != 0 ? kWalkBeforeEnder : 0;
     }
+    keyUnits_[kRangeSize] = KeyUnit{{0, 0, 0}, {0, 0, 0}, kWalk, 0};
 }
 
-template <class Reader>
-const std::int32_t* CollationEngine::Element(Reader& units) const {
+const std::int32_t* CollationEngine::Element(Units& units) const {
     const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(kRangeFirst);
     if (offset < static_cast<unsigned>(kRangeSize)) {
@@ -176,34 +181,57 @@ bool CollationEngine::NextElement(std::int32_t* weights, int levels) {
 std::string CollationEngine::BuildKey(const std::u16string& text, int level) {
     if (level <= 0) return std::string();
     EndWalk();
-    // Most strings hold no hamza letter: one quick scan lets their walk skip
-    // the rewriting step on every unit.
-    if (NeedsRewriting(text)) return WalkKey(Units{text.data(), 0, text.size(), 0}, ClampLevel(level));
-    return WalkKey(PlainUnits{text.data(), 0, text.size()}, ClampLevel(level));
+    return WalkKey(text, ClampLevel(level));
 }
 
-template <class Reader>
-std::string CollationEngine::WalkKey(Reader units, int level) {
+std::string CollationEngine::WalkKey(const std::u16string& text, int level) {
+    const char16_t* const units = text.data();
+    const std::size_t length = text.size();
     // A level string gets at most one byte per prepared unit, and there are
     // at most two of those per input unit: the three level strings go side
     // by side in the scratch buffer, written without bounds checks.
-    const std::size_t room = 2 * units.length;
+    const std::size_t room = 2 * length;
     if (keyScratch_.size() < kMaxLevel * room) keyScratch_.resize(kMaxLevel * room);
     char* const out1 = &keyScratch_[0];
     char* const out2 = out1 + room;
     char* const out3 = out2 + room;
     std::size_t used1 = 0, used2 = 0, used3 = 0;
 
-    while (!units.AtEnd()) {
-        const std::int32_t* w = Element(units);
-        // Every level is written and kept only when its weight is not zero;
-        // the zero test is on the whole weight, so 0x100 adds a 0 byte.
-        out1[used1] = static_cast<char>(w[0] & 0xFF);
-        used1 += w[0] != 0;
-        out2[used2] = static_cast<char>(w[1] & 0xFF);
-        used2 += w[1] != 0;
-        out3[used3] = static_cast<char>(w[2] & 0xFF);
-        used3 += w[2] != 0;
+    // Most units are settled by their own entry in keyUnits_: every byte is
+    // written, and kept only where its weight is not zero. Each step looks
+    // up the next unit too and hands it on. Past the last unit comes the
+    // string's terminating 0, outside the range.
+    std::size_t index = 0;
+    const KeyUnit* key = &keyUnits_[RangeIndex(units[0])];
+    while (index < length) {
+        const KeyUnit* const next = &keyUnits_[RangeIndex(units[index + 1])];
+        if ((key->route & (kWalk | next->ender)) == 0) {
+            out1[used1] = static_cast<char>(key->bytes[0]);
+            used1 += key->keep[0];
+            out2[used2] = static_cast<char>(key->bytes[1]);
+            used2 += key->keep[1];
+            out3[used3] = static_cast<char>(key->bytes[2]);
+            used3 += key->keep[2];
+            ++index;
+            key = next;
+            continue;
+        }
+        // The rest (spaces, units outside the table, letters to rewrite and
+        // possible pairs) take the element walk, until it holds no half of a
+        // split letter. The zero test is on the whole weight, so 0x100 adds
+        // a 0 byte.
+        Units walk{units, index, length, 0};
+        do {
+            const std::int32_t* w = Element(walk);
+            out1[used1] = static_cast<char>(w[0] & 0xFF);
+            used1 += w[0] != 0;
+            out2[used2] = static_cast<char>(w[1] & 0xFF);
+            used2 += w[1] != 0;
+            out3[used3] = static_cast<char>(w[2] & 0xFF);
+            used3 += w[2] != 0;
+        } while (walk.pending != 0);
+        index = walk.index;
+        key = &keyUnits_[RangeIndex(units[index])];
     }
 
     // Close the gaps, so the key is one copy out of the scratch buffer.

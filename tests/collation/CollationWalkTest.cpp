@@ -3,6 +3,8 @@
 // against a tiny table whose weights name what produced them.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestFiles.h"
 #include "TestText.h"
 #include "collation/CollationEngine.h"
@@ -144,6 +146,66 @@ TEST_F(WalkTest, CompareResults) {
     for (const CompareCase& c : kCompareCases) {
         SCOPED_TRACE(c.why);
         EXPECT_EQ(engine_.CompareStrings(c.a, c.b, c.level), c.result);
+    }
+}
+
+// Keys take a shortcut for units whose own weights settle them; the element
+// walk over the prepared string is the reference. The routing table is made
+// to trip a wrong shortcut: pairs ending in a rewritten letter or in what
+// one becomes, a slot opened by a pair line, a doubled letter paired through
+// its own entry, a follower without a slot, a 0x100 weight and a slot that
+// weighs nothing.
+constexpr char kRoutingTable[] =
+    "FA=routing\r\n"
+    "[0628,0626][70,1,1]\r\n"
+    "[0628][50,1,1]\r\n"
+    "[0644][30,1,1]\r\n"
+    "[0644,0621][71,2,2]\r\n"
+    "[0644,06CC][72,2,2]\r\n"
+    "[0627][20,2,3]\r\n"
+    "[0627,0654][73,3,3]\r\n"
+    "[0621][60,1,1]\r\n"
+    "[06CC][61,1,1]\r\n"
+    "[06D2][62,1,1]\r\n"
+    "[0654][0,9,0]\r\n"
+    "[0645][100,0,1]\r\n"
+    "[0645,0645][74,1,1]\r\n"
+    "[0633][0,0,0]\r\n"
+    "[0634,0635][75,1,1]\r\n"
+    "[200C][0,0,7]\r\n";
+
+std::string KeyFromElementWalk(CollationEngine& engine, const std::u16string& text, int level) {
+    std::vector<std::int32_t> weights;
+    std::int32_t w[3];
+    engine.PrepareInput(text);
+    while (!engine.NextElement(w, 3)) weights.insert(weights.end(), w, w + 3);
+    std::string key;
+    for (int l = 0; l < level; ++l)
+        for (std::size_t e = l; e < weights.size(); e += 3)
+            if (weights[e] != 0) key += static_cast<char>(weights[e] & 0xFF);
+    return key;
+}
+
+TEST(WalkShortcutTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
+    const char16_t alphabet[] = u"\u0628\u0626\u0644\u0621\u06CC\u0627\u0654\u0623\u0625\u0624\u06D3\u0645"
+                                u"\u0633\u0634\u0635\u06BE\u0648\u06D2\u0655\u0653\u200C \xD800";
+    TempDir dir;
+    const std::string tables[] = {dir.Write("tiny.txt", kTinyTable), dir.Write("routing.txt", kRoutingTable),
+                                  ZABRELO_DEFAULT_TABLE};
+    for (const std::string& table : tables) {
+        SCOPED_TRACE(table);
+        CollationEngine engine;
+        ASSERT_TRUE(engine.Initialize(table.c_str()));
+        std::mt19937 random(11);
+        std::uniform_int_distribution<int> length(0, 10);
+        std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet / sizeof alphabet[0] - 2);
+        for (int i = 0; i < 5000; ++i) {
+            std::u16string text;
+            for (int n = length(random); n > 0; --n) text.push_back(alphabet[pick(random)]);
+            for (int level = 1; level <= 3; ++level)
+                ASSERT_EQ(Hex(engine.BuildKey(text, level)), Hex(KeyFromElementWalk(engine, text, level)))
+                    << "string " << i << ", level " << level;
+        }
     }
 }
 
