@@ -45,6 +45,13 @@ stable)  # ties (Latin letters weigh nothing) keep input order, also reversed
   printf 'bب\naب\nا\nبc\n' >in
   status 0 zabrelo sort in; printf 'ا\nbب\naب\nبc\n' >want; same out want
   status 0 zabrelo sort -r in; printf 'bب\naب\nبc\nا\n' >want; same out want ;;
+many-lines)  # enough lines for several threads: ties still keep input order, in both directions
+  awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] i }' >in
+  for letter in ا ب پ; do grep "^$letter" in; done >want
+  status 0 zabrelo sort -j 4 in; same out want
+  for letter in پ ب ا; do grep "^$letter" in; done >want
+  status 0 zabrelo sort -j 3 -r in; same out want
+  status 0 zabrelo sort -j 2 -u in; printf 'ا0\nب1\nپ2\n' >want; same out want ;;
 output-onto-input)
   printf 'ب\nا\n' >f
   status 0 zabrelo sort -o f f; printf 'ا\nب\n' >want; same f want

@@ -20,6 +20,18 @@ constexpr char kNul[] = "";  // one byte: the terminating NUL itself
 
 std::string ReadAll(std::FILE* file, const std::string& shownName) {
     std::string bytes;
+    // A file whose size can be asked is read straight into place; a pipe, or
+    // whatever the file grew by meanwhile, goes through the chunks below.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+        } else {
+            std::rewind(file);
+        }
+    }
+    std::clearerr(file);
     std::vector<char> chunk(1 << 20);
     std::size_t n;
     while ((n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) bytes.append(chunk.data(), n);

@@ -140,10 +140,19 @@ void Output::Open() {
 }
 
 void Output::Write(const char* data, std::size_t size) {
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size) Fail("write error on");
+    pending_.append(data, size);
+    if (pending_.size() >= kBufferSize) Flush();
+}
+
+void Output::Flush() {
+    if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
+        Fail("write error on");
+    }
+    pending_.clear();
 }
 
 void Output::Commit() {
+    Flush();
     if (std::fflush(file_) != 0 || std::ferror(file_)) Fail("write error on");
     if (tempPath_.empty()) {
         if (file_ != stdout) {

@@ -36,9 +36,15 @@ private:
     /// Throws ToolError: "<what> <output>: <reason>".
     [[noreturn]] void Fail(const std::string& what, const std::string& reason = LastSystemError());
 
+    /// Hands the gathered bytes to the stream.
+    void Flush();
+
     std::string path_;
     std::string tempPath_;
     std::FILE* file_ = nullptr;
+    // Lines are gathered here and handed on in large blocks: one stream call
+    // per line and per line end cost more than the rest of writing.
+    std::string pending_;
 };
 
 }  // namespace zabrelo_tool

@@ -74,16 +74,9 @@ int RunSort(int argc, char** argv) {
     std::vector<KeyedLine>& items = keys.Items();
 
     progress.Stage("sorting");
-    // Stable in both directions: -r reverses the key order, not the order of ties.
-    if (reverse) {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const KeyedLine& a, const KeyedLine& b) { return CompareKeys(b, a) < 0; });
-    } else {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const KeyedLine& a, const KeyedLine& b) { return CompareKeys(a, b) < 0; });
-    }
+    keys.Sort(reverse, jobs);
     if (options.Has("unique")) {
-        // The stable sort put the first input line of each run of equal keys first.
+        // The sort put the first input line of each run of equal keys first.
         items.erase(std::unique(items.begin(), items.end(),
                                 [](const KeyedLine& a, const KeyedLine& b) { return CompareKeys(a, b) == 0; }),
                     items.end());

@@ -73,4 +73,36 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
     if (bad != kNoLine) throw ToolError(input.Where(bad) + ": invalid UTF-8");
 }
 
+void SortKeys::Sort(bool reverse, int jobs) {
+    // Equal keys are ordered by line index, which keeps the sort stable in
+    // both directions (-r reverses the keys, not the ties) and makes every
+    // item distinct, so a plain sort does what a slower stable sort would.
+    const auto before = [reverse](const KeyedLine& a, const KeyedLine& b) {
+        const int order = CompareKeys(a, b);
+        if (order != 0) return reverse ? order > 0 : order < 0;
+        return a.line < b.line;
+    };
+    // Each thread sorts one run; neighbouring runs are then merged pairwise.
+    const std::size_t n = items_.size();
+    const std::size_t runs = std::max<std::size_t>(
+        1, std::min<std::size_t>(static_cast<std::size_t>(jobs), n / kLinesPerThread));
+    std::vector<std::size_t> bounds;
+    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(n * r / runs);
+    const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
+
+    std::vector<std::thread> workers;
+    for (std::size_t r = 1; r < runs; ++r) {
+        workers.emplace_back([&, r] { std::sort(at(bounds[r]), at(bounds[r + 1]), before); });
+    }
+    std::sort(at(bounds[0]), at(bounds[1]), before);
+    for (std::thread& worker : workers) worker.join();
+
+    for (std::size_t width = 1; width < runs; width *= 2) {
+        for (std::size_t r = 0; r + width < runs; r += 2 * width) {
+            const std::size_t last = std::min(r + 2 * width, runs);
+            std::inplace_merge(at(bounds[r]), at(bounds[r + width]), at(bounds[last]), before);
+        }
+    }
+}
+
 }  // namespace zabrelo_tool

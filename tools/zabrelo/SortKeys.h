@@ -40,7 +40,11 @@ public:
     SortKeys(const SortKeys&) = delete;
     SortKeys& operator=(const SortKeys&) = delete;
 
-    /// One item per line, in input order; the caller sorts them.
+    /// Sorts the items by key on up to `jobs` threads, ascending or with
+    /// `reverse` descending; equal keys keep their input order either way.
+    void Sort(bool reverse, int jobs);
+
+    /// One item per line: in input order until sorted.
     std::vector<KeyedLine>& Items() { return items_; }
 
 private:
