@@ -48,16 +48,14 @@ bool MoveBack(std::ifstream& stream, std::streamoff bytes) {
     return true;
 }
 
-}  // namespace
+constexpr long kNoDelimiter = -1;  // no 16-bit unit equals it
 
-bool FileReader::ReadUnicodeUntil(std::u16string& out, int maxCount, char16_t delimiter) {
-    if (!open_) return false;
-    if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, kEndOfFile);
-    if (mode_ != kUnicodeMode) ZABRELO_RAISE_IO(kReadError, kNotUnicodeDelimited);
-
+// Reads up to `maxCount` units, stopping at `delimiter` (consumed, not
+// stored); `out` changes only when at least one unit was stored.
+bool ReadUnitsInto(std::ifstream& stream, std::u16string& out, int maxCount, long delimiter) {
     std::u16string units;
     for (int count = 0; count < maxCount; ++count) {
-        const long unit = zabrelo::NextUnit(stream_);
+        const long unit = zabrelo::NextUnit(stream);
         if (unit < 0 || unit == delimiter) break;
         units.push_back(static_cast<char16_t>(unit));
     }
@@ -66,20 +64,22 @@ bool FileReader::ReadUnicodeUntil(std::u16string& out, int maxCount, char16_t de
     return true;
 }
 
+}  // namespace
+
+bool FileReader::ReadUnicodeUntil(std::u16string& out, int maxCount, char16_t delimiter) {
+    if (!open_) return false;
+    if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, kEndOfFile);
+    if (mode_ != kUnicodeMode) ZABRELO_RAISE_IO(kReadError, kNotUnicodeDelimited);
+
+    return ReadUnitsInto(stream_, out, maxCount, delimiter);
+}
+
 bool FileReader::ReadUnicode(std::u16string& out, int count) {
     if (!open_) return false;
     if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, kEndOfFile);
     if (mode_ != kUnicodeMode) ZABRELO_RAISE_IO(kReadError, kNotUnicode);
 
-    std::u16string units;
-    for (int stored = 0; stored < count; ++stored) {
-        const long unit = zabrelo::NextUnit(stream_);
-        if (unit < 0) break;
-        units.push_back(static_cast<char16_t>(unit));  // 0x0000 is text here
-    }
-    if (units.empty()) return false;
-    out = std::move(units);
-    return true;
+    return ReadUnitsInto(stream_, out, count, kNoDelimiter);  // 0x0000 is text here
 }
 
 bool FileReader::ReadBytes(unsigned char* buffer, int size) {
