@@ -181,7 +181,7 @@ std::string KeyFromElementWalk(CollationEngine& engine, const std::u16string& te
     while (!engine.NextElement(w, 3)) weights.insert(weights.end(), w, w + 3);
     std::string key;
     for (int l = 0; l < level; ++l)
-        for (std::size_t e = l; e < weights.size(); e += 3)
+        for (std::size_t e = static_cast<std::size_t>(l); e < weights.size(); e += 3)
             if (weights[e] != 0) key += static_cast<char>(weights[e] & 0xFF);
     return key;
 }
