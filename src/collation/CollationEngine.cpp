@@ -112,6 +112,7 @@ CollationEngine::CollationEngine()
       slotCount_(0),
       handedOut_(0) {
     ResetTable();
+    RefreshOwnWeights();  // later loads refresh it when they end, however they end
 }
 
 void CollationEngine::ResetTable() {
@@ -123,7 +124,6 @@ void CollationEngine::ResetTable() {
     for (std::int32_t& slot : slotIndex_) slot = -1;
     entryLists_.clear();
     entryLists_.shrink_to_fit();
-    RefreshOwnWeights();
 }
 
 bool CollationEngine::Initialize(const char* path, LoadObserver* observer) {

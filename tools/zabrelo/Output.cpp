@@ -27,6 +27,7 @@ namespace zabrelo_tool {
 
 namespace {
 
+// Output is handed to the stream in blocks of this size (see pending_).
 constexpr std::size_t kBufferSize = 1 << 20;
 
 #ifdef _WIN32
@@ -74,7 +75,6 @@ void Output::Open() {
         if (IsDeviceOrPipe(WidePath(path_))) {
             file_ = OpenFile(path_, "wb");
             if (!file_) Fail("cannot write");
-            std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
             return;
         }
         // A name of this process's own, created new: another run's temporary
@@ -107,7 +107,6 @@ void Output::Open() {
             // A device or a pipe: it cannot be replaced, only written to.
             file_ = std::fopen(path_.c_str(), "wb");
             if (!file_) Fail("cannot write");
-            std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
             return;
         }
         // Replace the file a symbolic link points to, not the link.
@@ -136,7 +135,6 @@ void Output::Open() {
         }
 #endif
     }
-    std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
 }
 
 void Output::Write(const char* data, std::size_t size) {
