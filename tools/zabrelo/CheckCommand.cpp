@@ -10,15 +10,15 @@
 #include "Options.h"
 #include "Platform.h"
 #include "ToolError.h"
-#include "collation/CollationEngine.h"
 #include "collation/LoadObserver.h"
+#include "collation/TableLoader.h"
 #include "zabrelo/VantorException.h"
 
 namespace zabrelo_tool {
 
 namespace {
 
-using zabrelo::CollationEngine;
+using zabrelo::CollationTable;
 using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
 
@@ -75,7 +75,7 @@ public:
     int CodePoints() const { return codePoints_; }
     int Pairs() const { return pairs_; }
 
-    void Event(const LoadEvent& e, const CollationEngine& engine);
+    void Event(const LoadEvent& e, const CollationTable& table);
 
 private:
     void Pair(const LoadEvent& e);
@@ -91,7 +91,7 @@ private:
     std::map<std::int32_t, bool> openedByPair_;
 };
 
-void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
+void Checker::Event(const LoadEvent& e, const CollationTable& table) {
     const std::string field = Shown(e.field);
     switch (e.kind) {
     case LoadEventKind::kStored:
@@ -145,8 +145,8 @@ void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
     case LoadEventKind::kSlotOverflow:
         if (!slotsReported_) {
             slotsReported_ = true;
-            Warn(e.line, "the header announces " + Hex(engine.AnnouncedSlots(), 1) + " slots; " + U(e.codePoint) +
-                             " needs one more, and the table needs " + Hex(engine.HandedOutSlots(), 1) +
+            Warn(e.line, "the header announces " + Hex(table.AnnouncedSlots(), 1) + " slots; " + U(e.codePoint) +
+                             " needs one more, and the table needs " + Hex(table.HandedOutSlots(), 1) +
                              " in all: raise the header's count");
         }
         break;
@@ -198,17 +198,17 @@ int RunCheck(int argc, char** argv) {
     }
     const std::string path = options.Operands()[0];
 
-    CollationEngine engine;
+    std::shared_ptr<const CollationTable> table;
     zabrelo::LoadObserver observer;
     bool loaded;
     try {
-        loaded = engine.Initialize(LibraryPath(path).c_str(), &observer);
+        loaded = zabrelo::TableLoader::Initialize(table, LibraryPath(path).c_str(), &observer);
     } catch (const VantorException& e) {
         throw ToolError(e.GetFormattedMessage());
     }
 
     Checker checker(path);
-    for (const LoadEvent& event : observer.events) checker.Event(event, engine);
+    for (const LoadEvent& event : observer.events) checker.Event(event, *table);
     if (!loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }
@@ -218,7 +218,7 @@ int RunCheck(int argc, char** argv) {
         return kExitTrouble;
     }
     std::printf("%s: %d code points, %d pairs, U+200C %s; %d warning%s\n", path.c_str(),
-                checker.CodePoints(), checker.Pairs(), engine.HasSpecial() ? "defined" : "not defined",
+                checker.CodePoints(), checker.Pairs(), table->HasSpecial() ? "defined" : "not defined",
                 checker.Warnings(), checker.Warnings() == 1 ? "" : "s");
     std::fflush(stdout);
     return checker.Warnings() == 0 ? kExitOk : kExitWarnings;
