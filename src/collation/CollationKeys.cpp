@@ -128,14 +128,28 @@ std::size_t LongKey(const CollationTable& table, const char16_t* text, std::size
 
 // The bytes of one string's key in order, produced lazily: level 1 over a
 // walk of the whole string, then level 2 over a second walk, and so on.
+// Units that their own KeyUnit settles are read from it, as keys read them;
+// the rest take the element walk.
 struct KeyStream {
     PreparedUnits units;
     int level;   // 0-based level being produced
     int levels;  // how many levels the key has
 
     int Next(const CollationTable& table) {
+        const char16_t* const text = units.text;
+        const std::size_t length = units.length;
         for (;;) {
-            if (units.AtEnd()) {
+            const std::size_t index = units.index;
+            if (units.pending == 0 && index < length) {
+                const KeyUnit& key = table.Key(CollationTable::RangeIndex(text[index]));
+                const KeyUnit& next = table.Key(index + 1 < length ? CollationTable::RangeIndex(text[index + 1])
+                                                                   : CollationTable::kRangeSize);
+                if ((key.route & (CollationTable::kWalk | next.ender)) == 0) {
+                    units.index = index + 1;
+                    if (key.keep[level] != 0) return key.bytes[level];
+                    continue;
+                }
+            } else if (units.AtEnd()) {
                 if (++level >= levels) return -1;
                 units.Restart();
                 continue;
@@ -173,30 +187,21 @@ std::string BuildKey(const CollationTable& table, const char16_t* text, std::siz
     return std::string(reinterpret_cast<const char*>(scratch), total);
 }
 
-int CompareStrings(const CollationTable& table, const char16_t* first, std::size_t firstLength,
-                   const char16_t* second, std::size_t secondLength, int level) {
-    int result = 0;
-    if (level > 0) {
-        const int levels = ClampLevel(level);
-        // Comparing the two byte streams as they are produced gives exactly
-        // the order of the whole keys, a shorter key first, but usually stops
-        // at the first primary that differs.
-        KeyStream a{{first, 0, firstLength, 0}, 0, levels};
-        KeyStream b{{second, 0, secondLength, 0}, 0, levels};
-        for (;;) {
-            const int x = a.Next(table);
-            const int y = b.Next(table);
-            if (x != y) {
-                result = x < y ? -1 : 1;  // an ended stream (-1) sorts first
-                break;
-            }
-            if (x < 0) break;
-        }
+int CompareKeys(const CollationTable& table, const char16_t* first, std::size_t firstLength,
+                const char16_t* second, std::size_t secondLength, int level) {
+    if (level <= 0) return 0;
+    const int levels = ClampLevel(level);
+    // Comparing the two byte streams as they are produced gives exactly the
+    // order of the whole keys, a shorter key first, but usually stops at the
+    // first primary that differs.
+    KeyStream a{{first, 0, firstLength, 0}, 0, levels};
+    KeyStream b{{second, 0, secondLength, 0}, 0, levels};
+    for (;;) {
+        const int x = a.Next(table);
+        const int y = b.Next(table);
+        if (x != y) return (x > y) - (x < y);  // an ended stream (-1) sorts first
+        if (x < 0) return 0;
     }
-    // Callers rely on this asymmetry: equal keys put the shorter input first,
-    // but a longer first string stays equal rather than becoming +1.
-    if (result == 0 && firstLength < secondLength) result = -1;
-    return result;
 }
 
 }  // namespace zabrelo

@@ -192,6 +192,7 @@ TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
     for (const TestTable* table : {&tiny, &routing, &urdu}) {
         std::mt19937 random(11);
         std::uniform_int_distribution<std::size_t> pick(0, kLetters - 1);
+        std::u16string previous;
         for (int i = 0; i < 5000; ++i) {
             const std::size_t length = i % 100 == 99 ? 505 + random() % 15 : random() % 11;
             std::u16string text;
@@ -205,7 +206,14 @@ TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
                 ASSERT_EQ(Hex(zabrelo::BuildKey(**table, exact.get(), length, level)), expected) << "string " << i;
                 ASSERT_EQ(Hex(zabrelo::BuildKey(**table, followed.data(), length, level)), expected) << "string " << i;
                 ASSERT_EQ(zabrelo::CompareStrings(**table, exact.get(), length, followed.data(), length, level), 0);
+                // Against the previous string: whole keys, then the tie rule.
+                const std::string mine = table->Key(text, level), theirs = table->Key(previous, level);
+                const int byKeys = mine < theirs ? -1 : theirs < mine ? 1 : text.size() < previous.size() ? -1 : 0;
+                ASSERT_EQ(zabrelo::CompareStrings(**table, exact.get(), length, previous.data(), previous.size(), level),
+                          byKeys)
+                    << "string " << i << ", level " << level;
             }
+            previous = text;
         }
     }
 }

@@ -36,7 +36,6 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
     progress.Stage("keys", n);
 
     const auto work = [&](std::size_t t, bool reports) {
-        ZabreloLib own(lib);
         std::string& arena = arenas_[t];
         const std::size_t begin = n * t / threads, end = n * (t + 1) / threads;
         arena.reserve((end - begin) * 24);
@@ -46,7 +45,7 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
                 continue;
             }
-            const std::string key = own.GetCollationKey(text, level);
+            const std::string key = lib.GetCollationKey(text, level);
             offsets[i] = arena.size();
             arena += key;
             std::uint64_t head = 0;
