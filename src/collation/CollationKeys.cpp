@@ -98,6 +98,21 @@ inline void WalkKey(const CollationTable& table, const char16_t* text, std::size
     }
 }
 
+// Closes the gaps between the level strings `sink` wrote, so the key of
+// `levels` levels stands at sink.out1; returns its length.
+std::size_t JoinLevels(const SideBySide& sink, int levels) {
+    std::size_t total = sink.used1;
+    if (levels >= 2) {
+        std::memmove(sink.out1 + total, sink.out2, sink.used2);
+        total += sink.used2;
+    }
+    if (levels >= 3) {
+        std::memmove(sink.out1 + total, sink.out3, sink.used3);
+        total += sink.used3;
+    }
+    return total;
+}
+
 // The key of a text of at most kStackUnits units, in one pass, written to
 // the start of `scratch` (kStackBytes); returns its length.
 std::size_t StackKey(const CollationTable& table, const char16_t* text, std::size_t length, int levels,
@@ -105,20 +120,42 @@ std::size_t StackKey(const CollationTable& table, const char16_t* text, std::siz
     const std::size_t room = 2 * length;
     SideBySide sink{scratch, scratch + room, scratch + 2 * room, 0, 0, 0};
     WalkKey(table, text, length, sink);
-    // Close the gaps, so the key is one copy out of the scratch buffer.
-    std::size_t total = sink.used1;
-    if (levels >= 2) {
-        std::memmove(scratch + total, sink.out2, sink.used2);
-        total += sink.used2;
-    }
-    if (levels >= 3) {
-        std::memmove(scratch + total, sink.out3, sink.used3);
-        total += sink.used3;
-    }
-    return total;
+    return JoinLevels(sink, levels);
 }
 
-// The key of a longer text, one pass per level straight into `out`.
+// Counts the bytes of each level string without writing them.
+struct Counter {
+    std::size_t used1, used2, used3;
+
+    void Unit(const KeyUnit& key) {
+        used1 += key.keep[0];
+        used2 += key.keep[1];
+        used3 += key.keep[2];
+    }
+    void Element(const std::int32_t* w) {
+        used1 += w[0] != 0;
+        used2 += w[1] != 0;
+        used3 += w[2] != 0;
+    }
+};
+
+// The key of a longer text as a string: counted first, so the string is
+// allocated once, then written in one pass. Each level string gets one byte
+// more than its size, for the byte SideBySide writes, and does not keep,
+// once the level string is full.
+std::string LongKeyString(const CollationTable& table, const char16_t* text, std::size_t length, int levels) {
+    Counter count{0, 0, 0};
+    WalkKey(table, text, length, count);
+    std::string key(count.used1 + count.used2 + count.used3 + 3, '\0');
+    unsigned char* const base = reinterpret_cast<unsigned char*>(&key[0]);
+    SideBySide sink{base, base + count.used1 + 1, base + count.used1 + count.used2 + 2, 0, 0, 0};
+    WalkKey(table, text, length, sink);
+    key.resize(JoinLevels(sink, levels));
+    return key;
+}
+
+// The key of a longer text into a caller's buffer, one pass per level, so
+// nothing is written past the part of the key that fits.
 std::size_t LongKey(const CollationTable& table, const char16_t* text, std::size_t length, int levels,
                     unsigned char* out, std::size_t capacity) {
     OneLevel sink{out, capacity, 0, 0};
@@ -176,12 +213,7 @@ std::size_t WriteKey(const CollationTable& table, const char16_t* text, std::siz
 std::string BuildKey(const CollationTable& table, const char16_t* text, std::size_t length, int level) {
     if (level <= 0) return std::string();
     const int levels = ClampLevel(level);
-    if (length > kStackUnits) {
-        // Measured first, so the string is allocated once at its size.
-        std::string key(LongKey(table, text, length, levels, nullptr, 0), '\0');
-        LongKey(table, text, length, levels, reinterpret_cast<unsigned char*>(&key[0]), key.size());
-        return key;
-    }
+    if (length > kStackUnits) return LongKeyString(table, text, length, levels);
     unsigned char scratch[kStackBytes];
     const std::size_t total = StackKey(table, text, length, levels, scratch);
     return std::string(reinterpret_cast<const char*>(scratch), total);
