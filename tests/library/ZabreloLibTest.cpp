@@ -106,7 +106,9 @@ TEST(ZabreloLibTest, CopiesAndCallsAllocateNothingButTheKeyReturned) {
     EXPECT_EQ(AllocationsOf([&] { order = lib.Compare(longWord, longer, 3); }), 0u);
     EXPECT_EQ(order, -1);
     std::string key;
-    EXPECT_EQ(AllocationsOf([&] { key = lib.GetCollationKey(longWord, 3); }), 1u);
+    // At most one: where the standard library's own code builds the string
+    // (a DLL on Windows), its allocation is not counted.
+    EXPECT_LE(AllocationsOf([&] { key = lib.GetCollationKey(longWord, 3); }), 1u);
     ASSERT_GT(key.size(), 15u);  // past the string's own small buffer
     EXPECT_EQ(AllocationsOf([&] { key = lib.GetCollationKey(shortWord, 1); }), 0u);
 }
