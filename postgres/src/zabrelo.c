@@ -36,6 +36,15 @@ static char *table_setting;
 static ZabreloCollator *collator;
 static char *collator_path;
 
+/* Set whenever zabrelo.table takes a value, so that a row need not compare paths. */
+static bool table_assigned = true;
+
+static void
+assign_table(const char *newval, void *extra)
+{
+	table_assigned = true;
+}
+
 static void
 report_load_failure(const char *path, ZabreloStatus status, const char *message)
 {
@@ -95,6 +104,9 @@ current_collator(void)
 	ZabreloStatus status;
 	char		message[256];
 
+	if (collator != NULL && !table_assigned)
+		return collator;
+	table_assigned = false;
 	if (collator != NULL && strcmp(collator_path, path) == 0)
 		return collator;
 
@@ -135,6 +147,17 @@ utf8_to_utf16(const unsigned char *text, size_t length, uint16_t *units)
 		if (*text < 0x80)
 		{
 			*out++ = *text++;
+			continue;
+		}
+		/*
+		 * Arabic script takes two bytes a letter. The text is valid UTF-8,
+		 * so these need no checks, and decoding them here rather than by a
+		 * call per letter saves a good part of the key's cost.
+		 */
+		if (*text < 0xE0)
+		{
+			*out++ = (uint16_t) (((text[0] & 0x1F) << 6) | (text[1] & 0x3F));
+			text += 2;
 			continue;
 		}
 		c = utf8_to_unicode(text);
@@ -240,6 +263,6 @@ _PG_init(void)
 							   installed,
 							   PGC_SUSET,
 							   0,
-							   NULL, NULL, NULL);
+							   NULL, assign_table, NULL);
 	MarkGUCPrefixReserved("zabrelo");
 }
