@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -37,19 +38,9 @@ extern "C" ZabreloStatus zabrelo_collator_load(const char* path, ZabreloCollator
     *collator = nullptr;
     CopyMessage("", message, size);
     try {
-        auto* loaded = new ZabreloCollator;
-        bool ok = false;
-        try {
-            ok = loaded->lib.Initialize(path);
-        } catch (...) {
-            delete loaded;
-            throw;
-        }
-        if (!ok) {
-            delete loaded;
-            return ZABRELO_BAD_TABLE;
-        }
-        *collator = loaded;
+        auto loaded = std::make_unique<ZabreloCollator>();
+        if (!loaded->lib.Initialize(path)) return ZABRELO_BAD_TABLE;
+        *collator = loaded.release();
         return ZABRELO_OK;
     } catch (const IOException& e) {
         try {
