@@ -75,7 +75,11 @@ struct OneLevel {
 // possible pairs) take the element walk, until it holds no half of a split
 // letter.
 template <class Sink>
-inline void WalkKey(const CollationTable& table, const char16_t* text, std::size_t length, Sink& sink) {
+inline void WalkKey(const CollationTable& table, const char16_t* text, std::size_t length, Sink& result) {
+    // Bytes written through a character pointer may alias anything the
+    // compiler can see, `result` included; a local copy whose address never
+    // leaves keeps the counters and pointers in registers.
+    Sink sink = result;
     const auto entryAt = [&](std::size_t i) -> const KeyUnit* {
         return &table.Key(i < length ? CollationTable::RangeIndex(text[i]) : CollationTable::kRangeSize);
     };
@@ -96,6 +100,7 @@ inline void WalkKey(const CollationTable& table, const char16_t* text, std::size
         index = walk.index;
         key = entryAt(index);
     }
+    result = sink;
 }
 
 // Closes the gaps between the level strings `sink` wrote, so the key of
