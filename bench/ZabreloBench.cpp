@@ -130,7 +130,8 @@ void CopyObject(benchmark::State& state) {
     }
 }
 
-const std::u16string kTenLetters = u"\u062E\u0648\u0628\u0635\u0648\u0631\u062A\u06CC\u0627\u06BA";  // خوبصورتیاں
+// خوبصورتیاں, "beauties"
+const std::u16string kTenLetters = u"\u062E\u0648\u0628\u0635\u0648\u0631\u062A\u06CC\u0627\u06BA";
 
 void KeyOfTenLetters(benchmark::State& state) {
     std::string key;

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::unique_ptr<unsigned char[]> out(new unsigned char[capacity]);
         Check(zabrelo::WriteKey(table, exactA.get(), a.size(), level, out.get(), capacity) == key.size(),
               "the key writer tells the whole length");
-        Check(std::memcmp(out.get(), key.data(), capacity) == 0, "the key writer fills the buffer with the key's start");
+        Check(std::memcmp(out.get(), key.data(), capacity) == 0,
+              "the key writer fills the buffer with the key's start");
     }
     return 0;
 }

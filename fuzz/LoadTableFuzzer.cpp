@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string key = lib.GetCollationKey(probe, 3);
         Check(again.GetCollationKey(probe, 3) == key, "a reload gives the same keys");
         Check(copy.GetCollationKey(probe, 3) == key, "a copy gives the same keys");
-        Check(zabrelo::BuildKey(*observed, probe.data(), probe.size(), 3) == key, "an observed load gives the same keys");
+        Check(zabrelo::BuildKey(*observed, probe.data(), probe.size(), 3) == key,
+              "an observed load gives the same keys");
     }
     return 0;
 }

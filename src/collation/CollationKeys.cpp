@@ -11,6 +11,12 @@
 
 namespace zabrelo {
 
+#if defined(__GNUC__)
+#define ZABRELO_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define ZABRELO_ALWAYS_INLINE inline
+#endif
+
 namespace {
 
 using KeyUnit = CollationTable::KeyUnit;
@@ -68,21 +74,37 @@ struct OneLevel {
     void Element(const std::int32_t* w) { Put(static_cast<unsigned char>(w[level] & 0xFF), w[level] != 0); }
 };
 
+// The key entry of text[i], or the end's entry when `i` equals `length`
+// (at least 1). Reads only within the text, and chooses by arithmetic, not
+// by a branch: every text ends at another place, so a branch would be
+// mispredicted about once a text. At the end the last unit is read again,
+// and all bits set make it no unit of the range.
+inline const KeyUnit& EntryAt(const CollationTable& table, const char16_t* text, std::size_t length,
+                              std::size_t i) {
+    const std::size_t past = static_cast<std::size_t>(i == length);
+    const unsigned unit = static_cast<unsigned>(text[i - past]) | (0u - static_cast<unsigned>(past));
+    return table.Key(std::min(unit - static_cast<unsigned>(CollationTable::kRangeFirst),
+                              static_cast<unsigned>(CollationTable::kRangeSize)));
+}
+
 // Feeds the key bytes of every element of the text to `sink`. Most units are
 // settled by their own KeyUnit; each step looks up the next unit too and
 // hands it on. Past the last unit stands the end's entry, which ends no
 // pair. The rest (spaces, units outside the table, letters to rewrite and
 // possible pairs) take the element walk, until it holds no half of a split
 // letter.
+//
+// Always inlined, so the sink's pointers and counters live in registers:
+// passed between functions, the sink would be copied through memory just
+// after being written (a stall when the copy's wide loads meet the narrow
+// stores), and behind a reference every key byte, written through a
+// character pointer that may alias it, would send the counters back to
+// memory.
 template <class Sink>
-inline void WalkKey(const CollationTable& table, const char16_t* text, std::size_t length, Sink& result) {
-    // Bytes written through a character pointer may alias anything the
-    // compiler can see, `result` included; a local copy whose address never
-    // leaves keeps the counters and pointers in registers.
-    Sink sink = result;
-    const auto entryAt = [&](std::size_t i) -> const KeyUnit* {
-        return &table.Key(i < length ? CollationTable::RangeIndex(text[i]) : CollationTable::kRangeSize);
-    };
+ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const char16_t* text, std::size_t length,
+                                   Sink sink) {
+    if (length == 0) return sink;
+    const auto entryAt = [&](std::size_t i) { return &EntryAt(table, text, length, i); };
     std::size_t index = 0;
     const KeyUnit* key = entryAt(0);
     while (index < length) {
@@ -100,7 +122,7 @@ inline void WalkKey(const CollationTable& table, const char16_t* text, std::size
         index = walk.index;
         key = entryAt(index);
     }
-    result = sink;
+    return sink;
 }
 
 // Closes the gaps between the level strings `sink` wrote, so the key of
@@ -123,8 +145,8 @@ std::size_t JoinLevels(const SideBySide& sink, int levels) {
 std::size_t StackKey(const CollationTable& table, const char16_t* text, std::size_t length, int levels,
                      unsigned char* scratch) {
     const std::size_t room = 2 * length;
-    SideBySide sink{scratch, scratch + room, scratch + 2 * room, 0, 0, 0};
-    WalkKey(table, text, length, sink);
+    const SideBySide sink =
+        WalkKey(table, text, length, SideBySide{scratch, scratch + room, scratch + 2 * room, 0, 0, 0});
     return JoinLevels(sink, levels);
 }
 
@@ -149,12 +171,11 @@ struct Counter {
 // more than its size, for the byte SideBySide writes, and does not keep,
 // once the level string is full.
 std::string LongKeyString(const CollationTable& table, const char16_t* text, std::size_t length, int levels) {
-    Counter count{0, 0, 0};
-    WalkKey(table, text, length, count);
+    const Counter count = WalkKey(table, text, length, Counter{0, 0, 0});
     std::string key(count.used1 + count.used2 + count.used3 + 3, '\0');
     unsigned char* const base = reinterpret_cast<unsigned char*>(&key[0]);
-    SideBySide sink{base, base + count.used1 + 1, base + count.used1 + count.used2 + 2, 0, 0, 0};
-    WalkKey(table, text, length, sink);
+    const SideBySide sink = WalkKey(
+        table, text, length, SideBySide{base, base + count.used1 + 1, base + count.used1 + count.used2 + 2, 0, 0, 0});
     key.resize(JoinLevels(sink, levels));
     return key;
 }
@@ -164,7 +185,7 @@ std::string LongKeyString(const CollationTable& table, const char16_t* text, std
 std::size_t LongKey(const CollationTable& table, const char16_t* text, std::size_t length, int levels,
                     unsigned char* out, std::size_t capacity) {
     OneLevel sink{out, capacity, 0, 0};
-    for (sink.level = 0; sink.level < levels; ++sink.level) WalkKey(table, text, length, sink);
+    for (sink.level = 0; sink.level < levels; ++sink.level) sink = WalkKey(table, text, length, sink);
     return sink.used;
 }
 
@@ -184,8 +205,7 @@ struct KeyStream {
             const std::size_t index = units.index;
             if (units.pending == 0 && index < length) {
                 const KeyUnit& key = table.Key(CollationTable::RangeIndex(text[index]));
-                const KeyUnit& next = table.Key(index + 1 < length ? CollationTable::RangeIndex(text[index + 1])
-                                                                   : CollationTable::kRangeSize);
+                const KeyUnit& next = EntryAt(table, text, length, index + 1);
                 if ((key.route & (CollationTable::kWalk | next.ender)) == 0) {
                     units.index = index + 1;
                     if (key.keep[level] != 0) return key.bytes[level];

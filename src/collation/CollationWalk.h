@@ -91,7 +91,8 @@ inline const std::int32_t* NextWeights(const CollationTable& table, PreparedUnit
         const CollationTable::OwnEntry& own = table.Own(offset);
         if (own.slot >= 0) {
             const char16_t next = units.Peek();
-            const unsigned nextOffset = static_cast<unsigned>(next) - static_cast<unsigned>(CollationTable::kRangeFirst);
+            const unsigned nextOffset =
+                static_cast<unsigned>(next) - static_cast<unsigned>(CollationTable::kRangeFirst);
             if (nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) && table.FollowerAt(nextOffset)) {
                 // The first entry that pairs wins, entry 0 included: a
                 // doubled letter whose own line came first is one element.

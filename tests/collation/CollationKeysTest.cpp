@@ -149,12 +149,14 @@ TEST_F(KeysTest, WriteKeyFillsTheBufferItIsGivenAndTellsTheWholeLength) {
         const std::string key = table_.Key(text);
         ASSERT_GT(key.size(), 3u);
         EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 3, nullptr, 0), key.size());
-        for (const std::size_t capacity : {std::size_t{1}, key.size() / 2, key.size() - 1, key.size(), key.size() + 3}) {
+        const std::size_t n = key.size();
+        for (const std::size_t capacity : {std::size_t{1}, n / 2, n - 1, n, n + 3}) {
             SCOPED_TRACE(capacity);
             std::vector<unsigned char> out(key.size() + 8, 0xEE);
             EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 3, out.data(), capacity), key.size());
             const std::size_t written = std::min(capacity, key.size());
-            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written)), key.substr(0, written));
+            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written)),
+                      key.substr(0, written));
             for (std::size_t k = written; k < out.size(); ++k) ASSERT_EQ(out[k], 0xEE) << "byte " << k;
         }
         EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 0, nullptr, 0), 0u);
@@ -209,8 +211,9 @@ TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
                 // Against the previous string: whole keys, then the tie rule.
                 const std::string mine = table->Key(text, level), theirs = table->Key(previous, level);
                 const int byKeys = mine < theirs ? -1 : theirs < mine ? 1 : text.size() < previous.size() ? -1 : 0;
-                ASSERT_EQ(zabrelo::CompareStrings(**table, exact.get(), length, previous.data(), previous.size(), level),
-                          byKeys)
+                ASSERT_EQ(
+                    zabrelo::CompareStrings(**table, exact.get(), length, previous.data(), previous.size(), level),
+                    byKeys)
                     << "string " << i << ", level " << level;
             }
             previous = text;
