@@ -74,17 +74,11 @@ struct OneLevel {
     void Element(const std::int32_t* w) { Put(static_cast<unsigned char>(w[level] & 0xFF), w[level] != 0); }
 };
 
-// The key entry of text[i], or the end's entry when `i` equals `length`
-// (at least 1). Reads only within the text, and chooses by arithmetic, not
-// by a branch: every text ends at another place, so a branch would be
-// mispredicted about once a text. At the end the last unit is read again,
-// and all bits set make it no unit of the range.
+// The key entry of text[i], or the end's entry once `i` reaches `length`:
+// the text is read only within its length, and needs no terminator.
 inline const KeyUnit& EntryAt(const CollationTable& table, const char16_t* text, std::size_t length,
                               std::size_t i) {
-    const std::size_t past = static_cast<std::size_t>(i == length);
-    const unsigned unit = static_cast<unsigned>(text[i - past]) | (0u - static_cast<unsigned>(past));
-    return table.Key(std::min(unit - static_cast<unsigned>(CollationTable::kRangeFirst),
-                              static_cast<unsigned>(CollationTable::kRangeSize)));
+    return table.Key(i < length ? CollationTable::RangeIndex(text[i]) : CollationTable::kRangeSize);
 }
 
 // Feeds the key bytes of every element of the text to `sink`. Most units are
@@ -103,7 +97,6 @@ inline const KeyUnit& EntryAt(const CollationTable& table, const char16_t* text,
 template <class Sink>
 ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const char16_t* text, std::size_t length,
                                    Sink sink) {
-    if (length == 0) return sink;
     const auto entryAt = [&](std::size_t i) { return &EntryAt(table, text, length, i); };
     std::size_t index = 0;
     const KeyUnit* key = entryAt(0);
