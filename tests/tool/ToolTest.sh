@@ -34,24 +34,60 @@ order)  # a shuffled list of Urdu words comes back in dictionary order
   status 0 zabrelo sort -j 3 - <in; same out "$ORDERED" ;;
 reverse)
   status 0 zabrelo sort -r "$ORDERED"; tac "$ORDERED" >want; same out want ;;
-unique)  # the first of equal lines is kept, wherever it stood
+unique)  # duplicates: equal keys and the same unweighed characters; the first in output order stays
   printf 'ب\nاx\nا\nب\nا\n' >in
-  status 0 zabrelo sort -u in; printf 'اx\nب\n' >want; same out want ;;
+  status 0 zabrelo sort -u in; printf 'ا\nاx\nب\n' >want; same out want ;;
 level1)  # at level 1, words that differ only in diacritics are equal
   printf 'مَلِک\nملک\nعِلم\nمُلک\nعلم\n' >in
-  status 0 zabrelo sort -l 1 -u in; printf 'عِلم\nمَلِک\n' >want; same out want
+  status 0 zabrelo sort -l 1 -u in; printf 'علم\nملک\n' >want; same out want
+  status 0 zabrelo sort -s -l 1 -u in; printf 'عِلم\nمَلِک\n' >want; same out want
   status 0 zabrelo sort --level=3 -u in; [ "$(wc -l <out)" = 5 ] || fail "level 3 merged lines" ;;
-stable)  # ties (Latin letters weigh nothing) keep input order, also reversed
-  printf 'bب\naب\nا\nبc\n' >in
-  status 0 zabrelo sort in; printf 'ا\nbب\naب\nبc\n' >want; same out want
-  status 0 zabrelo sort -r in; printf 'bب\naب\nبc\nا\n' >want; same out want ;;
-many-lines)  # enough lines for several threads: ties still keep input order, in both directions
-  awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] i }' >in
-  for letter in ا ب پ; do grep "^$letter" in; done >want
+stable)  # ties (Latin letters weigh nothing): by those letters, or with -s in input order; -r turns both
+  printf 'bب\naب\nا\nبc\nبc\r\n' >in
+  status 0 zabrelo sort in; printf 'ا\naب\nbب\nبc\nبc\r\n' >want; same out want
+  status 0 zabrelo sort -r in; printf 'بc\r\nبc\nbب\naب\nا\n' >want; same out want
+  status 0 zabrelo sort -s in; printf 'ا\nbب\naب\nبc\nبc\r\n' >want; same out want
+  status 0 zabrelo sort -s -r in; printf 'bب\naب\nبc\nبc\r\nا\n' >want; same out want ;;
+unweighed)  # what the table does not weigh orders equal keys and keeps -u from merging different lines
+  printf 'abc\nxyz\nabc\nکتاب\nکِتاب\n' | zabrelo sort -u -l 1 >out; printf 'abc\nxyz\nکتاب\n' >want; same out want
+  printf 'abc\nxyz\nabc\nکتاب\n' | zabrelo sort -u >out; printf 'abc\nxyz\nکتاب\n' >want; same out want
+  # Digits, Latin letters and diacritics at each level, with and without -s.
+  printf 'کِتاب1\nکتاب\nکِتاب\nکتاب1\nکتاب\nx1\nx0\nx1\n' >in
+  for row in "-l1 -u:x0|x1|کتاب|کتاب1" "-l1 -s -u:x1|x0|کِتاب1|کتاب" "-l2 -u:x0|x1|کتاب|کتاب1|کِتاب|کِتاب1" \
+             "-l3 -s -u:x1|x0|کتاب|کتاب1|کِتاب1|کِتاب" "-l1:x0|x1|x1|کتاب|کتاب|کِتاب|کتاب1|کِتاب1" \
+             "-l1 -r:کِتاب1|کتاب1|کِتاب|کتاب|کتاب|x1|x1|x0"; do
+    zabrelo sort ${row%%:*} in >out || fail "sort ${row%%:*}"
+    printf '%s\n' "${row#*:}" | tr '|' '\n' >want; same out want
+  done
+  # Compared as UTF-16 code units: a character beyond the BMP before U+FF21, unlike their bytes.
+  printf 'Ａ\n😀\n' | zabrelo sort >out; printf '😀\nＡ\n' >want; same out want
+  # A word list with repeats and Latin words: any shuffle sorts to the same bytes, and -u is uniq.
+  { cat "$ORDERED"; head -40 "$ORDERED"; printf 'apple\nZebra\napple\n42\nکتاب 2\nکتاب 10\nکتاب 2\n'; } >list
+  shuf --random-source=<(yes) list >s1; shuf --random-source=<(yes 1) list >s2
+  cmp -s s1 s2 && fail "the shuffles are the same"
+  uniq <(zabrelo sort s1) >want; status 0 zabrelo sort -u s2; same out want
+  # A repeat that differs in its line end only takes a place of its own too.
+  printf 'کتاب 2\r\n' >>s1; { printf 'کتاب 2\r\n'; cat s2; } >s3
+  for level in 1 2 3; do
+    zabrelo sort -l $level s1 >o1 && zabrelo sort -l $level -j 1 s3 >o2 || fail "sort -l $level"
+    same o2 o1
+  done ;;
+many-lines)  # enough lines for several threads: the same order on any number of them
+  awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] (i % 7 ? i % 50 : i) }' >in
+  # Equal keys (the letter) go by the digits, which the table does not weigh.
+  for letter in ا ب پ; do grep "^$letter" in | LC_ALL=C sort; done >want
   status 0 zabrelo sort -j 4 in; same out want
+  status 0 zabrelo sort -j 1 in; same out want
+  tac want >want2; status 0 zabrelo sort -j 3 -r in; same out want2
+  for letter in ا ب پ; do grep "^$letter" in | LC_ALL=C sort -u; done >want
+  status 0 zabrelo sort -j 2 -u in; same out want
+  # -s: ties keep input order, in both directions.
+  for letter in ا ب پ; do grep "^$letter" in; done >want
+  status 0 zabrelo sort -s -j 4 in; same out want
   for letter in پ ب ا; do grep "^$letter" in; done >want
-  status 0 zabrelo sort -j 3 -r in; same out want
-  status 0 zabrelo sort -j 2 -u in; printf 'ا0\nب1\nپ2\n' >want; same out want ;;
+  status 0 zabrelo sort -s -j 3 -r in; same out want
+  for letter in ا ب پ; do grep "^$letter" in | awk '!seen[$0]++'; done >want
+  status 0 zabrelo sort -s -u -j 2 in; same out want ;;
 output-onto-input)
   printf 'ب\nا\n' >f
   status 0 zabrelo sort -o f f; printf 'ا\nب\n' >want; same f want
