@@ -19,15 +19,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Phrases of one to three words drawn from the bundled word lists, with a
-# fixed seed so every run sorts the same input.
-cat tests/data/urdu-ordered.txt data/sample.txt | grep -v '^$' >"$work/words"
-awk -v n="$lines" 'BEGIN { srand(1) } { w[NR] = $0 } END {
-  for (i = 0; i < n; i++) {
-    k = 1 + int(rand() * 3); line = w[1 + int(rand() * NR)]
-    for (j = 1; j < k; j++) line = line " " w[1 + int(rand() * NR)]
-    print line
-  } }' "$work/words" >"$work/input"
+bench/phrases.sh "$lines" >"$work/input"
 
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@"; t1=$(date +%s.%N); echo "$t1 - $t0" | bc; }
 z=$(seconds "$tool" sort --quiet -o "$work/z.out" "$work/input")

@@ -1,7 +1,8 @@
-// FileReader core: opening (with the FF FE test of mode 0) and the matching
-// existence test, closing, the end-of-file query and the delimited 8-bit read
-// the table loader uses.
-// The Unicode-mode, buffer and positioning reads are in FileReaderUnicode.cpp.
+// FileReader core: opening (with the FF FE test of kUnicodeMode) and the
+// matching existence test, closing, the end-of-file query and the delimited
+// 8-bit read the table loader uses. The other reads are in FileReaderUnicode.cpp
+// (UTF-16 text), FileReaderBuffers.cpp (caller buffers) and
+// FileReaderPosition.cpp (moving and size).
 #include "zabrelo/FileReader.h"
 
 #include <filesystem>
@@ -10,10 +11,12 @@
 #include "fileio/FileErrors.h"
 #include "fileio/StreamSteps.h"
 
-using zabrelo::kAsciiMode;
+using zabrelo::kEndOfFile;
+using zabrelo::kInvalidFileName;
+using zabrelo::kNotAscii;
+using zabrelo::kNotUnicodeBased;
 using zabrelo::kOpenError;
 using zabrelo::kReadError;
-using zabrelo::kUnicodeMode;
 
 namespace {
 
@@ -32,7 +35,7 @@ FileReader::~FileReader() { Close(); }
 
 bool FileReader::Open(const char* path, int mode) {
     if (path == nullptr || path[0] == '\0') {
-        ZABRELO_RAISE_IO(kOpenError, "Invalid file name specified.");
+        ZABRELO_RAISE_IO(kOpenError, kInvalidFileName);
     }
     Close();
 
@@ -42,7 +45,7 @@ bool FileReader::Open(const char* path, int mode) {
         stream_.close();
         stream_.clear();
         open_ = false;
-        ZABRELO_RAISE_IO(kOpenError, std::string("Could not open file: ") + path + ".");
+        ZABRELO_RAISE_IO(kOpenError, zabrelo::CouldNotOpen(path));
     }
     mode_ = mode;
 
@@ -58,11 +61,11 @@ bool FileReader::Open(const char* path, int mode) {
             stream_.close();
             stream_.clear();
             open_ = false;
-            ZABRELO_RAISE_IO(kOpenError, "File is not Unicode based.");
+            ZABRELO_RAISE_IO(kOpenError, kNotUnicodeBased);
         }
     }
     open_ = true;
-    return true;
+    return true;  // the only answer: every failure above raised
 }
 
 bool FileReader::FileExists(const char* path) {
@@ -85,8 +88,8 @@ bool FileReader::IsEOF() { return open_ && stream_.eof(); }
 
 bool FileReader::ReadUntil(std::string& out, int maxCount, char delimiter) {
     if (!open_) return false;
-    if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, "End of file encountered.");
-    if (mode_ != kAsciiMode) ZABRELO_RAISE_IO(kReadError, "File not openned as ASCII initially.");
+    if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, kEndOfFile);
+    if (mode_ != kAsciiMode) ZABRELO_RAISE_IO(kReadError, kNotAscii);
 
     std::string bytes;
     const int stop = static_cast<unsigned char>(delimiter);

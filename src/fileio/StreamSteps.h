@@ -1,16 +1,13 @@
-// StreamSteps: the two reader modes and the byte, unit and block reads every
-// FileReader operation is made of. A read that fails for any reason other than the end
-// of the file (a device error) is turned into the end of the file, so that
-// every loop over a reader stops and later reads raise instead of spinning.
+// StreamSteps: the byte, unit and block reads every FileReader operation is
+// made of. A read that fails for any reason other than the end of the file
+// (a device error) is turned into the end of the file, so that every loop
+// over a reader stops and later reads raise instead of spinning.
 #ifndef ZABRELO_STREAMSTEPS_H
 #define ZABRELO_STREAMSTEPS_H
 
 #include <fstream>
 
 namespace zabrelo {
-
-constexpr int kUnicodeMode = 0;  // UTF-16LE after an FF FE mark
-constexpr int kAsciiMode = 1;    // 8-bit bytes, nothing skipped
 
 /// The next byte (0..255), or -1 when the read ran into the end of the file.
 inline int NextByte(std::ifstream& stream) {
