@@ -78,10 +78,8 @@ bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last) const {
 
 KeyedLine* LineOrder::KeepFirsts(KeyedLine* first, KeyedLine* last) const {
     if (!stable_) {
-        // The order puts lines with the same unweighed units side by side.
-        return std::unique(first, last, [this](const KeyedLine& a, const KeyedLine& b) {
-            return CompareUnweighed(a, b) == 0;
-        });
+        // The order puts duplicates side by side.
+        return std::unique(first, last, [this](const KeyedLine& a, const KeyedLine& b) { return Same(a, b); });
     }
     // Stable: they may stand apart. Sort the positions by unweighed units,
     // stably, so that each set starts with its first line, and keep that one.

@@ -247,6 +247,7 @@ bool WriteInPlace(const std::string& from, int fd, std::string& reason) {
     std::vector<char> block(kCopyBlock);
     for (off_t offset = 0; ok && offset < info.st_size;) {
         const ssize_t n = pread(source, block.data(), block.size(), offset);
+        if (n == 0) errno = EIO;  // the temporary file shrank: someone else's doing
         ok = n > 0;
         for (ssize_t done = 0; ok && done < n;) {
             const ssize_t written = pwrite(fd, block.data() + done, static_cast<std::size_t>(n - done), offset + done);
