@@ -23,6 +23,10 @@ enum class LoadEventKind {
     kSlotOverflow,        // a slot beyond the header's count; `detail` is the slot number
     kWideWeight,          // weight `level` (1-3) is `detail`, above 0xFF: only its low byte counts
     kMissingWeights,      // no weight field: the load stops here and fails
+    kBadHeader,           // the header holds a byte that is no upper-case hex digit; `field`: its bytes
+    kFieldRunsOn,         // a field read on past the end of its line (`level` 0: code point field, 1:
+                          // weights): `line` has no "]" to end it, `detail` is the line where it ends,
+                          // `field` the whole field; blank lines before a code point field do not count
 };
 
 struct LoadEvent {

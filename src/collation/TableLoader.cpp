@@ -7,6 +7,7 @@
 // code point wins but the last one for U+200C.
 #include "collation/TableLoader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "zabrelo/FileReader.h"
@@ -35,7 +36,14 @@ public:
     int Line() const { return line_; }
 
     void Header(const std::string& bytes) {
-        if (observer_) Count(bytes);
+        if (!observer_) return;
+        for (const char byte : bytes) {
+            if ((byte < '0' || byte > '9') && (byte < 'A' || byte > 'F')) {
+                Add(LoadEventKind::kBadHeader, line_).field = bytes;
+                break;
+            }
+        }
+        Count(bytes);
     }
     // A skip read: true when it stored `bytes`. The read consumed its line
     // feed unless it stopped at the byte limit or the end of the file.
@@ -48,7 +56,18 @@ public:
     }
     void Field(const std::string& bytes, int which) {
         if (!observer_) return;
+        const int startLine = line_;
         Count(bytes);
+        // Text before a line feed inside a field is a line without its "]".
+        const std::size_t lastFeed = bytes.rfind('\n');
+        const std::size_t text = which == 0 ? bytes.find_first_not_of(" \t\r\n") : 0;
+        if (lastFeed != std::string::npos && (which == 1 || text < lastFeed)) {
+            const auto blankLines = std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(text), '\n');
+            LoadEvent& event = Add(LoadEventKind::kFieldRunsOn, startLine + static_cast<int>(blankLines));
+            event.level = which;
+            event.detail = line_;
+            event.field = bytes;
+        }
         for (std::size_t k = 1; k < bytes.size(); ++k) {
             if (bytes[k] >= 'a' && bytes[k] <= 'f') {
                 Add(LoadEventKind::kLowerCaseHex, line_).level = which;
@@ -62,6 +81,7 @@ public:
         codePoint_ = codePoint;
         second_ = second;
         field_ = field;
+        recordLine_ = line_;
         // A lower-case digit reported before the code point was known gets it now.
         for (auto it = observer_->events.rbegin();
              it != observer_->events.rend() && it->line == line_ && it->kind == LoadEventKind::kLowerCaseHex;
@@ -75,14 +95,16 @@ public:
         if (!observer_) return;
         for (int level = 0; level < CollationTable::kMaxLevel; ++level) {
             if (weights[level] < 0 || weights[level] > 0xFF) {
-                LoadEvent& event = Add(LoadEventKind::kWideWeight, line_);
+                LoadEvent& event = Add(LoadEventKind::kWideWeight, recordLine_);
                 event.detail = weights[level];
                 event.level = level + 1;
             }
         }
     }
+    // Events about the line being loaded stay on its code point's line,
+    // however many lines its weight field took in.
     void Event(LoadEventKind kind, std::int32_t detail = 0) {
-        if (observer_) Add(kind, line_).detail = detail;
+        if (observer_) Add(kind, recordLine_).detail = detail;
     }
 
 private:
@@ -100,6 +122,7 @@ private:
     std::int32_t codePoint_ = -1;
     std::int32_t second_ = -1;
     std::string field_;
+    int recordLine_ = 1;
 };
 
 }  // namespace

@@ -31,7 +31,8 @@ TEST(LoadObserverTest, LoadsTheSameTableWithOrWithoutObserver) {
     const std::string tricky = dir.Write("t.txt",
         "2=t\r\n[0627][61,5,5]\n[0628][1]\r\n[06fa][2,2,2]\r\n\r\n[0627,0627][3]\r\n"
         "[062A][100,5,5]\r\n[062B][4]\r\n[200C][0,0,1]\r\n[0644");
-    for (const std::string& path : {std::string(ZABRELO_SOURCE_DIR "/data/UrduCOdepage.txt"), tricky}) {
+    const std::string runsOn = dir.Write("r.txt", "fa=t\r\n[0627][61]\r\nstray\r\n[0628][62]\r\n[062A]\r\n[062B][1]\r\n");
+    for (const std::string& path : {std::string(ZABRELO_SOURCE_DIR "/data/UrduCOdepage.txt"), tricky, runsOn}) {
         SCOPED_TRACE(path);
         zabrelo_test::TestTable plain, observed;
         LoadObserver observer;
@@ -72,6 +73,49 @@ TEST(LoadObserverTest, ReportsEventsOnTheirLines) {
         EXPECT_EQ(observer.events[k].kind, expected[k].kind);
         EXPECT_EQ(observer.events[k].line, expected[k].line);
         EXPECT_EQ(observer.events[k].codePoint, expected[k].codePoint);
+    }
+}
+
+// Lines that take in the next one: the event names the line at fault and
+// where the field ends; what the load then does stays on the code point's line.
+TEST(LoadObserverTest, ReportsFieldsThatRunOnAndHeadersThatAreNone) {
+    zabrelo_test::TempDir dir;
+    const std::string path = dir.Write("t.txt",
+        "fa=t\r\n"              // 1: lower-case header digits: 0 slots
+        "[0627][61,5,5]\r\n"    // 2
+        "\r\n"                  // 3: blank: no run-on
+        "ruin\r\n"              // 4: stray text, read into line 5's field
+        "[0628][62,5,5]\r\n"    // 5
+        "[062A]\r\n"            // 6: no weight field: takes line 7 for one
+        "[062B][1FF]\r\n");     // 7
+    zabrelo_test::TestTable table;
+    LoadObserver observer;
+    EXPECT_TRUE(table.LoadFile(path.c_str(), &observer));
+    struct Event { LoadEventKind kind; int line; int level; int detail; std::string field; };
+    const Event expected[] = {
+        {LoadEventKind::kBadHeader, 1, 0, 0, "fa"},
+        {LoadEventKind::kSlotOverflow, 2, 0, 0, ""},
+        {LoadEventKind::kStored, 2, 0, 0, ""},
+        {LoadEventKind::kFieldRunsOn, 4, 0, 5, "\r\nruin\r\n[0628"},
+        {LoadEventKind::kOutOfRange, 5, 0, 0, ""},
+        {LoadEventKind::kFieldRunsOn, 6, 1, 7, "\r\n[062B"},
+        {LoadEventKind::kSlotOverflow, 6, 0, 1, ""},
+        {LoadEventKind::kStored, 6, 0, 0, ""},
+        {LoadEventKind::kWideWeight, 6, 1, 0x62B, ""},
+    };
+    ASSERT_EQ(observer.events.size(), std::size(expected));
+    for (std::size_t k = 0; k < std::size(expected); ++k) {
+        SCOPED_TRACE(k);
+        const zabrelo::LoadEvent& got = observer.events[k];
+        EXPECT_EQ(got.kind, expected[k].kind);
+        EXPECT_EQ(got.line, expected[k].line);
+        if (expected[k].kind == LoadEventKind::kFieldRunsOn || expected[k].kind == LoadEventKind::kWideWeight) {
+            EXPECT_EQ(got.level, expected[k].level);
+            EXPECT_EQ(got.detail, expected[k].detail);
+        }
+        if (!expected[k].field.empty()) {
+            EXPECT_EQ(got.field, expected[k].field);
+        }
     }
 }
 

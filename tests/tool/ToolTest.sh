@@ -34,24 +34,60 @@ order)  # a shuffled list of Urdu words comes back in dictionary order
   status 0 zabrelo sort -j 3 - <in; same out "$ORDERED" ;;
 reverse)
   status 0 zabrelo sort -r "$ORDERED"; tac "$ORDERED" >want; same out want ;;
-unique)  # the first of equal lines is kept, wherever it stood
+unique)  # duplicates: equal keys and the same unweighed characters; the first in output order stays
   printf 'ب\nاx\nا\nب\nا\n' >in
-  status 0 zabrelo sort -u in; printf 'اx\nب\n' >want; same out want ;;
+  status 0 zabrelo sort -u in; printf 'ا\nاx\nب\n' >want; same out want ;;
 level1)  # at level 1, words that differ only in diacritics are equal
   printf 'مَلِک\nملک\nعِلم\nمُلک\nعلم\n' >in
-  status 0 zabrelo sort -l 1 -u in; printf 'عِلم\nمَلِک\n' >want; same out want
+  status 0 zabrelo sort -l 1 -u in; printf 'علم\nملک\n' >want; same out want
+  status 0 zabrelo sort -s -l 1 -u in; printf 'عِلم\nمَلِک\n' >want; same out want
   status 0 zabrelo sort --level=3 -u in; [ "$(wc -l <out)" = 5 ] || fail "level 3 merged lines" ;;
-stable)  # ties (Latin letters weigh nothing) keep input order, also reversed
-  printf 'bب\naب\nا\nبc\n' >in
-  status 0 zabrelo sort in; printf 'ا\nbب\naب\nبc\n' >want; same out want
-  status 0 zabrelo sort -r in; printf 'bب\naب\nبc\nا\n' >want; same out want ;;
-many-lines)  # enough lines for several threads: ties still keep input order, in both directions
-  awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] i }' >in
-  for letter in ا ب پ; do grep "^$letter" in; done >want
+stable)  # ties (Latin letters weigh nothing): by those letters, or with -s in input order; -r turns both
+  printf 'bب\naب\nا\nبc\nبc\r\n' >in
+  status 0 zabrelo sort in; printf 'ا\naب\nbب\nبc\nبc\r\n' >want; same out want
+  status 0 zabrelo sort -r in; printf 'بc\r\nبc\nbب\naب\nا\n' >want; same out want
+  status 0 zabrelo sort -s in; printf 'ا\nbب\naب\nبc\nبc\r\n' >want; same out want
+  status 0 zabrelo sort -s -r in; printf 'bب\naب\nبc\nبc\r\nا\n' >want; same out want ;;
+unweighed)  # what the table does not weigh orders equal keys and keeps -u from merging different lines
+  printf 'abc\nxyz\nabc\nکتاب\nکِتاب\n' | zabrelo sort -u -l 1 >out; printf 'abc\nxyz\nکتاب\n' >want; same out want
+  printf 'abc\nxyz\nabc\nکتاب\n' | zabrelo sort -u >out; printf 'abc\nxyz\nکتاب\n' >want; same out want
+  # Digits, Latin letters and diacritics at each level, with and without -s.
+  printf 'کِتاب1\nکتاب\nکِتاب\nکتاب1\nکتاب\nx1\nx0\nx1\n' >in
+  for row in "-l1 -u:x0|x1|کتاب|کتاب1" "-l1 -s -u:x1|x0|کِتاب1|کتاب" "-l2 -u:x0|x1|کتاب|کتاب1|کِتاب|کِتاب1" \
+             "-l3 -s -u:x1|x0|کتاب|کتاب1|کِتاب1|کِتاب" "-l1:x0|x1|x1|کتاب|کتاب|کِتاب|کتاب1|کِتاب1" \
+             "-l1 -r:کِتاب1|کتاب1|کِتاب|کتاب|کتاب|x1|x1|x0"; do
+    zabrelo sort ${row%%:*} in >out || fail "sort ${row%%:*}"
+    printf '%s\n' "${row#*:}" | tr '|' '\n' >want; same out want
+  done
+  # Compared as UTF-16 code units: a character beyond the BMP before U+FF21, unlike their bytes.
+  printf 'Ａ\n😀\n' | zabrelo sort >out; printf '😀\nＡ\n' >want; same out want
+  # A word list with repeats and Latin words: any shuffle sorts to the same bytes, and -u is uniq.
+  { cat "$ORDERED"; head -40 "$ORDERED"; printf 'apple\nZebra\napple\n42\nکتاب 2\nکتاب 10\nکتاب 2\n'; } >list
+  shuf --random-source=<(yes) list >s1; shuf --random-source=<(yes 1) list >s2
+  cmp -s s1 s2 && fail "the shuffles are the same"
+  uniq <(zabrelo sort s1) >want; status 0 zabrelo sort -u s2; same out want
+  # A repeat that differs in its line end only takes a place of its own too.
+  printf 'کتاب 2\r\n' >>s1; { printf 'کتاب 2\r\n'; cat s2; } >s3
+  for level in 1 2 3; do
+    zabrelo sort -l $level s1 >o1 && zabrelo sort -l $level -j 1 s3 >o2 || fail "sort -l $level"
+    same o2 o1
+  done ;;
+many-lines)  # enough lines for several threads: the same order on any number of them
+  awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] (i % 7 ? i % 50 : i) }' >in
+  # Equal keys (the letter) go by the digits, which the table does not weigh.
+  for letter in ا ب پ; do grep "^$letter" in | LC_ALL=C sort; done >want
   status 0 zabrelo sort -j 4 in; same out want
+  status 0 zabrelo sort -j 1 in; same out want
+  tac want >want2; status 0 zabrelo sort -j 3 -r in; same out want2
+  for letter in ا ب پ; do grep "^$letter" in | LC_ALL=C sort -u; done >want
+  status 0 zabrelo sort -j 2 -u in; same out want
+  # -s: ties keep input order, in both directions.
+  for letter in ا ب پ; do grep "^$letter" in; done >want
+  status 0 zabrelo sort -s -j 4 in; same out want
   for letter in پ ب ا; do grep "^$letter" in; done >want
-  status 0 zabrelo sort -j 3 -r in; same out want
-  status 0 zabrelo sort -j 2 -u in; printf 'ا0\nب1\nپ2\n' >want; same out want ;;
+  status 0 zabrelo sort -s -j 3 -r in; same out want
+  for letter in ا ب پ; do grep "^$letter" in | awk '!seen[$0]++'; done >want
+  status 0 zabrelo sort -s -u -j 2 in; same out want ;;
 output-onto-input)
   printf 'ب\nا\n' >f
   status 0 zabrelo sort -o f f; printf 'ا\nب\n' >want; same f want
@@ -91,6 +127,53 @@ write-error)  # a full disk or a closed pipe is an error, not success
   zabrelo sort big 2>err | head -1 >/dev/null
   [ "${PIPESTATUS[0]}" = 2 ] || fail "closed pipe: exit ${PIPESTATUS[0]}"
   grep -q 'write error' err || fail "closed pipe not reported" ;;
+output-permissions)  # -o writes FILE as the user would: refused where they may not, owner, mode and links kept
+  [ -n "$WINDOWS" ] && { echo "skipped: POSIX owners, modes and links"; return 0; }
+  printf 'ب\nا\n' >h1; ln h1 h2; chmod 640 h1; printf 'ا\nب\n' >want
+  status 0 zabrelo sort -o h1 h1; same h2 want
+  [ "$(stat -c %a h1)" = 640 ] || fail "mode became $(stat -c %a h1)"
+  printf 'ب\nا\n' >f; ln -s f link
+  status 0 zabrelo sort -o link link; [ -L link ] || fail "the link was replaced"; same f want
+  # Extended attributes (ACLs among them) stay with the file, where the file system has them.
+  printf 'ب\nا\n' >x
+  if /usr/bin/python3 -c "import os; os.setxattr('x', 'user.zabrelo', b'kept')" 2>/dev/null; then
+    status 0 zabrelo sort -o x x; same x want
+    /usr/bin/python3 -c "import os; assert os.getxattr('x', 'user.zabrelo') == b'kept'" || fail "attribute lost"
+  fi
+  # The rest as an ordinary user: nobody, when the test runs as root.
+  user=()
+  if [ "$(id -u)" = 0 ]; then
+    printf 'ب\nا\n' >g; chown 65534:65534 g
+    status 0 zabrelo sort -o g g; [ "$(stat -c %u:%g g)" = 65534:65534 ] || fail "owner became $(stat -c %u:%g g)"
+    user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+    chmod 755 "$WORK"
+    "${user[@]}" test -x "$TOOL" || { echo "skipped the unprivileged part: nobody cannot run $TOOL"; return 0; }
+  fi
+  mkdir u u/locked u/tmp
+  printf 'ب\nا\n' >u/in; cp u/in u/ro.txt; cp u/in u/locked/w.txt; chmod 444 u/ro.txt
+  [ ${#user[@]} -gt 0 ] && chown -R 65534:65534 u
+  chmod 555 u/locked
+  TMPDIR=$WORK/u/tmp status 2 "${user[@]}" "$TOOL" sort u/in -o u/ro.txt
+  grep -qx 'zabrelo: cannot write u/ro.txt: Permission denied' err || fail "$(cat err)"
+  same u/ro.txt u/in
+  # A file they may write in a folder they may not: the result waits in TMPDIR, then goes in.
+  TMPDIR=$WORK/u/tmp status 0 "${user[@]}" "$TOOL" sort -o u/locked/w.txt u/locked/w.txt
+  same u/locked/w.txt want
+  [ -z "$(ls -A u/tmp u/locked | grep zabrelo)" ] || fail "temporary file left behind" ;;
+progress)  # progress only on a terminal that is not also getting the sorted lines, never with TERM=dumb
+  [ -n "$WINDOWS" ] && { echo "skipped: no terminals for a Windows program"; return 0; }
+  command -v script >/dev/null || { echo "skipped: no script command"; return 0; }
+  printf 'ب\nا\n' >in; printf 'ا\nب\n' >want
+  export ZABRELO_PROGRESS_DELAY=0
+  TERM=xterm script -qec "'$TOOL' sort in" /dev/null </dev/null >tty || fail "sort on a terminal"
+  grep -q 'ب' tty || fail "the terminal got no lines: $(cat tty)"
+  grep -q $'\e' tty && fail "progress among the sorted lines: $(od -c tty)"
+  TERM=xterm script -qec "'$TOOL' sort in >sorted" /dev/null </dev/null >tty || fail "sort to a file"
+  grep -q 'zabrelo: reading' tty || fail "no progress: $(od -c tty)"
+  same sorted want
+  TERM=dumb script -qec "'$TOOL' sort in >sorted" /dev/null </dev/null >tty || fail "sort with TERM=dumb"
+  [ -s tty ] && fail "wrote to a dumb terminal: $(od -c tty)"
+  same sorted want ;;
 output-to-pipe)  # a named pipe is written to, never replaced by a file
   [ -n "$WINDOWS" ] && { echo "skipped: no FIFOs for a Windows program"; return 0; }
   mkfifo p; cat p >got & reader=$!
@@ -111,20 +194,45 @@ unicode-names)  # Urdu file names and arguments reach the files and the library 
   status 0 zabrelo key -t 'جدول.txt' 'با'; printf '6261 0505 0101\n' >want; same out want
   status 0 zabrelo check 'جدول.txt'; grep -q '^جدول.txt: 2 code points' out || fail "$(cat out)"
   status 2 zabrelo sort 'نہیں.txt'; grep -qx 'zabrelo: نہیں.txt: .*' err || fail "$(cat err)" ;;
-table-errors)
+table-errors)  # the file and the system's reason; the library's own report only on request
   status 2 zabrelo sort -t missing.txt "$ORDERED"
-  grep -q '^zabrelo: Error Code (0x10) in .*: Could not open file: missing.txt\.$' err || fail "$(cat err)"
+  printf 'zabrelo: missing.txt: No such file or directory\n' >want; same err want
+  status 2 zabrelo key --verbose -t missing.txt x
+  grep -q '^the library reports: Error Code (0x10) in .*: Could not open file: missing.txt\.$' err || fail "$(cat err)"
+  mkdir dir
+  status 2 zabrelo compare -t dir a b; grep -qx 'zabrelo: dir: Is a directory' err || fail "$(cat err)"
+  status 2 zabrelo sort -t '' "$ORDERED"; grep -q 'table name is empty' err || fail "$(cat err)"
   printf 'FA=t\r\n[0627]]\r\n' >bad.txt
   status 2 zabrelo sort -t bad.txt "$ORDERED"
   grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)" ;;
-default-table)  # found beside the built tool whatever the current directory
+not-a-table)  # a word list loads without error but weighs nothing: refused, never sorted by
+  printf 'apple\nbanana\ncherry\n' >words.txt
+  for command in "sort words.txt" "key ب" "compare ا ب"; do
+    status 2 zabrelo $command -t words.txt
+    grep -qx "zabrelo: words.txt: not a usable weight table: it gives no letter a weight; .*" err || fail "$command: $(cat err)"
+    [ -s out ] && fail "$command wrote output"
+  done
+  status 2 zabrelo check words.txt
+  grep -qx 'words.txt:1: not a header: "app" is no slot count in hex .*' out || fail "$(cat out)"
+  grep -qx 'words.txt: the table gives no letter a weight, so sort, key and compare refuse it' out || fail "$(cat out)" ;;
+default-table)  # found beside the built tool whatever the current directory, never in it
   printf 'ب\nا\n' >in
-  status 0 zabrelo sort in; printf 'ا\nب\n' >want; same out want ;;
+  printf 'FA=t\r\n[0627][2,1,1]\r\n[0628][1,1,1]\r\n' >UrduCOdepage.txt  # ب before ا
+  status 0 zabrelo sort in; printf 'ا\nب\n' >want; same out want
+  ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort in >out || fail "ZABRELO_TABLE"; printf 'ب\nا\n' >want; same out want
+  ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort -t "$SRC/data/UrduCOdepage.txt" in >out || fail "--table"
+  printf 'ا\nب\n' >want; same out want ;;
 installed)  # an installed copy, moved elsewhere, still finds its library and table
   cmake --install "${ZABRELO_BUILD_DIR:-$(dirname "$TOOL")}" --prefix "$WORK/a" >/dev/null || fail "install"
   mv "$WORK/a" "$WORK/b"
   printf 'ب\nا\n' >in
-  status 0 "${EMULATOR[@]}" "$WORK/b/bin/zabrelo$EXE" sort in; printf 'ا\nب\n' >want; same out want ;;
+  status 0 "${EMULATOR[@]}" "$WORK/b/bin/zabrelo$EXE" sort in; printf 'ا\nب\n' >want; same out want
+  # Without its table it says where it looked, and takes no stray copy from here.
+  rm "$WORK/b/share/zabrelo/UrduCOdepage.txt"; rm -f "$WORK/b/bin/UrduCOdepage.txt"
+  cp "$SRC/data/UrduCOdepage.txt" .
+  status 2 "${EMULATOR[@]}" "$WORK/b/bin/zabrelo$EXE" sort in
+  grep -q '^zabrelo: no default weight table: neither .*share.zabrelo.UrduCOdepage.txt nor .*; name one with --table or ZABRELO_TABLE$' err ||
+    fail "$(cat err)" ;;
 usage)
   status 2 zabrelo
   status 2 zabrelo frobnicate
@@ -132,10 +240,41 @@ usage)
   status 2 zabrelo sort -l 4 "$ORDERED"
   status 2 zabrelo sort -l
   status 2 zabrelo compare onlyone
-  status 0 zabrelo --version; grep -q '^zabrelo [0-9]' out || fail "version"
+  status 2 zabrelo sort --ver "$ORDERED"; grep -q "'--ver' is ambiguous; possibilities: '--verbose' '--version'" err || fail "$(cat err)"
+  status 0 zabrelo sort --rev --qu "$ORDERED"; tac "$ORDERED" >want; same out want
+  for c in "" sort key compare check; do
+    status 0 zabrelo $c --version; grep -q '^zabrelo [0-9]' out || fail "$c --version"
+  done
   for c in sort key compare check; do
-    status 0 zabrelo $c --help; grep -q "^Usage: zabrelo $c" out || fail "$c --help"
+    for h in --help -h --he; do
+      status 0 zabrelo $c $h; grep -q "^Usage: zabrelo $c" out || fail "$c $h"
+    done
   done ;;
+output-name)  # an empty name is an error, "-" is a file, and one output is all there is
+  printf 'ب\nا\n' >in
+  for empty in "-o" "--output=" "-o in -o"; do
+    status 2 zabrelo sort in $empty ''; grep -q 'sort: the output file name is empty' err || fail "$empty: $(cat err)"
+  done
+  status 2 zabrelo sort in -o x -o y; grep -q 'sort: multiple output files specified' err || fail "$(cat err)"
+  [ -e x ] || [ -e y ] && fail "wrote a file"
+  status 0 zabrelo sort in -o x -ox --output=x; printf 'ا\nب\n' >want; same x want
+  status 0 zabrelo sort in -o -; same ./- want; [ -s out ] && fail "wrote to standard output"; true ;;
+directory-input)  # a directory is an input that cannot be read, named as such
+  mkdir d
+  status 2 zabrelo sort d; printf 'zabrelo: d: Is a directory\n' >want; same err want
+  status 2 zabrelo sort "$ORDERED" d -o f; [ -e f ] && fail "wrote output"
+  if [ -z "$WINDOWS" ]; then
+    printf 'zabrelo: standard input: Is a directory\n' >want
+    status 2 zabrelo sort <d; same err want
+    status 2 zabrelo key <d; same err want
+    status 2 zabrelo check - <d; same err want
+  fi ;;
+signature)  # a UTF-8 signature is no part of the first line: it leads the output, once
+  printf '\xef\xbb\xbfب\r\nا\r\n' >a; printf 'پ\n' >b; printf '\xef\xbb\xbfآ\n' >c
+  status 0 zabrelo sort a; printf '\xef\xbb\xbfا\r\nب\r\n' >want; same out want
+  status 0 zabrelo sort b c a; printf '\xef\xbb\xbfا\r\nآ\nب\r\nپ\n' >want; same out want
+  status 0 zabrelo sort -o a a; printf '\xef\xbb\xbfا\r\nب\r\n' >want; same a want
+  printf '\xef\xbb\xbfب\n' | zabrelo key >out; printf 'ب\n' | zabrelo key >want; same out want ;;
 key-compare)
   printf 'FA=t\r\n[0627][61,5,1]\r\n[064E][0,7,0]\r\n' >t.txt
   status 0 zabrelo key -t t.txt 'اَ ا' ab; printf '614161 050705 0101\n  \n' >want; same out want
@@ -178,7 +317,31 @@ check-fails)
   grep -qx 't.txt:4: no weight field after the code point field "\\r\\n\[0628": the load stops here and fails' out || fail "$(cat out)"
   : >empty.txt
   status 2 zabrelo check empty.txt; grep -q 'empty.txt:1: no header' out || fail "$(cat out)"
-  status 2 zabrelo check missing.txt; grep -q 'Could not open file: missing.txt.' err || fail "$(cat err)" ;;
+  status 2 zabrelo check missing.txt; grep -qx 'zabrelo: missing.txt: No such file or directory' err || fail "$(cat err)" ;;
+check-lines)  # a line that takes in the next one is named, with the cause, on its own line
+  # Line 3 has no weight field, so the load takes line 4 for one.
+  printf 'FA=Urdu\r\n[0627][61,5,5]\r\n[0628]\r\n[062A][64,5,5]\r\n' >t.txt
+  status 1 zabrelo check t.txt
+  cat >want <<'WANT'
+t.txt:3: no weight field on this line: the load reads on for one, "\r\n[062A", so line 4 is lost
+t.txt: 2 code points, 0 pairs, U+200C not defined; 1 warning
+WANT
+  same out want
+  status 1 zabrelo check - <t.txt; sed 's/^t.txt/standard input/' want >want2; same out want2
+  # A stray text line, a lower-case header, a signature.
+  printf 'fa=t\r\n[0627][61,5,5]\r\nfaded note\r\n[0628][62,5,5]\r\n[0700,0627][1,1,1]\r\n' >t.txt
+  printf '\xef\xbb\xbfFA=t\r\n[0627][61,5,5]\r\n' >s.txt
+  status 1 zabrelo check t.txt; zabrelo check s.txt >>out
+  cat >want <<'WANT'
+t.txt:1: lower-case hex digits in the header "fa" read as 0, so it announces 0 slots: write A to F
+t.txt:3: no "]" on this line (stray text?): the load reads it into the code point field of line 4, "faded note\r\n[0628"
+t.txt:4: the code point field "faded note\r\n[0628" reads as U+0000, outside U+0600..U+06F9 and not U+200C: line ignored
+t.txt:5: the pair "[0700,0627" starts with U+0700, outside U+0600..U+06F9: line ignored
+t.txt: 1 code point, 0 pairs, U+200C not defined; 4 warnings
+s.txt:1: the file begins with a UTF-8 signature (EF BB BF), which the load reads as the header: it announces 0 slots and the rest of the line is skipped; save the table without a signature
+s.txt: 1 code point, 0 pairs, U+200C not defined; 1 warning
+WANT
+  same out want ;;
 *)
   fail "no case $CASE" ;;
 esac

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "Commands.h"
+#include "InputText.h"
 #include "Options.h"
 #include "Platform.h"
+#include "Table.h"
 #include "ToolError.h"
+#include "UnweighedUnits.h"
 #include "collation/LoadObserver.h"
 #include "collation/TableLoader.h"
 #include "zabrelo/VantorException.h"
@@ -23,15 +26,22 @@ using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
 
 constexpr char kHelp[] =
-    "Usage: zabrelo check TABLE\n"
-    "Load the weight table TABLE as the library does and report, line by line,\n"
-    "what the load does that its author probably did not mean: lines lost to a\n"
-    "bare line feed after the last \"]\", lower-case hex digits (read as 0), code\n"
+    "Usage: zabrelo check [OPTION]... TABLE\n"
+    "Load the weight table TABLE (standard input for -) as the library does and\n"
+    "report, line by line, what the load does that its author probably did not\n"
+    "mean: a first line that is no header (a word list, a UTF-8 signature,\n"
+    "lower-case digits), lines lost to a bare line feed after the last \"]\", a\n"
+    "line without \"]\" (stray text) or without a weight field, which the load\n"
+    "reads together with the next line, lower-case hex digits (read as 0), code\n"
     "points outside U+0600..U+06F9 other than U+200C, repeated lines, pairs that\n"
-    "can never match, more slots than the header announces, weights above FF,\n"
-    "a missing weight field.\n"
+    "can never match, more slots than the header announces, weights above FF.\n"
     "\n"
-    "Exit status: 0 when clean, 1 with warnings, 2 when the table does not load.\n";
+    "      --verbose   follow an error opening TABLE with the library's own report\n"
+    "  -h, --help      show this help\n"
+    "      --version   show the version\n"
+    "\n"
+    "Exit status: 0 when clean, 1 with warnings, 2 when the table does not load\n"
+    "or gives no letter a weight (sort, key and compare refuse it then).\n";
 
 std::string Hex(std::int32_t value, int width) {
     char buffer[16];
@@ -62,6 +72,25 @@ bool HasText(const std::string& bytes) {
     return false;
 }
 
+bool HasLowerCaseHex(const std::string& bytes) {
+    for (const char c : bytes) {
+        if (c >= 'a' && c <= 'f') return true;
+    }
+    return false;
+}
+
+// The part of a code point field its line holds: after the last line feed
+// taken in, or after the ignored first byte.
+std::string OwnPart(const std::string& field) {
+    const std::size_t feed = field.rfind('\n');
+    return field.substr(feed == std::string::npos ? 1 : feed + 1);
+}
+
+std::string Lines(int first, int last) {
+    return first == last ? "line " + std::to_string(first)
+                         : "lines " + std::to_string(first) + " to " + std::to_string(last);
+}
+
 class Checker {
 public:
     explicit Checker(std::string path) : path_(std::move(path)) {}
@@ -79,6 +108,7 @@ public:
 
 private:
     void Pair(const LoadEvent& e);
+    void Header(const LoadEvent& e, const CollationTable& table);
 
     std::string path_;
     int warnings_ = 0;
@@ -86,7 +116,10 @@ private:
     int codePoints_ = 0;
     int pairs_ = 0;
     int specialLine_ = 0;
-    bool slotsReported_ = false;
+    bool slotsReported_ = false;  // also when the header was: the count is not what the author wrote
+    // The last weight field that ran on: what the load made of it is no news.
+    int ranOnLine_ = 0;
+    int ranOnEnd_ = 0;
     std::map<std::int32_t, std::vector<int>> entryLines_;  // per code point: the line of each list entry
     std::map<std::int32_t, bool> openedByPair_;
 };
@@ -117,9 +150,25 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
         }
         break;
     case LoadEventKind::kLowerCaseHex:
+        // Letters of a line that ran into this field are that line's fault, reported with it.
+        if (e.level == 0 ? !HasLowerCaseHex(OwnPart(e.field)) : e.line == ranOnEnd_) break;
         Warn(e.line, std::string("lower-case hex digits in the ") +
                          (e.level == 0 ? "code point field " + field : "weight field") +
                          " read as 0: write A to F");
+        break;
+    case LoadEventKind::kBadHeader:
+        Header(e, table);
+        break;
+    case LoadEventKind::kFieldRunsOn:
+        if (e.level == 0) {
+            Warn(e.line, "no \"]\" on this line (stray text?): the load reads it into the code point field of line " +
+                             std::to_string(e.detail) + ", " + Shown(e.field));
+        } else {
+            ranOnLine_ = e.line;
+            ranOnEnd_ = e.detail;
+            Warn(e.line, "no weight field on this line: the load reads on for one, " + Shown(e.field) + ", so " +
+                             Lines(e.line + 1, e.detail) + (e.detail > e.line + 1 ? " are" : " is") + " lost");
+        }
         break;
     case LoadEventKind::kOutOfRange:
         if (e.second < 0) {
@@ -151,6 +200,7 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
         }
         break;
     case LoadEventKind::kWideWeight:
+        if (e.line == ranOnLine_) break;
         Warn(e.line, "weight " + Hex(e.detail, 1) + " at level " + std::to_string(e.level) +
                          " is above FF: only its low byte " + Hex(e.detail & 0xFF, 2) + " counts");
         break;
@@ -158,6 +208,23 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
         failed_ = true;
         Warn(e.line, "no weight field after the code point field " + field + ": the load stops here and fails");
         break;
+    }
+}
+
+void Checker::Header(const LoadEvent& e, const CollationTable& table) {
+    slotsReported_ = true;
+    const std::string& header = e.field;
+    // Upper-case digits would be a header: the loader reported it for its lower-case ones.
+    const bool hexDigits = header.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    if (header == "\xEF\xBB\xBF") {
+        Warn(e.line, "the file begins with a UTF-8 signature (EF BB BF), which the load reads as the header: it "
+                     "announces 0 slots and the rest of the line is skipped; save the table without a signature");
+    } else if (hexDigits) {
+        Warn(e.line, "lower-case hex digits in the header " + Shown(header) + " read as 0, so it announces " +
+                         Hex(table.AnnouncedSlots(), 1) + " slots: write A to F");
+    } else {
+        Warn(e.line, "not a header: " + Shown(header) +
+                         " is no slot count in hex (a table begins with one and \"=\", as in \"FA=\")");
     }
 }
 
@@ -188,38 +255,55 @@ void Checker::Pair(const LoadEvent& e) {
 }  // namespace
 
 int RunCheck(int argc, char** argv) {
-    const Options options("check", {{0, "help", false}}, argc, argv, 2);
-    if (options.Has("help")) {
-        std::fputs(kHelp, stdout);
-        return 0;
+    const Options options("check", {{0, "verbose", false}}, argc, argv, 2);
+    if (options.Has("help")) return ShowText(kHelp);
+    if (options.Has("version")) return ShowVersion();
+    if (options.Operands().size() != 1) options.Fail("needs exactly one TABLE");
+    std::string path = options.Operands()[0];
+    const std::string shown = path == "-" ? "standard input" : path;
+
+    // The loader reads files by name: standard input is copied to one first.
+    struct Copy {
+        std::string path;
+        ~Copy() {
+            if (!path.empty()) RemoveFile(path);
+        }
+    } copy;
+    if (path == "-") {
+        const std::string bytes = ReadWhole("-");
+        std::string reason;
+        std::FILE* file = CreateTemporary("", copy.path, reason);
+        if (!file) throw ToolError("cannot copy standard input: " + reason);
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        if (std::fclose(file) != 0 || !written) throw ToolError("cannot copy standard input: " + LastSystemError());
+        path = copy.path;
     }
-    if (options.Operands().size() != 1) {
-        throw ToolError("check: needs exactly one TABLE\nTry 'zabrelo check --help'.");
-    }
-    const std::string path = options.Operands()[0];
 
     std::shared_ptr<const CollationTable> table;
     zabrelo::LoadObserver observer;
-    bool loaded;
-    try {
-        loaded = zabrelo::TableLoader::Initialize(table, LibraryPath(path).c_str(), &observer);
-    } catch (const VantorException& e) {
-        throw ToolError(e.GetFormattedMessage());
-    }
+    const bool loaded = LoadThrough(path, shown, options.Has("verbose"), [&](const char* name) {
+        return zabrelo::TableLoader::Initialize(table, name, &observer);
+    });
 
-    Checker checker(path);
+    Checker checker(shown);
     for (const LoadEvent& event : observer.events) checker.Event(event, *table);
     if (!loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }
     if (!loaded) {
-        std::printf("%s: the load fails\n", path.c_str());
+        std::printf("%s: the load fails\n", shown.c_str());
         std::fflush(stdout);
         return kExitTrouble;
     }
-    std::printf("%s: %d code points, %d pairs, U+200C %s; %d warning%s\n", path.c_str(),
-                checker.CodePoints(), checker.Pairs(), table->HasSpecial() ? "defined" : "not defined",
-                checker.Warnings(), checker.Warnings() == 1 ? "" : "s");
+    if (UnweighedUnits(*table).WeighedCount() <= UnweighedUnits(CollationTable()).WeighedCount()) {
+        std::printf("%s: the table gives no letter a weight, so sort, key and compare refuse it\n", shown.c_str());
+        std::fflush(stdout);
+        return kExitTrouble;
+    }
+    const auto plural = [](int n) { return n == 1 ? "" : "s"; };
+    std::printf("%s: %d code point%s, %d pair%s, U+200C %s; %d warning%s\n", shown.c_str(), checker.CodePoints(),
+                plural(checker.CodePoints()), checker.Pairs(), plural(checker.Pairs()),
+                table->HasSpecial() ? "defined" : "not defined", checker.Warnings(), plural(checker.Warnings()));
     std::fflush(stdout);
     return checker.Warnings() == 0 ? kExitOk : kExitWarnings;
 }

@@ -20,18 +20,19 @@ constexpr char kHelp[] =
     "Equal keys give -1 when A has fewer UTF-16 code units than B, else 0.\n"
     "\n"
     "  -l, --level N      compare N levels, 1 to 3 (default 3)\n"
-    "  -t, --table PATH   the weight table (default: the one installed with zabrelo)\n"
-    "      --help         show this help\n";
+    "  -t, --table PATH   the weight table (default: $ZABRELO_TABLE, else the one\n"
+    "                     installed with zabrelo)\n"
+    "      --verbose      follow a table error with the library's own report\n"
+    "  -h, --help         show this help\n"
+    "      --version      show the version\n";
 
 }  // namespace
 
 int RunCompare(int argc, char** argv) {
-    const Options options("compare", {{'l', "level", true}, {'t', "table", true}, {0, "help", false}},
+    const Options options("compare", {{'l', "level", true}, {'t', "table", true}, {0, "verbose", false}},
                           argc, argv, 2);
-    if (options.Has("help")) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
+    if (options.Has("help")) return ShowText(kHelp);
+    if (options.Has("version")) return ShowVersion();
     const int level = options.Number("level", 1, 3, 3);
     const std::vector<std::string>& texts = options.Operands();
     if (texts.size() != 2) {
@@ -42,7 +43,7 @@ int RunCompare(int argc, char** argv) {
     if (!Utf8ToUtf16(texts[1].data(), texts[1].size(), b)) throw ToolError("argument B: invalid UTF-8");
 
     ZabreloLib lib;
-    LoadTable(lib, TablePath(options.Value("table")));
+    LoadTable(lib, TablePath(options), options.Has("verbose"));
     Output output("");
     output.Open();
     output.Write(std::to_string(lib.Compare(a, b, level)) + "\n");

@@ -1,6 +1,8 @@
 // InputText: reading and line splitting. A last line without an end gets
 // the end its file used before it (LF when there is none to copy), as sort
-// does, so joining files never glues two lines together.
+// does, so joining files never glues two lines together. A UTF-8 signature
+// (EF BB BF) that begins a file marks the file's encoding, not its first
+// line's text: it is taken off and only remembered.
 #include "InputText.h"
 
 #include <algorithm>
@@ -17,56 +19,48 @@ namespace {
 constexpr char kLf[] = "\n";
 constexpr char kCrLf[] = "\r\n";
 constexpr char kNul[] = "";  // one byte: the terminating NUL itself
-
-std::string ReadAll(std::FILE* file, const std::string& shownName) {
-    std::string bytes;
-    // A file whose size can be asked is read straight into place; a pipe, or
-    // whatever the file grew by meanwhile, goes through the chunks below.
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long size = std::ftell(file);
-        if (size > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-            bytes.resize(static_cast<std::size_t>(size));
-            bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-        } else {
-            std::rewind(file);
-        }
-    }
-    std::clearerr(file);
-    std::vector<char> chunk(1 << 20);
-    std::size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) bytes.append(chunk.data(), n);
-    if (std::ferror(file)) throw ToolError("cannot read " + shownName + ": " + LastSystemError());
-    return bytes;
-}
+constexpr char kSignature[] = "\xEF\xBB\xBF";
 
 }  // namespace
 
-void InputText::Read(const std::string& name) {
+std::string ReadWhole(const std::string& name) {
+    const bool isStdin = name == "-";
+    const std::string shown = isStdin ? "standard input" : name;
+    const auto close = [isStdin](std::FILE* f) { if (!isStdin) std::fclose(f); };
+    const std::unique_ptr<std::FILE, decltype(close)> opened(isStdin ? stdin : OpenForReading(name), close);
+    std::FILE* const file = opened.get();
+    if (!file) throw ToolError(shown + ": " + LastSystemError());
     std::string bytes;
-    if (name == "-") {
-        bytes = ReadAll(stdin, "standard input");
-    } else {
-        std::FILE* file = OpenFile(name, "rb");
-        if (!file) throw ToolError(name + ": " + LastSystemError());
-        try {
-            bytes = ReadAll(file, name);
-        } catch (...) {
-            std::fclose(file);
-            throw;
-        }
-        std::fclose(file);
+    // A regular file is read straight into place; a pipe, or whatever the
+    // file grew by meanwhile, goes through the chunks below.
+    const long long size = RegularFileSize(file);
+    if (size > 0 && static_cast<unsigned long long>(size) < bytes.max_size()) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
     }
+    std::vector<char> chunk(1 << 20);
+    std::size_t n;
+    while (!std::ferror(file) && (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        bytes.append(chunk.data(), n);
+    }
+    if (std::ferror(file)) throw ToolError(shown + ": " + LastSystemError());
+    return bytes;
+}
+
+void InputText::Read(const std::string& name) {
+    std::string bytes = ReadWhole(name);
     names_.push_back(name == "-" ? "standard input" : name);
     firstLine_.push_back(lines_.size());
     buffers_.push_back(std::make_unique<std::string>(std::move(bytes)));
-    Split(*buffers_.back());
+    const std::string& stored = *buffers_.back();
+    const bool hasSignature = stored.compare(0, 3, kSignature) == 0;
+    hadSignature_ = hadSignature_ || hasSignature;
+    Split(stored.data() + (hasSignature ? 3 : 0), stored.data() + stored.size());
 }
 
-void InputText::Split(const std::string& bytes) {
+void InputText::Split(const char* p, const char* const limit) {
     const char delimiter = zeroTerminated_ ? '\0' : '\n';
     const char* lastEnd = zeroTerminated_ ? kNul : kLf;
-    const char* p = bytes.data();
-    const char* const limit = p + bytes.size();
     while (p < limit) {
         const char* stop = static_cast<const char*>(std::memchr(p, delimiter, static_cast<std::size_t>(limit - p)));
         Line line{p, 0, lastEnd, static_cast<std::uint8_t>(lastEnd == kCrLf ? 2 : 1)};

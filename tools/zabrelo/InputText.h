@@ -20,6 +20,10 @@ struct Line {
     std::uint8_t endSize;
 };
 
+/// The whole content of `name` ("-": standard input). Throws ToolError
+/// "<name>: <reason>" when it cannot be opened or read (a directory included).
+std::string ReadWhole(const std::string& name);
+
 class InputText {
 public:
     /// Lines end in a line feed (a CR before it belongs to the end), or with
@@ -31,13 +35,16 @@ public:
     void Read(const std::string& name);
 
     const std::vector<Line>& Lines() const { return lines_; }
+    /// Whether some input began with a UTF-8 signature (not part of its lines).
+    bool HadSignature() const { return hadSignature_; }
     /// "file:number" of line `index`, for messages.
     std::string Where(std::size_t index) const;
 
 private:
-    void Split(const std::string& bytes);
+    void Split(const char* p, const char* limit);
 
     bool zeroTerminated_;
+    bool hadSignature_ = false;
     std::vector<std::unique_ptr<std::string>> buffers_;  // owned apart, so line pointers stay put
     std::vector<std::string> names_;
     std::vector<std::size_t> firstLine_;  // per file: index of its first line

@@ -22,8 +22,11 @@ constexpr char kHelp[] =
     "holds no bytes prints as nothing, so a key always has LEVEL-1 spaces.\n"
     "\n"
     "  -l, --level N      levels to show, 1 to 3 (default 3)\n"
-    "  -t, --table PATH   the weight table (default: the one installed with zabrelo)\n"
-    "      --help         show this help\n";
+    "  -t, --table PATH   the weight table (default: $ZABRELO_TABLE, else the one\n"
+    "                     installed with zabrelo)\n"
+    "      --verbose      follow a table error with the library's own report\n"
+    "  -h, --help         show this help\n"
+    "      --version      show the version\n";
 
 // The level strings of `text`, joined by spaces. The library joins them
 // without separators, so each level's bytes are the part that the key of one
@@ -47,15 +50,13 @@ std::string ReadableKey(ZabreloLib& lib, const std::u16string& text, int level) 
 }  // namespace
 
 int RunKey(int argc, char** argv) {
-    const Options options("key", {{'l', "level", true}, {'t', "table", true}, {0, "help", false}}, argc,
+    const Options options("key", {{'l', "level", true}, {'t', "table", true}, {0, "verbose", false}}, argc,
                           argv, 2);
-    if (options.Has("help")) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
+    if (options.Has("help")) return ShowText(kHelp);
+    if (options.Has("version")) return ShowVersion();
     const int level = options.Number("level", 1, 3, 3);
     ZabreloLib lib;
-    LoadTable(lib, TablePath(options.Value("table")));
+    LoadTable(lib, TablePath(options), options.Has("verbose"));
 
     Output output("");
     output.Open();

@@ -1,21 +1,43 @@
 // Options: parsing. Errors end with a pointer to the command's --help.
 #include "Options.h"
 
+#include <cstdio>
+
 #include "ToolError.h"
+
+#ifndef ZABRELO_VERSION
+#define ZABRELO_VERSION "unknown"
+#endif
 
 namespace zabrelo_tool {
 
 namespace {
 
-[[noreturn]] void Usage(const std::string& command, const std::string& message) {
-    throw ToolError(command + ": " + message + "\nTry 'zabrelo " + command + " --help'.");
+// The spec whose long name is `name`, or else the only one that starts with
+// it; an exact match wins over longer names it begins ("--verbose" is not
+// ambiguous, "--ver" is when there is also --version).
+const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>& specs,
+                           const std::string& name) {
+    std::vector<const OptionSpec*> starts;
+    for (const OptionSpec& option : specs) {
+        if (name == option.longName) return option;
+        if (std::string(option.longName).compare(0, name.size(), name) == 0) starts.push_back(&option);
+    }
+    if (starts.empty()) options.Fail("unknown option '--" + name + "'");
+    if (starts.size() > 1) {
+        std::string message = "option '--" + name + "' is ambiguous; possibilities:";
+        for (const OptionSpec* option : starts) message += std::string(" '--") + option->longName + "'";
+        options.Fail(message);
+    }
+    return *starts.front();
 }
 
 }  // namespace
 
-Options::Options(const std::string& command, const std::vector<OptionSpec>& specs, int argc,
-                 char** argv, int first)
+Options::Options(const std::string& command, std::vector<OptionSpec> specs, int argc, char** argv, int first)
     : command_(command) {
+    specs.push_back({'h', "help", false});
+    specs.push_back({0, "version", false});
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -31,28 +53,25 @@ Options::Options(const std::string& command, const std::vector<OptionSpec>& spec
         const auto takeValue = [&](const OptionSpec& option, const std::string& inlineValue,
                                    bool hasInline, const std::string& shown) {
             if (hasInline) {
-                values_[option.longName] = inlineValue;
+                values_[option.longName].push_back(inlineValue);
             } else if (i + 1 < argc) {
-                values_[option.longName] = argv[++i];
+                values_[option.longName].push_back(argv[++i]);
             } else {
-                Usage(command, "option '" + shown + "' needs a value");
+                Fail("option '" + shown + "' needs a value");
             }
         };
         if (arg[1] == '-') {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec* found = nullptr;
-            for (const OptionSpec& option : specs) {
-                if (name == option.longName) found = &option;
-            }
-            if (!found) Usage(command, "unknown option '--" + name + "'");
-            if (found->takesValue) {
-                takeValue(*found, equals == std::string::npos ? "" : arg.substr(equals + 1),
-                          equals != std::string::npos, "--" + name);
+            const OptionSpec& found = FindLong(*this, specs, name);
+            const std::string shown = std::string("--") + found.longName;
+            if (found.takesValue) {
+                takeValue(found, equals == std::string::npos ? "" : arg.substr(equals + 1),
+                          equals != std::string::npos, shown);
             } else if (equals != std::string::npos) {
-                Usage(command, "option '--" + name + "' takes no value");
+                Fail("option '" + shown + "' takes no value");
             } else {
-                values_[found->longName] = "";
+                values_[found.longName].push_back("");
             }
             continue;
         }
@@ -61,25 +80,34 @@ Options::Options(const std::string& command, const std::vector<OptionSpec>& spec
             for (const OptionSpec& option : specs) {
                 if (option.shortName != 0 && option.shortName == arg[k]) found = &option;
             }
-            if (!found) Usage(command, std::string("unknown option '-") + arg[k] + "'");
+            if (!found) Fail(std::string("unknown option '-") + arg[k] + "'");
             if (found->takesValue) {
                 takeValue(*found, arg.substr(k + 1), k + 1 < arg.size(), std::string("-") + arg[k]);
                 break;
             }
-            values_[found->longName] = "";
+            values_[found->longName].push_back("");
         }
     }
 }
 
+void Options::Fail(const std::string& message) const {
+    throw ToolError(command_ + ": " + message + "\nTry 'zabrelo " + command_ + " --help'.");
+}
+
 std::string Options::Value(const std::string& longName, const std::string& fallback) const {
     const auto it = values_.find(longName);
-    return it == values_.end() ? fallback : it->second;
+    return it == values_.end() ? fallback : it->second.back();
+}
+
+const std::vector<std::string>& Options::Values(const std::string& longName) const {
+    static const std::vector<std::string> kNone;
+    const auto it = values_.find(longName);
+    return it == values_.end() ? kNone : it->second;
 }
 
 int Options::Number(const std::string& longName, int low, int high, int fallback) const {
-    const auto it = values_.find(longName);
-    if (it == values_.end()) return fallback;
-    const std::string& text = it->second;
+    if (!Has(longName)) return fallback;
+    const std::string text = Value(longName);
     long value = 0;
     bool ok = !text.empty() && text.size() <= 6;
     for (const char c : text) {
@@ -87,10 +115,20 @@ int Options::Number(const std::string& longName, int low, int high, int fallback
         else value = value * 10 + (c - '0');
     }
     if (!ok || value < low || value > high) {
-        Usage(command_, "--" + longName + " must be a number from " + std::to_string(low) + " to " +
-                            std::to_string(high) + ", not '" + text + "'");
+        Fail("--" + longName + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) +
+             ", not '" + text + "'");
     }
     return static_cast<int>(value);
+}
+
+int ShowText(const char* text) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
+}
+
+int ShowVersion() {
+    std::printf("zabrelo %s\n", ZABRELO_VERSION);
+    return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
 }
 
 }  // namespace zabrelo_tool

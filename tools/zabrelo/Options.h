@@ -1,6 +1,8 @@
 // Options: the command-line parser shared by the zabrelo commands, in the
-// usual style: "-l 3", "-l3", "--level 3", "--level=3", bundled flags
-// ("-ru"), "--" ending the options and "-" as an operand (standard input).
+// usual style: "-l 3", "-l3", "--level 3", "--level=3", a long name cut to
+// any unambiguous start ("--rev"), bundled flags ("-ru"), "--" ending the
+// options and "-" as an operand (standard input). Every command also takes
+// -h/--help and --version.
 #ifndef ZABRELO_TOOL_OPTIONS_H
 #define ZABRELO_TOOL_OPTIONS_H
 
@@ -18,23 +20,33 @@ struct OptionSpec {
 
 class Options {
 public:
-    /// Parses argv[first..argc). Throws ToolError naming `command` on an
-    /// unknown option or a missing value.
-    Options(const std::string& command, const std::vector<OptionSpec>& specs, int argc,
-            char** argv, int first);
+    /// Parses argv[first..argc) against `specs` plus help and version.
+    /// Throws ToolError naming `command` on an unknown or ambiguous option
+    /// or a missing value.
+    Options(const std::string& command, std::vector<OptionSpec> specs, int argc, char** argv, int first);
 
     bool Has(const std::string& longName) const { return values_.count(longName) != 0; }
     /// The last value given, or `fallback`.
     std::string Value(const std::string& longName, const std::string& fallback = "") const;
+    /// Every value given, in order.
+    const std::vector<std::string>& Values(const std::string& longName) const;
     /// The value as a whole number from `low` to `high`, or `fallback` when absent.
     int Number(const std::string& longName, int low, int high, int fallback) const;
     const std::vector<std::string>& Operands() const { return operands_; }
 
+    /// Throws the usage error "<command>: <message>" with a pointer to --help.
+    [[noreturn]] void Fail(const std::string& message) const;
+
 private:
     std::string command_;
-    std::map<std::string, std::string> values_;
+    std::map<std::string, std::vector<std::string>> values_;
     std::vector<std::string> operands_;
 };
+
+/// Writes `text` (a command's --help) to standard output; the exit status.
+int ShowText(const char* text);
+/// Writes "zabrelo VERSION" to standard output; the exit status.
+int ShowVersion();
 
 }  // namespace zabrelo_tool
 

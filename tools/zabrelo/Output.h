@@ -1,7 +1,11 @@
 // Output: where a command's result goes. Standard output, or a named file
-// written through a temporary file beside it and renamed over it only once
-// everything is written, so an interrupted or failed run never leaves a
-// half-written file, and the file may also be one of the inputs.
+// that behaves as if the user had written it: a file the user may not
+// write is refused, and the file keeps its owner, group, mode and hard
+// links. Its old content stays until the whole result exists: the result
+// is written to a temporary file first and then either renamed over the
+// file, when that changes nothing else one could see, or copied into it.
+// So a failed or interrupted run never leaves a half-written file, and the
+// file may also be one of the inputs.
 #ifndef ZABRELO_TOOL_OUTPUT_H
 #define ZABRELO_TOOL_OUTPUT_H
 
@@ -9,39 +13,44 @@
 #include <cstdio>
 #include <string>
 
-#include "Platform.h"
-
 namespace zabrelo_tool {
 
 class Output {
 public:
-    /// Standard output when `path` is empty or "-". Opens nothing yet. A
-    /// device or pipe is written to directly: it cannot be replaced.
+    /// Standard output when `path` is empty, else the file `path` ("-" is
+    /// a file of that name). Opens nothing yet. A device or pipe is written
+    /// to directly: it cannot be replaced.
     explicit Output(std::string path);
     /// Removes the temporary file when Commit was not reached.
     ~Output();
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
-    /// Creates the temporary file (a named output only). Throws ToolError.
+    /// Opens the existing file for writing (which refuses what the user may
+    /// not write) and creates the temporary file. Throws ToolError.
     void Open();
     /// Throws ToolError on a write error (disk full, closed pipe).
     void Write(const char* data, std::size_t size);
     void Write(const std::string& text) { Write(text.data(), text.size()); }
-    /// Flushes, closes and, for a named output, renames the temporary file
-    /// over it. Throws ToolError on failure, leaving the old file as it was.
+    /// Flushes and closes; for a named file, renames the temporary file over
+    /// it or copies it in. Throws ToolError on failure, leaving the old file
+    /// as it was, except when copying in fails halfway: the message then
+    /// names the temporary file, which is kept and holds the whole result.
     void Commit();
 
 private:
     /// Throws ToolError: "<what> <output>: <reason>".
-    [[noreturn]] void Fail(const std::string& what, const std::string& reason = LastSystemError());
+    [[noreturn]] void Fail(const std::string& what, const std::string& reason);
 
     /// Hands the gathered bytes to the stream.
     void Flush();
 
-    std::string path_;
+    std::string name_;  // as given, for messages
+    std::string path_;  // symbolic links resolved
     std::string tempPath_;
     std::FILE* file_ = nullptr;
+    int target_ = -1;        // the existing file, open for writing; -1 when there is none
+    bool inPlace_ = false;   // copy the result into target_ rather than rename over it
     // Lines are gathered here and handed on in large blocks: one stream call
     // per line and per line end cost more than the rest of writing.
     std::string pending_;

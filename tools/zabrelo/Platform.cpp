@@ -7,6 +7,9 @@
 #include <cstring>
 #include <thread>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -14,6 +17,7 @@
 #include <shellapi.h>
 #else
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 #endif
 
@@ -112,6 +116,8 @@ std::wstring WidePath(const std::string& path) {
     return out;
 }
 
+std::string NarrowPath(const std::wstring& path) { return Narrow(path.c_str()); }
+
 std::string LastWindowsError() {
     const DWORD code = GetLastError();
     wchar_t* text = nullptr;
@@ -151,6 +157,22 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return _wfopen(WidePath(path).c_str(), WidePath(mode).c_str());
 }
 
+std::FILE* OpenForReading(const std::string& path) {
+    const std::wstring wide = WidePath(path);
+    std::FILE* file = _wfopen(wide.c_str(), L"rb");
+    if (!file) {
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) errno = EISDIR;
+    }
+    return file;
+}
+
+long long RegularFileSize(std::FILE* file) {
+    struct _stat64 info {};
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return -1;
+    return info.st_size;
+}
+
 std::string LibraryPath(const std::string& path) {
     bool ascii = true;
     for (const char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
@@ -183,6 +205,21 @@ std::string ExecutableDir() {
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+bool StdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
+bool StderrTakesEscapes() {
+    if (EnvironmentValue("TERM") == "dumb") return false;
+    const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode) &&
+           SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+std::string EnvironmentValue(const char* name) {
+    const wchar_t* value = _wgetenv(WidePath(name).c_str());
+    return value ? Narrow(value) : std::string();
+}
+
 void IgnoreBrokenPipeSignal() {}
 
 #else
@@ -192,6 +229,23 @@ std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<s
 void UseBinaryStdio() {}
 
 std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::FILE* OpenForReading(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    struct stat info {};
+    if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        errno = EISDIR;
+        return nullptr;
+    }
+    return file;
+}
+
+long long RegularFileSize(std::FILE* file) {
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<long long>(info.st_size);
+}
 
 std::string LibraryPath(const std::string& path) { return path; }
 
@@ -205,6 +259,18 @@ std::string ExecutableDir() {
 }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
+bool StderrTakesEscapes() {
+    const std::string term = EnvironmentValue("TERM");
+    return !term.empty() && term != "dumb";
+}
+
+std::string EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : std::string();
+}
 
 void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
 

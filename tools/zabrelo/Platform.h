@@ -22,6 +22,12 @@ std::vector<std::string> Arguments(int argc, char** argv);
 void UseBinaryStdio();
 /// std::fopen of a UTF-8 file name; on Windows through its UTF-16 form.
 std::FILE* OpenFile(const std::string& path, const char* mode);
+/// OpenFile(path, "rb"), except that a directory fails with EISDIR on every
+/// system (POSIX would open it and fail only on the first read).
+std::FILE* OpenForReading(const std::string& path);
+/// The size of the regular file open as `file`, or -1 for anything else
+/// (a pipe, a terminal, a device).
+long long RegularFileSize(std::FILE* file);
 /// The form of `path` the library's 8-bit file API can open: on Windows the
 /// ANSI code page's spelling, or the short (8.3) name when the ANSI code
 /// page cannot spell it; elsewhere `path` itself.
@@ -30,6 +36,13 @@ std::string LibraryPath(const std::string& path);
 /// Directory of the running executable (UTF-8), or "" when it cannot be found.
 std::string ExecutableDir();
 bool StderrIsTerminal();
+bool StdoutIsTerminal();
+/// Whether the terminal on standard error understands "\r" and the escape
+/// that clears a line: not with TERM=dumb (on POSIX, nor without TERM); on
+/// Windows only once the console has agreed to take such escapes.
+bool StderrTakesEscapes();
+/// The environment variable `name` as UTF-8; "" when it is not set.
+std::string EnvironmentValue(const char* name);
 /// Number of hardware threads, at least 1.
 int CoreCount();
 /// strerror(errno), for messages.
@@ -38,9 +51,49 @@ std::string LastSystemError();
 /// instead of killing it silently.
 void IgnoreBrokenPipeSignal();
 
+// --- Replacing a named output file (PlatformOutput.cpp) ---
+// Functions that can fail return false (or null, or -1) and say why in `reason`.
+
+/// Whether `path` exists and is no regular file: a device or a pipe, which
+/// is written to directly since it cannot be replaced (a directory then
+/// fails to open with its own reason). A Windows name in the device
+/// namespace (\\.\pipe\...) counts unopened: opening a pipe, even just to
+/// ask, would use up a connection.
+bool IsDeviceOrPipe(const std::string& path);
+/// `path` with symbolic links resolved, so that a link's target is what gets
+/// replaced, not the link; `path` itself on Windows or when it cannot be resolved.
+std::string ResolveLinks(const std::string& path);
+/// Opens the existing file `path` for writing without changing it, so the
+/// system itself decides (permissions, ACLs, read-only mounts) whether it
+/// may be written. A descriptor, or -1 with `missing` set when there is no
+/// such file.
+int OpenForWriting(const std::string& path, bool& missing, std::string& reason);
+void CloseDescriptor(int fd);
+/// Creates a new file, for its owner's eyes only, beside `beside` (named
+/// after it), or in the temporary folder when `beside` is empty; its name
+/// goes to `tempPath`. Open for writing.
+std::FILE* CreateTemporary(const std::string& beside, std::string& tempPath, std::string& reason);
+/// Gives `temp` what a rename over the open file `targetFd` must keep: its
+/// owner, group and mode; with `targetFd` -1 (no such file yet), the mode a
+/// new file gets. True when a rename then changes nothing else one could
+/// see: the target has no other link, and no ACL or other extended attribute.
+bool TakeOverAttributes(std::FILE* temp, int targetFd);
+/// Flushes `file` through to the disk.
+bool SyncToDisk(std::FILE* file, std::string& reason);
+/// Renames `from` over `to` in one step.
+bool MoveOver(const std::string& from, const std::string& to, std::string& reason);
+/// Writes the whole content of the file `from` over the content of the open
+/// file `fd`, which ends up exactly that long, and flushes it to the disk.
+/// Where it can, reserves the space first, so a full disk stops it before
+/// anything is overwritten.
+bool WriteInPlace(const std::string& from, int fd, std::string& reason);
+void RemoveFile(const std::string& path);
+
 #ifdef _WIN32
 /// UTF-16 form of a UTF-8 file name (the 3-byte surrogate form included).
 std::wstring WidePath(const std::string& path);
+/// UTF-8 form of a UTF-16 file name; WidePath undoes it.
+std::string NarrowPath(const std::wstring& path);
 /// The text of GetLastError(), for messages.
 std::string LastWindowsError();
 #endif

@@ -2,18 +2,31 @@
 #include "Progress.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "Platform.h"
 
 namespace zabrelo_tool {
 
 namespace {
-constexpr auto kQuietPeriod = std::chrono::seconds(2);
+
+constexpr double kQuietSeconds = 2;
 constexpr auto kRedrawPeriod = std::chrono::milliseconds(200);
+
+std::chrono::steady_clock::duration QuietPeriod() {
+    const std::string text = EnvironmentValue("ZABRELO_PROGRESS_DELAY");
+    char* end = nullptr;
+    double seconds = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(seconds >= 0 && seconds < 1e6)) seconds = kQuietSeconds;
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 }  // namespace
 
-Progress::Progress(bool enabled)
-    : enabled_(enabled && StderrIsTerminal()), start_(std::chrono::steady_clock::now()) {}
+Progress::Progress(bool wanted, bool toStdout)
+    : enabled_(wanted && StderrIsTerminal() && !(toStdout && StdoutIsTerminal()) && StderrTakesEscapes()),
+      quietPeriod_(QuietPeriod()),
+      start_(std::chrono::steady_clock::now()) {}
 
 Progress::~Progress() {
     if (shown_) std::fputs("\r\033[K", stderr);
@@ -33,7 +46,7 @@ void Progress::Update(std::size_t done) {
 
 void Progress::Show(std::size_t done) {
     const auto now = std::chrono::steady_clock::now();
-    if (now - start_ < kQuietPeriod) return;
+    if (now - start_ < quietPeriod_) return;
     lastShown_ = now;
     shown_ = true;
     if (total_ == 0) {

@@ -1,7 +1,9 @@
 // Progress: one line on standard error saying what a long sort is doing
-// (reading, keys, sorting, writing). Silent for the first two seconds, when
-// standard error is not a terminal, or with --quiet, so short runs and
-// scripts see nothing.
+// (reading, keys, sorting, writing). Shown only where it cannot get in the
+// way: standard error is a terminal that takes escapes (not TERM=dumb) and
+// the sorted lines do not go to a terminal, where it would land between
+// them. Silent for the first two seconds ($ZABRELO_PROGRESS_DELAY seconds),
+// so short runs see nothing, and with --quiet.
 #ifndef ZABRELO_TOOL_PROGRESS_H
 #define ZABRELO_TOOL_PROGRESS_H
 
@@ -13,7 +15,8 @@ namespace zabrelo_tool {
 
 class Progress {
 public:
-    explicit Progress(bool enabled);
+    /// `wanted`: not --quiet. `toStdout`: the result goes to standard output.
+    Progress(bool wanted, bool toStdout);
     /// Clears the line if anything was shown.
     ~Progress();
     Progress(const Progress&) = delete;
@@ -31,6 +34,7 @@ private:
     bool shown_ = false;
     const char* stage_ = "";
     std::size_t total_ = 0;
+    std::chrono::steady_clock::duration quietPeriod_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastShown_;
 };

@@ -32,6 +32,13 @@ inline int CompareKeys(const KeyedLine& a, const KeyedLine& b) {
     return a.keySize < b.keySize ? -1 : a.keySize > b.keySize ? 1 : 0;
 }
 
+/// CompareKeys(a, b) == 0, mostly without reading the keys: equal keys have
+/// equal heads and sizes, and then differ, if at all, after the head.
+inline bool KeysEqual(const KeyedLine& a, const KeyedLine& b) {
+    return a.head == b.head && a.keySize == b.keySize &&
+           (a.keySize <= 8 || std::char_traits<char>::compare(a.key + 8, b.key + 8, a.keySize - 8) == 0);
+}
+
 class SortKeys {
 public:
     /// Builds the keys at `level` with `jobs` threads. Throws ToolError
@@ -41,7 +48,8 @@ public:
     SortKeys& operator=(const SortKeys&) = delete;
 
     /// Sorts the items by key on up to `jobs` threads, ascending or with
-    /// `reverse` descending; equal keys keep their input order either way.
+    /// `reverse` descending; equal keys keep their input order either way
+    /// (LineOrder::NextRun then finishes each run of them).
     void Sort(bool reverse, int jobs);
 
     /// One item per line: in input order until sorted.

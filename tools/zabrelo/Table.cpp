@@ -1,6 +1,9 @@
 // Table: the default table's search order and the load's error messages.
+// The library reports a file it cannot open with its own source location;
+// the user is told the file's name and the system's reason instead.
 #include "Table.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "Platform.h"
@@ -12,38 +15,69 @@ namespace {
 
 constexpr char kTableName[] = "UrduCOdepage.txt";
 
-bool Readable(const std::string& path) {
-    std::FILE* file = OpenFile(path, "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
-
 }  // namespace
 
-std::string TablePath(const std::string& requested) {
-    if (!requested.empty()) return requested;
-    const std::string dir = ExecutableDir();
-    if (!dir.empty()) {
-        for (const std::string& candidate :
-             {dir + "/../share/zabrelo/" + kTableName, dir + "/" + kTableName}) {
-            if (Readable(candidate)) return candidate;
-        }
+std::string TablePath(const Options& options) {
+    if (options.Has("table")) {
+        const std::string requested = options.Value("table");
+        if (requested.empty()) options.Fail("the table name is empty");
+        return requested;
     }
-    return kTableName;
+    const std::string fromEnvironment = EnvironmentValue("ZABRELO_TABLE");
+    if (!fromEnvironment.empty()) return fromEnvironment;
+    const std::string dir = ExecutableDir();
+    if (dir.empty()) throw ToolError("cannot find the default weight table; name one with --table or ZABRELO_TABLE");
+    const std::string installed = dir + "/../share/zabrelo/" + kTableName, beside = dir + "/" + kTableName;
+    for (const std::string& candidate : {installed, beside}) {
+        // One that exists but cannot be read is still the table meant: its load says why.
+        if (std::FILE* file = OpenForReading(candidate)) {
+            std::fclose(file);
+            return candidate;
+        }
+        if (errno != ENOENT) return candidate;
+    }
+    throw ToolError("no default weight table: neither " + installed + " nor " + beside +
+                    " exists; name one with --table or ZABRELO_TABLE");
 }
 
-void LoadTable(ZabreloLib& lib, const std::string& path) {
+bool LoadThrough(const std::string& path, const std::string& shown, bool verbose,
+                 const std::function<bool(const char*)>& load) {
+    // The system's reason comes from opening the file here; a directory,
+    // which the library would open and then find empty, is refused here too.
+    std::string reason, report;
+    if (std::FILE* file = OpenForReading(path)) {
+        std::fclose(file);
+    } else {
+        reason = LastSystemError();
+    }
     bool loaded = false;
-    try {
-        loaded = lib.Initialize(LibraryPath(path).c_str());
-    } catch (const VantorException& e) {
-        throw ToolError(e.GetFormattedMessage());
+    if (reason.empty() || verbose) {
+        try {
+            loaded = load(LibraryPath(path).c_str());
+        } catch (const VantorException& e) {
+            report = e.GetFormattedMessage();
+            if (reason.empty()) reason = "cannot be opened";
+        }
     }
+    if (!reason.empty()) {
+        throw ToolError(shown + ": " + reason + (verbose && !report.empty() ? "\nthe library reports: " + report : ""));
+    }
+    return loaded;
+}
+
+UnweighedUnits LoadTable(ZabreloLib& lib, const std::string& path, bool verbose) {
+    const bool loaded = LoadThrough(path, path, verbose, [&lib](const char* name) { return lib.Initialize(name); });
+    const std::string check = "; 'zabrelo check " + path + "' shows ";
     if (!loaded) {
-        throw ToolError(path + ": not a usable weight table (no header, or a line without a weight field); "
-                        "'zabrelo check " + path + "' shows where");
+        throw ToolError(path + ": not a usable weight table (no header, or a line without a weight field)" + check +
+                        "where");
     }
+    UnweighedUnits unweighed(lib);
+    ZabreloLib bare;
+    if (unweighed.WeighedCount() <= UnweighedUnits(bare).WeighedCount()) {
+        throw ToolError(path + ": not a usable weight table: it gives no letter a weight" + check + "why");
+    }
+    return unweighed;
 }
 
 }  // namespace zabrelo_tool

@@ -1,24 +1,38 @@
 // Table: which weight table a command uses and loading it into a library
-// object. Without -t, the table installed with the tool
-// (<prefix>/share/zabrelo/) or the one beside the tool in a build tree, both
-// found from the executable's own location so a moved install still works.
+// object. In order: --table, else $ZABRELO_TABLE, else the table installed
+// with the tool (<prefix>/share/zabrelo/), else the one beside the tool in a
+// build tree; both defaults are found from the executable's own location, so
+// a moved install still works, and never from the current directory, where a
+// stray copy would silently change the order.
 #ifndef ZABRELO_TOOL_TABLE_H
 #define ZABRELO_TOOL_TABLE_H
 
+#include <functional>
 #include <string>
 
+#include "Options.h"
+#include "UnweighedUnits.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
-/// `requested` when not empty, else the default table's path; the library's
-/// own default name (in the current directory) when no default is found.
-std::string TablePath(const std::string& requested);
+/// The path of the table `options` (--table) choose. Throws ToolError for an
+/// empty --table, or naming the paths tried when no default table exists.
+std::string TablePath(const Options& options);
 
-/// Initializes `lib` from `path`. Throws ToolError with the exception's
-/// one-line report when the file cannot be opened, or a plain message when
-/// the load returns false.
-void LoadTable(ZabreloLib& lib, const std::string& path);
+/// Returns `load(name)`, where `name` is the form of `path` the library
+/// opens and `load` a load through the library, which throws when it cannot
+/// open the file. Throws ToolError "<shown>: <reason>" for a file that cannot
+/// be opened; with `verbose`, the library's own report follows.
+bool LoadThrough(const std::string& path, const std::string& shown, bool verbose,
+                 const std::function<bool(const char*)>& load);
+
+/// Initializes `lib` from `path` and returns what the table does not weigh.
+/// Throws ToolError "<path>: <reason>" when the file cannot be opened (with
+/// `verbose`, the library's own report follows), when the load fails, and
+/// when the table gives no letter a weight (a word list, say), since no
+/// order can come of it.
+UnweighedUnits LoadTable(ZabreloLib& lib, const std::string& path, bool verbose);
 
 }  // namespace zabrelo_tool
 

@@ -3,16 +3,16 @@
 // table. This file only dispatches to the commands and reports errors.
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "Commands.h"
+#include "Options.h"
 #include "Platform.h"
 #include "ToolError.h"
-
-#ifndef ZABRELO_VERSION
-#define ZABRELO_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -26,6 +26,12 @@ constexpr char kUsage[] =
     "  zabrelo check TABLE          report what the loader makes of a weight table\n"
     "\n"
     "'zabrelo COMMAND --help' describes a command; 'zabrelo --version' shows the version.\n";
+
+int Report(const std::string& message, int exitCode = zabrelo_tool::kExitTrouble) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "zabrelo: %s\n", message.c_str());
+    return exitCode;
+}
 
 }  // namespace
 
@@ -46,26 +52,23 @@ int main(int argc, char** argv) {
     }
     const char* command = argv[1];
     try {
-        if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
-        }
-        if (std::strcmp(command, "--version") == 0) {
-            std::printf("zabrelo %s\n", ZABRELO_VERSION);
-            return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
-        }
+        if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) return ShowText(kUsage);
+        if (std::strcmp(command, "--version") == 0) return ShowVersion();
         if (std::strcmp(command, "sort") == 0) return RunSort(argc, argv);
         if (std::strcmp(command, "key") == 0) return RunKey(argc, argv);
         if (std::strcmp(command, "compare") == 0) return RunCompare(argc, argv);
         if (std::strcmp(command, "check") == 0) return RunCheck(argc, argv);
         throw ToolError(std::string("unknown command '") + command + "'\nTry 'zabrelo --help'.");
     } catch (const ToolError& e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "zabrelo: %s\n", e.what());
-        return e.ExitCode();
-    } catch (const std::exception& e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "zabrelo: %s\n", e.what());
-        return kExitTrouble;
+        return Report(e.what(), e.ExitCode());
+    } catch (const std::bad_alloc&) {
+        return Report("out of memory");
+    } catch (const std::length_error&) {  // a size no allocation can meet
+        return Report("out of memory");
+    } catch (const std::system_error& e) {  // a thread that could not start
+        return Report(e.code().message());
+    } catch (...) {
+        // Anything else is a fault of the tool; its text would mean nothing to a user.
+        return Report("internal error");
     }
 }

@@ -1,0 +1,76 @@
+// LineOrder: the order in which `zabrelo sort` puts lines, and when -u takes
+// two lines for one. Whatever produces sorted output goes by these
+// definitions: Compare for the order, Same for duplicates.
+//
+// Lines are ordered by their keys. Lines whose keys are equal are ordered
+// by their unweighed units (UnweighedUnits.h), then, as a last resort, byte
+// by byte and by their line ends, so the output never depends on the input
+// order; lines that are the same in all of this keep their input order.
+// Stable (-s) drops everything after the keys: equal keys keep input order.
+// Reversed (-r) turns the whole order round, the last resort included, but
+// not the input order of lines it cannot tell apart.
+//
+// Two lines are duplicates for -u when their keys are equal and their
+// unweighed units are the same: "کتاب" and "کِتاب" at level 1, never "abc"
+// and "xyz", nor "کتاب" and "کتاب2". Of each set of duplicates, the first in
+// the output stays.
+#ifndef ZABRELO_TOOL_LINEORDER_H
+#define ZABRELO_TOOL_LINEORDER_H
+
+#include <utility>
+#include <vector>
+
+#include "InputText.h"
+#include "SortKeys.h"
+#include "UnweighedUnits.h"
+
+namespace zabrelo_tool {
+
+class LineOrder {
+public:
+    /// `lines` are the lines the items' `line` indexes point into.
+    LineOrder(const std::vector<Line>& lines, const UnweighedUnits& unweighed, bool reverse, bool stable)
+        : lines_(lines), unweighed_(unweighed), reverse_(reverse), stable_(stable) {}
+
+    /// Negative when `a` goes first, positive when `b` does, 0 when only the
+    /// input order can tell them apart. Past the keys only for equal keys.
+    int Compare(const KeyedLine& a, const KeyedLine& b) const {
+        int order = CompareKeys(a, b);
+        if (order == 0 && !stable_) order = Tiebreak(a, b);
+        return reverse_ ? -order : order;
+    }
+    /// Whether -u takes `a` and `b` for the same line.
+    bool Same(const KeyedLine& a, const KeyedLine& b) const {
+        return KeysEqual(a, b) && CompareUnweighed(a, b) == 0;
+    }
+
+    /// Finishes the run of equal keys that starts at `first`, in items that
+    /// SortKeys::Sort (by key, reversed with -r, equal keys by input order)
+    /// left in [first, last): puts it in the order Compare defines and, with
+    /// `unique`, moves the first of each set of duplicates, in order, to its
+    /// front. Returns the end of the run and the end of what it keeps.
+    /// Meant to run just before the run is written, when its lines are
+    /// about to be read anyway; the usual run of equal keys, one line
+    /// repeated, is recognised in one pass without reading the keys.
+    std::pair<KeyedLine*, KeyedLine*> NextRun(KeyedLine* first, KeyedLine* last, bool unique) const;
+
+private:
+    /// The order of equal-key lines: unweighed units, then bytes, then line ends.
+    int Tiebreak(const KeyedLine& a, const KeyedLine& b) const;
+    /// The order of two lines' unweighed units alone.
+    int CompareUnweighed(const KeyedLine& a, const KeyedLine& b) const;
+    /// Whether [first, last) is one line (text and end) over and over.
+    bool Repeated(const KeyedLine* first, const KeyedLine* last) const;
+    /// Keeps the first of each set of lines with the same unweighed units in
+    /// [first, last), lines with equal keys in output order; the new end.
+    KeyedLine* KeepFirsts(KeyedLine* first, KeyedLine* last) const;
+
+    const std::vector<Line>& lines_;
+    const UnweighedUnits& unweighed_;
+    bool reverse_;
+    bool stable_;
+};
+
+}  // namespace zabrelo_tool
+
+#endif  // ZABRELO_TOOL_LINEORDER_H
