@@ -2,6 +2,7 @@
 // file format checked against byte-exact files.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "TestTables.h"
@@ -223,6 +224,20 @@ TEST_F(LoadTest, MissingFileRaisesAndLeavesTheTableReset) {
     EXPECT_TRUE(table_->HasSpecial());
     EXPECT_TRUE(Load("FA=\r\n[0628][2,2,2]\r\n"));  // usable afterwards
     EXPECT_EQ(Weights(0x0628), (W{2, 2, 2}));
+}
+
+TEST_F(LoadTest, ALoadBuildsANewTableAndLeavesTheOldOneToWhoeverHoldsIt) {
+    ASSERT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[200C][0,0,5]\r\n"));
+    const std::shared_ptr<const zabrelo::CollationTable> old = table_.Shared();
+    const std::string missing = table_.Dir().Path("missing.txt");
+    ASSERT_TRUE(Load("FA=\r\n[0628][2,2,2]\r\n"));
+    EXPECT_FALSE(Load("FA=\r\n[0629][3,3,3]\r\n[062A]]\r\n"));
+    EXPECT_IO_ERROR(table_.LoadFile(missing), 16, "Could not open file: " + missing + ".");
+    EXPECT_EQ(Entries(0x0629), 0u);
+    EXPECT_EQ(table_->SpecialWeights()[2], 5);  // carried from table to table
+    ASSERT_NE(old->EntriesOf(0x0627), nullptr);
+    EXPECT_EQ(old->EntriesOf(0x0628), nullptr);
+    EXPECT_EQ(old->HandedOutSlots(), 1);
 }
 
 TEST_F(LoadTest, AReloadLeavesOnlyTheSecondTable) {
