@@ -17,9 +17,9 @@ namespace zabrelo {
 /// The key of the `length` units at `text`: level strings 1..level joined
 /// without separators, one byte (the low 8 bits) per non-zero weight. Level
 /// <= 0 gives an empty key, a level above 3 is taken as 3. Writes the key's
-/// first `capacity` bytes to `out` (null when `capacity` is 0) and nothing
-/// past them or past the key, and returns the whole key's length, so a call
-/// with capacity 0 tells how much room the key needs.
+/// first `capacity` bytes to `out` (which may be null when `capacity` is 0)
+/// and nothing past them or past the key, and returns the whole key's
+/// length, so a call with capacity 0 tells how much room the key needs.
 std::size_t WriteKey(const CollationTable& table, const char16_t* text, std::size_t length, int level,
                      unsigned char* out, std::size_t capacity);
 
