@@ -20,7 +20,9 @@
 #include <unicode/ucol.h>
 
 #include "UrduWords.h"
+#include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
+#include "zabrelo/zabrelo.h"
 
 namespace {
 
@@ -414,7 +416,9 @@ int main(int argc, char** argv) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         gCorpus.wide.push_back(gCorpus.wide[static_cast<std::size_t>((state >> 33) % n)]);
     }
-    for (const std::u16string& s : gCorpus.wide) gCorpus.utf8.push_back(zabrelo_bench::Utf16ToUtf8(s));
+    for (const std::u16string& s : gCorpus.wide) {
+        gCorpus.utf8.push_back(zabrelo::Utf16ToUtf8(s, zabrelo::LoneSurrogate::kReplace));
+    }
 
     try {
         if (!gZabrelo.Initialize(options.table.c_str())) {
