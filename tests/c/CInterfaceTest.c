@@ -35,7 +35,7 @@ static void CheckStatus(zabrelo_status got, zabrelo_status expected, const char*
     ++failures;
 }
 
-static void WriteFile(const char* path, const char* bytes) {
+static void WriteBytes(const char* path, const char* bytes) {
     FILE* file = fopen(path, "wb");
     if (file == NULL || fwrite(bytes, 1, strlen(bytes), file) != strlen(bytes)) {
         fprintf(stderr, "cannot write %s\n", path);
@@ -107,8 +107,8 @@ static void TestOpen(void) {
     zabrelo_open_detail detail;
     zabrelo_collator* collator;
 
-    WriteFile("c-test-empty.txt", "");
-    WriteFile("c-test-no-weights.txt", "FA=\r\n[0627][1,2,3]\r\n[0628]]\r\n");
+    WriteBytes("c-test-empty.txt", "");
+    WriteBytes("c-test-no-weights.txt", "FA=\r\n[0627][1,2,3]\r\n[0628]]\r\n");
     remove("c-test-missing.txt");
     for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const struct OpenCase* c = &cases[i];
@@ -166,7 +166,7 @@ static void TestDefaultTable(void) {
     CHECK(collator == NULL && strcmp(detail.file, "c-test-missing.txt") == 0);
 
     /* A table in the current directory must not be taken for the default. */
-    WriteFile("UrduCOdepage.txt", kTinyTable);
+    WriteBytes("UrduCOdepage.txt", kTinyTable);
     SetEnvironment("ZABRELO_TABLE", "");
     context = "ZABRELO_TABLE empty: the build tree's table";
     CHECK_STATUS(zabrelo_open_detailed(NULL, &collator, &detail), ZABRELO_OK);
@@ -488,7 +488,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: CInterfaceTest DATA_DIR\n");
         return 2;
     }
-    WriteFile(kTinyPath, kTinyTable);
+    WriteBytes(kTinyPath, kTinyTable);
     SetEnvironment("ZABRELO_TABLE", NULL);
     TestStatusMessagesAndVersion();
     TestOpen();
