@@ -66,7 +66,7 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 			ereport(ERROR,
 					(errcode(ERRCODE_UNDEFINED_FILE),
 					 errmsg("could not open zabrelo table \"%s\"", path),
-					 errdetail("%s", detail->message)));
+					 errdetail("%s.", detail->message)));
 			break;
 		case ZABRELO_NOT_A_TABLE:
 			ereport(ERROR,
