@@ -57,6 +57,10 @@ bool Text8(const char* text, std::size_t& length) {
 // short, else in one heap block.
 class DecodedTexts {
 public:
+    DecodedTexts() = default;
+    DecodedTexts(const DecodedTexts&) = delete;
+    DecodedTexts& operator=(const DecodedTexts&) = delete;
+
     /// Room for `bytes` units; false when the heap cannot give it.
     bool Reserve(std::size_t bytes) {
         if (bytes <= kStackUnits) return true;
