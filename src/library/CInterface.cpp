@@ -265,7 +265,12 @@ zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, c
 }
 
 const char* ZABRELO_CALL zabrelo_status_message(zabrelo_status status) {
-    switch (status) {
+    // A C caller may pass any int. In C++ an enum holds only the values its
+    // enumerators' bits span, so the argument is read as the int it is.
+    static_assert(sizeof(zabrelo_status) == sizeof(int), "a C enum is an int");
+    int value;
+    std::memcpy(&value, &status, sizeof value);
+    switch (value) {
     case ZABRELO_OK: return "success";
     case ZABRELO_INVALID_ARGUMENT: return "invalid argument";
     case ZABRELO_CANNOT_OPEN: return "cannot open the table file";
@@ -273,8 +278,8 @@ const char* ZABRELO_CALL zabrelo_status_message(zabrelo_status status) {
     case ZABRELO_INVALID_UTF8: return "invalid UTF-8";
     case ZABRELO_BUFFER_TOO_SMALL: return "buffer too small";
     case ZABRELO_OUT_OF_MEMORY: return "out of memory";
+    default: return "unknown status";
     }
-    return "unknown status";
 }
 
 const char* ZABRELO_CALL zabrelo_version(void) { return ZABRELO_VERSION_STRING; }
