@@ -49,6 +49,14 @@ struct Text {
     std::string utf8;
 };
 
+// Under valgrind the library's calls of operator new go to valgrind's own
+// rather than this program's: nothing is counted, and nothing can fail.
+bool LibraryAllocationsAreCounted() {
+    const std::string text(64, 'a');
+    return AllocationsOf([&] { zabrelo::Utf8ToUtf16Lenient(text.data(), text.size(), zabrelo::LoneSurrogate::kKeep); }) >
+           0;
+}
+
 class CInterfaceTest : public ::testing::Test {
    protected:
     void SetUp() override { ASSERT_EQ(zabrelo_open(dir_.Write("t.txt", kTable).c_str(), &collator_), ZABRELO_OK); }
@@ -81,6 +89,7 @@ TEST_F(CInterfaceTest, OrdinaryTextsAllocateNothing) {
 }
 
 TEST_F(CInterfaceTest, LongUtf8TextsTakeOneBlockAndReportWhenThereIsNone) {
+    if (!LibraryAllocationsAreCounted()) GTEST_SKIP() << "allocations are not counted";
     const Text text(513), word(3);
     uint8_t key[2048];
     std::size_t length = 0;
@@ -109,6 +118,7 @@ TEST_F(CInterfaceTest, LongUtf8TextsTakeOneBlockAndReportWhenThereIsNone) {
 }
 
 TEST_F(CInterfaceTest, AnOpenWithoutMemoryFailsCleanly) {
+    if (!LibraryAllocationsAreCounted()) GTEST_SKIP() << "allocations are not counted";
     const std::string path = dir_.Path("t.txt");
     zabrelo_collator* collator = collator_;
     zabrelo_open_detail detail;
@@ -119,6 +129,7 @@ TEST_F(CInterfaceTest, AnOpenWithoutMemoryFailsCleanly) {
     }
     EXPECT_EQ(status, ZABRELO_OUT_OF_MEMORY);
     EXPECT_EQ(collator, nullptr);
+    if (status == ZABRELO_OK) zabrelo_close(collator);
     EXPECT_EQ(detail.status, ZABRELO_OUT_OF_MEMORY);
     EXPECT_STREQ(detail.message, "out of memory");
 }
