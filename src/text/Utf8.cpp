@@ -100,8 +100,16 @@ std::size_t DecodeUtf8Lenient(const char* data, std::size_t size, char16_t* out,
     char16_t* w = out;
     std::size_t i = 0;
     while (i < size) {
-        if (bytes[i] < 0x80) {
-            *w++ = static_cast<char16_t>(bytes[i++]);
+        const unsigned lead = bytes[i];
+        if (lead < 0x80) {
+            *w++ = static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        // Two-byte sequences, the whole Arabic block among them, inline.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            *w++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+            i += 2;
             continue;
         }
         char32_t cp;
@@ -116,6 +124,17 @@ std::size_t DecodeUtf8Lenient(const char* data, std::size_t size, char16_t* out,
         i += length;
     }
     return static_cast<std::size_t>(w - out);
+}
+
+std::size_t ReadUtf8Lenient(const unsigned char* bytes, std::size_t left, char32_t& cp) {
+    if (bytes[0] < 0x80) {
+        cp = bytes[0];
+        return 1;
+    }
+    const std::size_t length = ReadSequence(bytes, left, false, cp);
+    if (length != 0) return length;
+    cp = kReplacement;
+    return 1;
 }
 
 std::u16string Utf8ToUtf16Lenient(const char* data, std::size_t size, LoneSurrogate surrogates) {

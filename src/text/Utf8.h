@@ -46,6 +46,13 @@ bool Utf8ToUtf16(const char* data, std::size_t size, std::u16string& out);
 std::size_t DecodeUtf8Lenient(const char* data, std::size_t size, char16_t* out, LoneSurrogate surrogates);
 std::u16string Utf8ToUtf16Lenient(const char* data, std::size_t size, LoneSurrogate surrogates);
 
+/// Lenient, one character at a time: the code point of the character that
+/// starts at `bytes`, of which `left` (at least 1) are there, into `cp`;
+/// returns how many bytes it took. A byte that begins no well-formed
+/// sequence reads as U+FFFD and takes one byte, as in DecodeUtf8Lenient
+/// with LoneSurrogate::kReplace.
+std::size_t ReadUtf8Lenient(const unsigned char* bytes, std::size_t left, char32_t& cp);
+
 /// UTF-16 to UTF-8: a surrogate pair becomes one four-byte sequence, a lone
 /// surrogate what `surrogates` says. Never fails.
 std::string Utf16ToUtf8(const char16_t* text, std::size_t length, LoneSurrogate surrogates);

@@ -12,8 +12,8 @@
 #include "Platform.h"
 #include "Table.h"
 #include "ToolError.h"
-#include "UnweighedUnits.h"
 #include "collation/LoadObserver.h"
+#include "collation/UnweighedUnits.h"
 #include "collation/TableLoader.h"
 #include "zabrelo/VantorException.h"
 
@@ -24,6 +24,7 @@ namespace {
 using zabrelo::CollationTable;
 using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
+using zabrelo::UnweighedUnits;
 
 constexpr char kHelp[] =
     "Usage: zabrelo check [OPTION]... TABLE\n"

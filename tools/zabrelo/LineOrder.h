@@ -3,7 +3,7 @@
 // definitions: Compare for the order, Same for duplicates.
 //
 // Lines are ordered by their keys. Lines whose keys are equal are ordered
-// by their unweighed units (UnweighedUnits.h), then, as a last resort, byte
+// by their unweighed units (collation/UnweighedUnits.h), then, as a last resort, byte
 // by byte and by their line ends, so the output never depends on the input
 // order; lines that are the same in all of this keep their input order.
 // Stable (-s) drops everything after the keys: equal keys keep input order.
@@ -22,9 +22,11 @@
 
 #include "InputText.h"
 #include "SortKeys.h"
-#include "UnweighedUnits.h"
+#include "collation/UnweighedUnits.h"
 
 namespace zabrelo_tool {
+
+using zabrelo::UnweighedUnits;
 
 class LineOrder {
 public:

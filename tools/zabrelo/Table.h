@@ -11,10 +11,12 @@
 #include <string>
 
 #include "Options.h"
-#include "UnweighedUnits.h"
+#include "collation/UnweighedUnits.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
+
+using zabrelo::UnweighedUnits;
 
 /// The path of the table `options` (--table) choose. Throws ToolError for an
 /// empty --table, or naming the paths tried when no default table exists.

@@ -1,12 +1,13 @@
 // UnweighedUnits: the table of units, and walking a UTF-8 text's unweighed
 // units one UTF-16 unit at a time without converting the text.
-#include "UnweighedUnits.h"
+#include "collation/UnweighedUnits.h"
 
 #include <string>
 
 #include "collation/CollationKeys.h"
+#include "text/Utf8.h"
 
-namespace zabrelo_tool {
+namespace zabrelo {
 
 namespace {
 
@@ -19,7 +20,7 @@ void Fill(std::bitset<65536>& unweighed, KeyOf keyOf) {
     }
 }
 
-// The unweighed units of valid UTF-8, one by one.
+// The unweighed units of a UTF-8 text, one by one.
 class Cursor {
 public:
     Cursor(const UnweighedUnits& units, const char* text, std::size_t size)
@@ -35,11 +36,11 @@ public:
                 continue;
             }
             if (p_ == end_) return -1;
-            char32_t c = *p_++;
-            if (c >= 0x80) {
-                const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-                c &= 0x3Fu >> extra;
-                for (int k = 0; k < extra; ++k) c = (c << 6) | (*p_++ & 0x3Fu);
+            char32_t c = *p_;
+            if (c < 0x80) {
+                ++p_;
+            } else {
+                p_ += ReadUtf8Lenient(p_, static_cast<std::size_t>(end_ - p_), c);
             }
             if (c >= 0x10000) {
                 c -= 0x10000;
@@ -64,9 +65,8 @@ UnweighedUnits::UnweighedUnits(const ZabreloLib& lib) {
     Fill(unweighed_, [&lib](const std::u16string& unit) { return lib.GetCollationKey(unit, 3); });
 }
 
-UnweighedUnits::UnweighedUnits(const zabrelo::CollationTable& table) {
-    Fill(unweighed_,
-         [&table](const std::u16string& unit) { return zabrelo::BuildKey(table, unit.data(), unit.size(), 3); });
+UnweighedUnits::UnweighedUnits(const CollationTable& table) {
+    Fill(unweighed_, [&table](const std::u16string& unit) { return BuildKey(table, unit.data(), unit.size(), 3); });
 }
 
 int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize) const {
@@ -78,4 +78,4 @@ int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std
     }
 }
 
-}  // namespace zabrelo_tool
+}  // namespace zabrelo
