@@ -14,14 +14,11 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
 #include "text/Utf8.h"
 #include "zabrelo/VantorException.h"
-
-struct zabrelo_collator {
-    std::shared_ptr<const zabrelo::CollationTable> table;
-};
 
 namespace {
 

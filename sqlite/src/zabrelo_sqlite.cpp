@@ -1,0 +1,230 @@
+/*
+ * zabrelo_sqlite: Urdu dictionary order for SQLite, as a loadable extension.
+ *
+ * Registers, on each connection that loads it:
+ *   COLLATE URDU            level-3 key order; texts with equal keys by their
+ *                           UTF-8 bytes (as BINARY), so distinct texts differ
+ *   COLLATE URDU1, URDU2    key order at level 1 or 2; texts with equal keys by
+ *                           the units the table does not weigh, and equal only
+ *                           when those are the same too
+ *   urdu_key(text)          the level-3 sort key as a BLOB; NULL for NULL
+ *   urdu_key(text, level)   the key at `level` (0 or less: empty, above 3: 3)
+ *
+ * The weight table is the C interface's default table ($ZABRELO_TABLE, else
+ * the one installed with this file), loaded once per process for each path
+ * and shared by every connection; a table that cannot be loaded makes the
+ * load fail with its reason. Values are read as UTF-8 whatever they hold:
+ * each byte that begins no well-formed sequence reads as U+FFFD, which no
+ * table weighs. Nothing throws into SQLite: the collations allocate nothing
+ * but for values of several kilobytes, and the load catches what it raises.
+ * Tested by sqlite/tests/ (the C API) and sqlite/tests/shell.sh (the shell).
+ */
+#include <sqlite3ext.h>
+SQLITE_EXTENSION_INIT1
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "collation/UnweighedUnits.h"
+#include "collation/Utf8Keys.h"
+#include "library/CollatorHandle.h"
+#include "library/DefaultTable.h"
+#include "zabrelo/zabrelo.h"
+
+#if defined(_WIN32)
+#define ZABRELO_SQLITE_ENTRY __declspec(dllexport)
+#else
+#define ZABRELO_SQLITE_ENTRY __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+using zabrelo::CollationTable;
+using zabrelo::UnweighedUnits;
+
+// A loaded table and what it does not weigh; never changed once built, so
+// any number of connections and threads use one at once.
+struct Loaded {
+    explicit Loaded(std::shared_ptr<const CollationTable> loaded) : table(std::move(loaded)), unweighed(*table) {}
+    std::shared_ptr<const CollationTable> table;
+    UnweighedUnits unweighed;
+};
+
+// The tables loaded in this process, by path. A failed load leaves no
+// entry, so the next connection tries again.
+std::mutex tablesMutex;
+std::vector<std::pair<std::string, std::shared_ptr<const Loaded>>> tables;
+
+// The default table, loaded or found loaded; null with `error` set when it
+// cannot be had.
+std::shared_ptr<const Loaded> SharedTable(std::string& error) {
+    const zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
+    if (found.path.empty()) {
+        error = found.problem;
+        return nullptr;
+    }
+    const std::lock_guard<std::mutex> lock(tablesMutex);
+    for (const auto& entry : tables) {
+        if (entry.first == found.path) return entry.second;
+    }
+    zabrelo_collator* collator = nullptr;
+    zabrelo_open_detail detail;
+    if (zabrelo_open_detailed(found.path.c_str(), &collator, &detail) != ZABRELO_OK) {
+        error = detail.message;
+        return nullptr;
+    }
+    const std::unique_ptr<zabrelo_collator, void (*)(zabrelo_collator*)> owner(collator, zabrelo_close);
+    auto loaded = std::make_shared<const Loaded>(collator->table);
+    // A file with a header and nothing the loader could use: every text
+    // would be equal to every other of its length in spaces.
+    if (loaded->unweighed.WeighedCount() <= UnweighedUnits(CollationTable()).WeighedCount()) {
+        error = found.path + ": the table gives no letter a weight";
+        return nullptr;
+    }
+    tables.emplace_back(found.path, loaded);
+    return loaded;
+}
+
+// What one registration (a collation, or urdu_key) holds: the table, kept
+// alive until SQLite drops the registration, and the collation's level.
+struct Registration {
+    std::shared_ptr<const Loaded> loaded;
+    int level;
+};
+
+void DropRegistration(void* registration) { delete static_cast<Registration*>(registration); }
+
+// Unsigned byte order, a start of the other first: BINARY's order.
+int CompareBytes(const char* a, int aSize, const char* b, int bSize) {
+    const int common = aSize < bSize ? aSize : bSize;
+    const int order = common == 0 ? 0 : std::memcmp(a, b, static_cast<std::size_t>(common));
+    if (order != 0) return order;
+    return (aSize > bSize) - (aSize < bSize);
+}
+
+// URDU.
+int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
+    const auto& registration = *static_cast<const Registration*>(arg);
+    const char* a = static_cast<const char*>(aData);
+    const char* b = static_cast<const char*>(bData);
+    const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, static_cast<std::size_t>(aSize), b,
+                                               static_cast<std::size_t>(bSize), 3);
+    // Without memory for a long value's UTF-16 form, bytes are all that can
+    // be compared.
+    if (order != 0 && order != zabrelo::kNoMemory) return order;
+    return CompareBytes(a, aSize, b, bSize);
+}
+
+// URDU1 and URDU2.
+int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
+    const auto& registration = *static_cast<const Registration*>(arg);
+    const char* a = static_cast<const char*>(aData);
+    const char* b = static_cast<const char*>(bData);
+    const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
+    const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, aLength, b, bLength, registration.level);
+    if (order == zabrelo::kNoMemory) return CompareBytes(a, aSize, b, bSize);
+    if (order != 0) return order;
+    // Equal keys are mostly the same value, compared with itself in a sort.
+    if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
+    return registration.loaded->unweighed.Compare(a, aLength, b, bLength);
+}
+
+// Keys up to this size are built on the stack and copied into the result.
+constexpr std::size_t kStackKey = 512;
+
+void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    const auto& registration = *static_cast<const Registration*>(sqlite3_user_data(context));
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || (argc > 1 && sqlite3_value_type(argv[1]) == SQLITE_NULL)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    int level = 3;
+    if (argc > 1) {
+        const sqlite3_int64 asked = sqlite3_value_int64(argv[1]);
+        level = asked <= 0 ? 0 : asked > 3 ? 3 : static_cast<int>(asked);
+    }
+    // A number reads as its text, a BLOB as its bytes.
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(argv[0]));
+    if (text == nullptr) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    const CollationTable& table = *registration.loaded->table;
+    unsigned char stack[kStackKey];
+    bool noMemory = false;
+    const std::size_t length = zabrelo::WriteUtf8Key(table, text, size, level, stack, sizeof stack, &noMemory);
+    if (noMemory) {
+        sqlite3_result_error_nomem(context);
+    } else if (length <= sizeof stack) {
+        sqlite3_result_blob(context, stack, static_cast<int>(length), SQLITE_TRANSIENT);
+    } else if (auto* key = static_cast<unsigned char*>(sqlite3_malloc64(length))) {
+        zabrelo::WriteUtf8Key(table, text, size, level, key, length, &noMemory);
+        if (noMemory) {
+            sqlite3_free(key);
+            sqlite3_result_error_nomem(context);
+        } else {
+            sqlite3_result_blob64(context, key, length, sqlite3_free);
+        }
+    } else {
+        sqlite3_result_error_nomem(context);
+    }
+}
+
+int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, const void*, int, const void*),
+                      const std::shared_ptr<const Loaded>& loaded, int level) {
+    auto* registration = new Registration{loaded, level};
+    const int rc = sqlite3_create_collation_v2(db, name, SQLITE_UTF8, registration, compare, DropRegistration);
+    // A failed registration leaves its data to the caller.
+    if (rc != SQLITE_OK) delete registration;
+    return rc;
+}
+
+int RegisterKey(sqlite3* db, int argc, const std::shared_ptr<const Loaded>& loaded) {
+    // SQLite drops the data itself when the registration fails.
+    return sqlite3_create_function_v2(db, "urdu_key", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      new Registration{loaded, 3}, UrduKey, nullptr, nullptr, DropRegistration);
+}
+
+int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
+    SQLITE_EXTENSION_INIT2(api);
+    const auto fail = [errorMessage](int rc, const char* what) {
+        if (errorMessage != nullptr) *errorMessage = sqlite3_mprintf("zabrelo_sqlite: %s", what);
+        return rc;
+    };
+    try {
+        std::string error;
+        const std::shared_ptr<const Loaded> loaded = SharedTable(error);
+        if (loaded == nullptr) return fail(SQLITE_ERROR, ("cannot load the weight table: " + error).c_str());
+        int rc = RegisterCollation(db, "URDU", CompareUrdu, loaded, 3);
+        if (rc == SQLITE_OK) rc = RegisterCollation(db, "URDU1", CompareUrduLevel, loaded, 1);
+        if (rc == SQLITE_OK) rc = RegisterCollation(db, "URDU2", CompareUrduLevel, loaded, 2);
+        if (rc == SQLITE_OK) rc = RegisterKey(db, 1, loaded);
+        if (rc == SQLITE_OK) rc = RegisterKey(db, 2, loaded);
+        if (rc != SQLITE_OK) return fail(rc, sqlite3_errmsg(db));
+        return SQLITE_OK;
+    } catch (const std::bad_alloc&) {
+        return fail(SQLITE_NOMEM, "out of memory");
+    } catch (...) {
+        return fail(SQLITE_ERROR, "cannot load the weight table");
+    }
+}
+
+}  // namespace
+
+// SQLite finds the entry point by the file's name: libzabrelo_sqlite.so
+// gives sqlite3_zabrelosqlite_init. It tries the generic name first.
+extern "C" ZABRELO_SQLITE_ENTRY int sqlite3_zabrelosqlite_init(sqlite3* db, char** errorMessage,
+                                                               const sqlite3_api_routines* api) {
+    return Init(db, errorMessage, api);
+}
+
+extern "C" ZABRELO_SQLITE_ENTRY int sqlite3_extension_init(sqlite3* db, char** errorMessage,
+                                                           const sqlite3_api_routines* api) {
+    return Init(db, errorMessage, api);
+}
