@@ -189,9 +189,10 @@ ZABRELO_UTF8KEYS_INLINE int QuickPrimary(const CollationTable& table, const unsi
 ZABRELO_UTF8KEYS_INLINE int FirstDifference(const CollationTable& table, const unsigned char* a, std::size_t aSize,
                                             const unsigned char* b, std::size_t bSize, std::size_t common) {
     // Where the differing characters begin: there, or, when they share
-    // their first byte, one byte before.
+    // their first byte, one byte before (QuickPrimary reads nothing that
+    // begins with a continuation byte).
     const bool inside = !Begins(a, common);
-    if (inside == Begins(b, common) || (inside && (common == 0 || !Begins(a, common - 1)))) return 0;
+    if (inside == Begins(b, common) || (inside && common == 0)) return 0;
     const std::size_t cut = common - (inside ? 1 : 0);
     const int p = QuickPrimary(table, a + cut, a + aSize, cut == 0);
     const int q = QuickPrimary(table, b + cut, b + bSize, cut == 0);
