@@ -107,27 +107,24 @@ int CompareBytes(const char* a, int aSize, const char* b, int bSize) {
     return (aSize > bSize) - (aSize < bSize);
 }
 
-// URDU.
+// URDU: key order, then BINARY's, so that only the same bytes are equal.
 int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
     const auto& registration = *static_cast<const Registration*>(arg);
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
     const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, static_cast<std::size_t>(aSize), b,
                                                static_cast<std::size_t>(bSize), 3);
-    // Without memory for a long value's UTF-16 form, bytes are all that can
-    // be compared.
-    if (order != 0 && order != zabrelo::kNoMemory) return order;
-    return CompareBytes(a, aSize, b, bSize);
+    return order != 0 ? order : CompareBytes(a, aSize, b, bSize);
 }
 
-// URDU1 and URDU2.
+// URDU1 and URDU2: key order at their level, then the order of the units
+// the table does not weigh; equal when both are.
 int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
     const auto& registration = *static_cast<const Registration*>(arg);
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
     const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
     const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, aLength, b, bLength, registration.level);
-    if (order == zabrelo::kNoMemory) return CompareBytes(a, aSize, b, bSize);
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
@@ -157,20 +154,12 @@ void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
     const CollationTable& table = *registration.loaded->table;
     unsigned char stack[kStackKey];
-    bool noMemory = false;
-    const std::size_t length = zabrelo::WriteUtf8Key(table, text, size, level, stack, sizeof stack, &noMemory);
-    if (noMemory) {
-        sqlite3_result_error_nomem(context);
-    } else if (length <= sizeof stack) {
+    const std::size_t length = zabrelo::WriteUtf8Key(table, text, size, level, stack, sizeof stack);
+    if (length <= sizeof stack) {
         sqlite3_result_blob(context, stack, static_cast<int>(length), SQLITE_TRANSIENT);
     } else if (auto* key = static_cast<unsigned char*>(sqlite3_malloc64(length))) {
-        zabrelo::WriteUtf8Key(table, text, size, level, key, length, &noMemory);
-        if (noMemory) {
-            sqlite3_free(key);
-            sqlite3_result_error_nomem(context);
-        } else {
-            sqlite3_result_blob64(context, key, length, sqlite3_free);
-        }
+        zabrelo::WriteUtf8Key(table, text, size, level, key, length);
+        sqlite3_result_blob64(context, key, length, sqlite3_free);
     } else {
         sqlite3_result_error_nomem(context);
     }

@@ -254,20 +254,4 @@ int CompareKeys(const CollationTable& table, const char16_t* first, std::size_t 
     }
 }
 
-int CompareFirstLevel(const CollationTable& table, const char16_t* first, std::size_t firstLength,
-                      const char16_t* second, std::size_t secondLength) {
-    KeyStream a{{first, 0, firstLength, 0}, 0, 1};
-    KeyStream b{{second, 0, secondLength, 0}, 0, 1};
-    for (;;) {
-        const int x = a.Next(table);
-        const int y = b.Next(table);
-        if (x != y) {
-            if (x < 0) return -1;
-            if (y < 0) return 1;
-            return x < y ? -2 : 2;
-        }
-        if (x < 0) return 0;
-    }
-}
-
 }  // namespace zabrelo

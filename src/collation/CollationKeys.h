@@ -32,14 +32,6 @@ std::string BuildKey(const CollationTable& table, const char16_t* text, std::siz
 int CompareKeys(const CollationTable& table, const char16_t* first, std::size_t firstLength,
                 const char16_t* second, std::size_t secondLength, int level);
 
-/// The level-1 keys of two texts compared: negative when `first`'s is the
-/// smaller, positive when the larger, 0 when they are equal. The magnitude
-/// is 2 when a byte that both keys have differs, so any texts whose keys
-/// begin with these keys' bytes are in the same order, at any level; 1 when
-/// one key is a proper start of the other. Allocates nothing.
-int CompareFirstLevel(const CollationTable& table, const char16_t* first, std::size_t firstLength,
-                      const char16_t* second, std::size_t secondLength);
-
 /// The first byte of a key when the text's first unit settles it on its
 /// own, or -1.
 inline int FirstKeyByte(const CollationTable& table, const char16_t* text, std::size_t length) {

@@ -83,8 +83,11 @@ inline constexpr std::int32_t kSpaceWeights[3] = {0x41, 0, 0};
 inline constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 
 /// The weights of the next collation element of `units`, which moves past
-/// its one or two units. Must not be called at the end.
-inline const std::int32_t* NextWeights(const CollationTable& table, PreparedUnits& units) {
+/// its one or two units. Must not be called at the end. `units` is a
+/// PreparedUnits, or anything else that reads prepared units as it does
+/// (Next, and Peek giving 0 at the end).
+template <class Units>
+inline const std::int32_t* NextWeights(const CollationTable& table, Units& units) {
     const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(CollationTable::kRangeFirst);
     if (offset < static_cast<unsigned>(CollationTable::kRangeSize)) {
