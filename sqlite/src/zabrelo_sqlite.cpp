@@ -15,9 +15,10 @@
  * and shared by every connection; a table that cannot be loaded makes the
  * load fail with its reason. Values are read as UTF-8 whatever they hold:
  * each byte that begins no well-formed sequence reads as U+FFFD, which no
- * table weighs. Nothing throws into SQLite: the collations allocate nothing
- * but for values of several kilobytes, and the load catches what it raises.
- * Tested by sqlite/tests/ (the C API) and sqlite/tests/shell.sh (the shell).
+ * table weighs. The collations read the values' bytes in place and
+ * allocate nothing; urdu_key allocates only a key longer than 512 bytes.
+ * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
+ * sqlite3 shell in shell.sh).
  */
 #include <sqlite3ext.h>
 SQLITE_EXTENSION_INIT1
@@ -180,8 +181,17 @@ int RegisterKey(sqlite3* db, int argc, const std::shared_ptr<const Loaded>& load
                                       new Registration{loaded, 3}, UrduKey, nullptr, nullptr, DropRegistration);
 }
 
+// The routines SQLite hands every load are those of the one SQLite library
+// in the process: taken once, so that connections loading at once on other
+// threads do not write the pointer while one of them reads it.
+std::once_flag apiTaken;
+
 int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
-    SQLITE_EXTENSION_INIT2(api);
+    try {
+        std::call_once(apiTaken, [api] { SQLITE_EXTENSION_INIT2(api); });
+    } catch (...) {
+        return SQLITE_ERROR;  // no routines to report it with
+    }
     const auto fail = [errorMessage](int rc, const char* what) {
         if (errorMessage != nullptr) *errorMessage = sqlite3_mprintf("zabrelo_sqlite: %s", what);
         return rc;
