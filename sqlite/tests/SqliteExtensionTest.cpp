@@ -337,8 +337,19 @@ TEST(ExtensionLoadTest, BothEntryPointsAndTheNameSQLiteDerives) {
     }
 }
 
+// Eight connections load the extension at once, and with it a table that
+// no connection has loaded yet, which they share. One connection holds the
+// module loaded before: the dynamic loader's own bookkeeping for a module
+// it maps is invisible to the thread sanitizer, which would take the first
+// thread to read it for a race with the one that mapped it.
 TEST(ExtensionLoadTest, ManyConnectionsLoadAtOnce) {
     unsetenv("ZABRELO_TABLE");
+    Db holder;
+    ASSERT_EQ(holder.Load(), "");
+    TempDir dir;
+    const std::string copy = dir.Path("copy.txt");
+    std::filesystem::copy_file(ZABRELO_DEFAULT_TABLE, copy);
+    setenv("ZABRELO_TABLE", copy.c_str(), 1);
     const std::vector<std::string> words = UrduList();
     std::vector<std::string> results(8);
     std::vector<std::thread> threads;
@@ -359,6 +370,7 @@ TEST(ExtensionLoadTest, ManyConnectionsLoadAtOnce) {
     }
     for (std::thread& thread : threads) thread.join();
     for (const std::string& result : results) EXPECT_EQ(result, "");
+    unsetenv("ZABRELO_TABLE");
 }
 
 // A table that cannot be loaded makes the load fail with the reason; the
