@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's test command, with warnings as errors, in a build tree of its own;
 # then a check that the shared library exports nothing but the public classes
-# and the C interface.
+# and the C interface, and the SQLite extension nothing but its entry points.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -18,4 +18,15 @@ if [ "$exported" != "$declared" ]; then
   echo "libzabrelo.so should export the public classes and the C functions of zabrelo.h, and nothing else:"
   diff <(echo "$declared") <(echo "$exported") || true
   exit 1
+fi
+
+# The SQLite extension, built when libsqlite3-dev is there: the entry points
+# SQLite looks up, nothing of the core it carries.
+if [ -e build-ci/libzabrelo_sqlite.so ]; then
+  exported=$(nm -D --defined-only build-ci/libzabrelo_sqlite.so | awk '{ print $3 }' | sort)
+  if [ "$exported" != "$(printf '%s\n' sqlite3_extension_init sqlite3_zabrelosqlite_init)" ]; then
+    echo "libzabrelo_sqlite.so should export its two entry points and nothing else:"
+    echo "$exported"
+    exit 1
+  fi
 fi
