@@ -75,68 +75,6 @@ std::size_t CommonStart(const unsigned char* a, const unsigned char* b, std::siz
     return i;
 }
 
-// QuickPrimary's answer for a letter that may pair with the next unit,
-// `next`, which may end a pair: the pair's level-1 byte, or the letter's
-// own when they do not pair; -1 when `next` is a letter the walk rewrites.
-int PairPrimary(const CollationTable& table, unsigned index, char16_t next) {
-    if (IsRewritten(next)) return -1;
-    // The first entry that pairs wins, as in the walk.
-    for (const CollationEntry& entry : table.Slot(table.Own(index).slot)) {
-        if (entry.codePoint == static_cast<std::int32_t>(next)) return entry.weights[0] != 0 ? entry.weights[0] & 0xFF : -1;
-    }
-    const CollationTable::KeyUnit& key = table.Key(index);
-    return key.keep[0] != 0 ? key.bytes[0] : -1;
-}
-
-// The level-1 byte of the element that starts at `p`, a cut (the start of
-// the text when `atStart`), when the character there settles it with at
-// most the one after it, as it mostly does: a space, or an Arabic letter (a
-// two-byte sequence) with its own weights or paired with the next letter.
-// Otherwise -1: the letter takes the whole walk, weighs nothing at level 1,
-// or the walk may join it to the unit before it, so that no cut is there.
-// The usual letter passes one test, whatever it is: the letters come in no
-// order a branch could learn.
-ZABRELO_UTF8WALK_INLINE int QuickPrimary(const CollationTable& table, const unsigned char* p, const unsigned char* end,
-                                         bool atStart) {
-    const std::size_t left = static_cast<std::size_t>(end - p);
-    if (p[0] == ' ') return kSpaceWeights[0];
-    if (left < 2 || p[0] - 0xD8u > 3u || (p[1] & 0xC0) != 0x80) return -1;
-    const unsigned index = CollationTable::RangeIndex(static_cast<char16_t>(((p[0] & 0x1F) << 6) | (p[1] & 0x3F)));
-    // The unit after it, when that is an Arabic letter, the only kind that
-    // may end a pair; else the end's entry, which ends none.
-    char16_t next = 0;
-    unsigned nextIndex = CollationTable::kRangeSize;
-    if (left >= 4) {
-        next = static_cast<char16_t>(((p[2] & 0x1F) << 6) | (p[3] & 0x3F));
-        const bool arabic = (p[2] - 0xD8u <= 3u) & ((p[3] & 0xC0) == 0x80);
-        nextIndex = arabic ? CollationTable::RangeIndex(next) : static_cast<unsigned>(CollationTable::kRangeSize);
-    }
-    const CollationTable::KeyUnit& key = table.Key(index);
-    const unsigned nextEnder = table.Key(nextIndex).ender;
-    const unsigned blocked =
-        (key.route & (CollationTable::kWalk | nextEnder)) | (atStart ? 0u : key.ender) | (key.keep[0] ^ 1u);
-    if (blocked == 0) return key.bytes[0];
-    if ((key.ender != 0 && !atStart) || key.route != CollationTable::kWalkBeforeEnder || nextEnder == 0) return -1;
-    return PairPrimary(table, index, next);
-}
-
-// The order of two texts when the first character where they differ
-// settles it, as QuickPrimary reads it; else 0. `common` is the length of
-// their common start in bytes, shorter than both texts.
-ZABRELO_UTF8WALK_INLINE int FirstDifference(const CollationTable& table, const unsigned char* a, std::size_t aSize,
-                                            const unsigned char* b, std::size_t bSize, std::size_t common) {
-    // Where the differing characters begin: there, or, when they share
-    // their first byte, one byte before (QuickPrimary reads nothing that
-    // begins with a continuation byte).
-    const bool inside = !Begins(a, common);
-    if (inside == Begins(b, common) || (inside && common == 0)) return 0;
-    const std::size_t cut = common - (inside ? 1 : 0);
-    const int p = QuickPrimary(table, a + cut, a + aSize, cut == 0);
-    const int q = QuickPrimary(table, b + cut, b + bSize, cut == 0);
-    if ((p | q) < 0) return 0;
-    return (p > q) - (p < q);
-}
-
 // The key bytes of a text from some level on: that level's bytes from a
 // cut or the start, then each further level's from the start. A key is the
 // level strings joined, so the bytes of two keys after a common part
@@ -194,30 +132,151 @@ int CompareFromCut(const CollationTable& table, const unsigned char* a, std::siz
     return 0;
 }
 
-// The order of a text `a` that is the start of a longer `b`, when quickly
-// found, else 0. Cut where `a` ends, `b`'s level-1 key is `a`'s and then the
-// rest's, unless `a` ends in U+0626, which the walk reads otherwise when it
-// is last. When the rest's first element settles its level-1 byte, `a`'s
-// key goes on with its level-2 bytes, from its start, where `b`'s has that
-// byte.
-int ShorterFirst(const CollationTable& table, const unsigned char* a, std::size_t aSize, const unsigned char* b,
-                 std::size_t bSize, int levels) {
-    if (aSize >= 2 && a[aSize - 2] == 0xD8 && a[aSize - 1] == 0xA6) return 0;
-    const int next = QuickPrimary(table, b + aSize, b + bSize, aSize == 0);
-    if (next < 0) return 0;
-    KeyBytes rest(table, a, aSize, LevelBytes(table, a + aSize, 0, 0), 0, levels);
-    const int after = rest.Next();
-    if (after == next) return 0;
-    return after < next ? -1 : 1;  // a key that ends (kLevelEnd) first
-}
+// What QuickLevelOne::Next returns besides a level-1 byte.
+constexpr int kNoMoreBytes = kLevelEnd;  // the text's level-1 bytes have ended
+constexpr int kWalkNeeded = -2;          // it takes the whole walk to tell
+constexpr int kNoCut = -3;               // the walk may join the first unit to the one before
 
-// The order of two texts that FirstDifference or ShorterFirst settles,
-// else 0. `common` is the length of their common start in bytes.
-ZABRELO_UTF8WALK_INLINE int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
-                                       const unsigned char* b, std::size_t bSize, std::size_t common, int levels) {
-    if (common == aSize) return ShorterFirst(table, a, aSize, b, bSize, levels);
-    if (common == bSize) return -ShorterFirst(table, b, bSize, a, aSize, levels);
-    return FirstDifference(table, a, aSize, b, bSize, common);
+// The unit the walk reads for `u`, an Arabic letter inside a text (not its
+// last): U+0626 reads as a hamza there, the other letters the walk
+// rewrites as two units, which QuickLevelOne leaves to the walk.
+inline char16_t InsideUnit(char16_t u) { return u == u'\u0626' ? u'\u0621' : u; }
+
+// The level-1 bytes of a text from a cut, read quickly: the elements that a
+// space, ASCII that weighs nothing, or an Arabic letter (a two-byte
+// sequence) with at most the letter after it settle, as they mostly do;
+// anything else is left to the whole walk (kWalkNeeded): a letter the walk
+// splits in two, U+200C, other characters. The usual letter passes one
+// test, whatever it is: the letters come in no order a branch could learn.
+class QuickLevelOne {
+public:
+    /// From `p` (not inside a character) to `end`; `atStart` when `p` is
+    /// the text's start, else the first unit must not be one the walk may
+    /// join to the unit before it (kNoCut).
+    QuickLevelOne(const CollationTable& table, const unsigned char* p, const unsigned char* end, bool atStart)
+        : table_(&table), p_(p), end_(end), first_(!atStart) {}
+
+    ZABRELO_UTF8WALK_INLINE int Next() {
+        for (;;) {
+            const std::size_t left = static_cast<std::size_t>(end_ - p_);
+            if (left == 0) return kNoMoreBytes;
+            if (p_[0] < 0x80) {
+                first_ = false;
+                if (*p_++ == ' ') return kSpaceWeights[0];
+                continue;  // ASCII outside the table weighs nothing
+            }
+            if (left < 2 || p_[0] - 0xD8u > 3u || (p_[1] & 0xC0) != 0x80) return kWalkNeeded;
+            const auto unit = static_cast<char16_t>(((p_[0] & 0x1F) << 6) | (p_[1] & 0x3F));
+            const unsigned index = CollationTable::RangeIndex(left > 2 ? InsideUnit(unit) : unit);
+            // The unit after it, when that is an Arabic letter, the only
+            // kind that may end a pair; else the end's entry, which ends none.
+            char16_t next = 0;
+            unsigned nextIndex = CollationTable::kRangeSize;
+            if (left >= 4) {
+                next = static_cast<char16_t>(((p_[2] & 0x1F) << 6) | (p_[3] & 0x3F));
+                const bool arabic = (p_[2] - 0xD8u <= 3u) & ((p_[3] & 0xC0) == 0x80);
+                nextIndex = arabic ? CollationTable::RangeIndex(next) : static_cast<unsigned>(CollationTable::kRangeSize);
+            }
+            const CollationTable::KeyUnit& key = table_->Key(index);
+            const unsigned nextEnder = table_->Key(nextIndex).ender;
+            const bool joins = first_ && table_->Key(CollationTable::RangeIndex(unit)).ender != 0;
+            const unsigned blocked = (key.route & (CollationTable::kWalk | nextEnder)) | (joins ? 1u : 0u);
+            first_ = false;
+            if (blocked == 0) {
+                p_ += 2;
+                if (key.keep[0] != 0) return key.bytes[0];
+                continue;  // a mark without a level-1 weight
+            }
+            if (joins) return kNoCut;
+            if (key.route == CollationTable::kWalk) return kWalkNeeded;
+            // A letter that may pair, before one that may end a pair.
+            const int byte = Pair(index, next, left);
+            if (byte != kNoMoreBytes) return byte;
+        }
+    }
+
+private:
+    // The level-1 byte of the element a letter (`index`) starts that may
+    // pair with the next letter, `next`: the pair's, or the letter's own
+    // when they do not pair; it moves past the element. kNoMoreBytes when
+    // the element has no level-1 weight; kWalkNeeded when `next` is a
+    // letter the walk splits.
+    int Pair(unsigned index, char16_t next, std::size_t left) {
+        std::size_t used = 2;
+        const std::int32_t* weights = table_->Own(index).weights;
+        if (!IsRewritten(next) || (next == u'\u0626' && left > 4)) {
+            const unsigned prepared = CollationTable::RangeIndex(InsideUnit(next));
+            if (prepared < static_cast<unsigned>(CollationTable::kRangeSize) && table_->FollowerAt(prepared)) {
+                // The first entry that pairs wins, as in the walk.
+                for (const CollationEntry& entry : table_->Slot(table_->Own(index).slot)) {
+                    if (entry.codePoint == static_cast<std::int32_t>(InsideUnit(next))) {
+                        weights = entry.weights;
+                        used = 4;
+                        break;
+                    }
+                }
+            }
+        } else {
+            return kWalkNeeded;
+        }
+        p_ += used;
+        return weights[0] != 0 ? weights[0] & 0xFF : kNoMoreBytes;
+    }
+
+    const CollationTable* table_;
+    const unsigned char* p_;
+    const unsigned char* end_;
+    bool first_;
+};
+
+// The order of two texts whose first `common` bytes are the same, when
+// their level-1 bytes from the place where they begin to differ settle it,
+// read quickly: from the first differing characters, or, when the walk may
+// join one of them to the character before, from that character on. One
+// text may be the start of the other. A text whose level-1 bytes end first
+// goes on with its level-2 bytes, from its start. Else 0.
+int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize, const unsigned char* b,
+               std::size_t bSize, std::size_t common, int levels) {
+    std::size_t cut = common;
+    if (cut < aSize && cut < bSize) {
+        // Where the differing characters begin: there, or, when they share
+        // their first byte, one byte before (QuickLevelOne reads nothing
+        // that begins with a continuation byte).
+        const bool inside = !Begins(a, cut);
+        if (inside == Begins(b, cut) || (inside && cut == 0)) return 0;
+        cut -= inside ? 1 : 0;
+    } else {
+        // One text ends there: the walk reads its last U+0626 otherwise than
+        // the other's, which goes on.
+        const unsigned char* shorter = cut == aSize ? a : b;
+        if (cut >= 2 && shorter[cut - 2] == 0xD8 && shorter[cut - 1] == 0xA6) return 0;
+    }
+    QuickLevelOne x(table, a + cut, a + aSize, cut == 0), y(table, b + cut, b + bSize, cut == 0);
+    int p = x.Next(), q = y.Next();
+    if ((p == kNoCut || q == kNoCut) && cut >= 2) {
+        // From the letter before, which both texts share (when that is no
+        // Arabic letter, QuickLevelOne reads nothing there).
+        cut -= 2;
+        x = QuickLevelOne(table, a + cut, a + aSize, cut == 0);
+        y = QuickLevelOne(table, b + cut, b + bSize, cut == 0);
+        p = x.Next();
+        q = y.Next();
+    }
+    while (p == q && p >= 0) {
+        p = x.Next();
+        q = y.Next();
+    }
+    if (p == q || p < kNoMoreBytes || q < kNoMoreBytes) return 0;
+    if (p >= 0 && q >= 0) return (p > q) - (p < q);
+    // One text's level-1 bytes end here: its key goes on with its level-2
+    // bytes, while the other's has this level-1 byte.
+    const bool aEnded = p == kNoMoreBytes;
+    const int other = aEnded ? q : p;
+    KeyBytes rest(table, aEnded ? a : b, aEnded ? aSize : bSize, LevelBytes(table, a, 0, 0), 0, levels);
+    const int after = rest.Next();
+    if (after == other) return 0;
+    const int order = (after > other) - (after < other);  // a key that ends (kLevelEnd) first
+    return aEnded ? order : -order;
 }
 
 }  // namespace
@@ -230,6 +289,7 @@ int CompareUtf8Keys(const CollationTable& table, const char* aText, std::size_t 
     const std::size_t common = CommonStart(a, b, std::min(aSize, bSize));
     if (common == aSize && common == bSize) return 0;
     const int levels = std::min(level, CollationTable::kMaxLevel);
+    // Most pairs are settled by the first letters where they differ.
     const int quick = QuickOrder(table, a, aSize, b, bSize, common, levels);
     if (quick != 0) return quick;
     return CompareFromCut(table, a, aSize, b, bSize, LastCut(table, a, aSize, b, bSize, common), levels);

@@ -64,7 +64,7 @@ const char* const kLetters[] = {
     "\xD8\xA8", "\xD8\xA6", "\xD9\x84", "\xD8\xA1", "\xDB\x8C", "\xD8\xA7", "\xD9\x94", "\xD8\xA3",
     "\xD8\xA5", "\xD8\xA4", "\xDB\x93", "\xD9\x85", "\xD8\xB3", "\xD8\xB4", "\xD8\xB5", "\xDA\xBE",
     "\xD9\x88", "\xDB\x92", "\xD9\x95", "\xD9\x93", "\xD8\xAA", "\xDA\xA9", "\xD9\x80", "\xDB\xBA",
-    "\xD8\xB0",
+    "\xD8\xB0", "\xD9\x8E",
 };
 const char* const kOthers[] = {
     " ", "\xE2\x80\x8C", "a", "Z", "7", "\t", "\xF0\x9F\x98\x80", "\x80", "\xD8", "\xDA", "\xE2\x80", "\xC0\xAF",
@@ -83,16 +83,31 @@ std::string Pieces(std::mt19937& random, std::size_t count) {
     return text;
 }
 
+// Elements without a level-1 weight, which comparison passes over: marks,
+// a pair of two letters (whose second weighs at level 1 alone), a pair of
+// a letter and a mark.
+constexpr char kMarksTable[] =
+    "FA=marks\r\n"
+    "[0628][50,1,1]\r\n"
+    "[0628,06BE][0,3,3]\r\n"
+    "[0627][20,2,3]\r\n"
+    "[0627,0654][0,6,5]\r\n"
+    "[0654][0,9,0]\r\n"
+    "[064E][0,4,0]\r\n"
+    "[06BE][60,0,2]\r\n"
+    "[0644][30,1,1]\r\n";
+
 class Utf8KeysTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(tiny_.Load(zabrelo_test::kTinyTable));
         ASSERT_TRUE(routing_.Load(zabrelo_test::kRoutingTable));
+        ASSERT_TRUE(marks_.Load(kMarksTable));
         ASSERT_TRUE(urdu_.LoadFile(ZABRELO_DEFAULT_TABLE));
     }
-    std::vector<const TestTable*> Tables() const { return {&tiny_, &routing_, &urdu_}; }
+    std::vector<const TestTable*> Tables() const { return {&tiny_, &routing_, &marks_, &urdu_}; }
 
-    TestTable tiny_, routing_, urdu_;
+    TestTable tiny_, routing_, marks_, urdu_;
 };
 
 TEST_F(Utf8KeysTest, ComparisonIsTheKeyOrderOfTheLenientReading) {
