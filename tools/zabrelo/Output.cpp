@@ -23,6 +23,7 @@ Output::~Output() {
     if (file_ && file_ != stdout) std::fclose(file_);
     if (target_ >= 0) CloseDescriptor(target_);
     if (!tempPath_.empty()) RemoveFile(tempPath_);
+    KeepOnSignal(tempSlot_);
 }
 
 void Output::Fail(const std::string& what, const std::string& reason) {
@@ -52,6 +53,7 @@ void Output::Open() {
         inPlace_ = true;
     }
     if (!file_) Fail("cannot write", reason);
+    tempSlot_ = RemoveOnSignal(tempPath_);
     // Renaming over the file would drop its other links, owner or extended
     // attributes; copying into it keeps them.
     if (!inPlace_) inPlace_ = !TakeOverAttributes(file_, target_);
@@ -86,8 +88,12 @@ void Output::Commit() {
     file_ = nullptr;
     if (closed != 0) Fail("write error on", LastSystemError());
     if (inPlace_) {
+        // Once the old content starts to go, the copy must finish: a signal
+        // now would leave a half-written file and remove the whole result.
+        const SignalsDeferred deferred;
         if (!WriteInPlace(tempPath_, target_, reason)) {
             const std::string kept = tempPath_;
+            KeepOnSignal(tempSlot_);
             tempPath_.clear();
             Fail("write error on", reason + "; the whole result is in " + kept);
         }
@@ -98,6 +104,7 @@ void Output::Commit() {
         target_ = -1;
         if (!MoveOver(tempPath_, path_, reason)) Fail("cannot replace", reason);
     }
+    KeepOnSignal(tempSlot_);
     tempPath_.clear();
 }
 

@@ -16,7 +16,6 @@
 #include <windows.h>
 #include <shellapi.h>
 #else
-#include <csignal>
 #include <cstdlib>
 #include <unistd.h>
 #endif
@@ -220,7 +219,17 @@ std::string EnvironmentValue(const char* name) {
     return value ? Narrow(value) : std::string();
 }
 
-void IgnoreBrokenPipeSignal() {}
+std::uint64_t PhysicalMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
+std::uint64_t FreeMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+}
 
 #else
 
@@ -272,7 +281,24 @@ std::string EnvironmentValue(const char* name) {
     return value ? value : std::string();
 }
 
-void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
+namespace {
+
+std::uint64_t Pages(int name) {
+    const long pages = sysconf(name), size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size) : 0;
+}
+
+}  // namespace
+
+std::uint64_t PhysicalMemory() { return Pages(_SC_PHYS_PAGES); }
+
+std::uint64_t FreeMemory() {
+#ifdef _SC_AVPHYS_PAGES
+    return Pages(_SC_AVPHYS_PAGES);
+#else
+    return 0;
+#endif
+}
 
 #endif
 

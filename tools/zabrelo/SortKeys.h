@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "InputText.h"
+#include "LineKeys.h"
 #include "Progress.h"
 #include "zabrelo/ZabreloLib.h"
 
@@ -39,24 +40,41 @@ inline bool KeysEqual(const KeyedLine& a, const KeyedLine& b) {
            (a.keySize <= 8 || std::char_traits<char>::compare(a.key + 8, b.key + 8, a.keySize - 8) == 0);
 }
 
+/// The first 8 bytes of a key, big-endian, zero-padded (KeyedLine::head).
+inline std::uint64_t KeyHead(const char* key, std::size_t size) {
+    std::uint64_t head = 0;
+    for (std::size_t k = 0; k < 8; ++k) head = (head << 8) | (k < size ? static_cast<unsigned char>(key[k]) : 0U);
+    return head;
+}
+
 class SortKeys {
 public:
-    /// Builds the keys at `level` with `jobs` threads. Throws ToolError
-    /// naming the first line (in input order) that is not valid UTF-8.
-    SortKeys(const ZabreloLib& lib, const InputText& input, int level, int jobs, Progress& progress);
+    /// Keys lines as `keys` defines, on up to `jobs` threads.
+    SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs);
     SortKeys(const SortKeys&) = delete;
     SortKeys& operator=(const SortKeys&) = delete;
 
-    /// Sorts the items by key on up to `jobs` threads, ascending or with
-    /// `reverse` descending; equal keys keep their input order either way
-    /// (LineOrder::NextRun then finishes each run of them).
-    void Sort(bool reverse, int jobs);
+    /// Keys the lines `input` holds: one item per line, in input order.
+    /// Throws ToolError naming the first line (in input order) that is not
+    /// valid UTF-8.
+    void Build(const InputText& input, Progress& progress);
 
-    /// One item per line: in input order until sorted.
+    /// Sorts the items by key, ascending or with `reverse` descending; equal
+    /// keys keep their input order either way (LineOrder::NextRun then
+    /// finishes each run of them).
+    void Sort(bool reverse);
+
     std::vector<KeyedLine>& Items() { return items_; }
+    /// The bytes the keys take.
+    std::size_t KeyBytes() const;
+    /// Gives back the memory of the keys.
+    void Release();
 
 private:
-    std::vector<std::string> arenas_;  // one per thread: the key bytes
+    const ZabreloLib& lib_;
+    const LineKeys& keys_;
+    int jobs_;
+    std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk
     std::vector<KeyedLine> items_;
 };
 

@@ -19,6 +19,7 @@
 
 #include <bitset>
 #include <cstddef>
+#include <string>
 
 #include "zabrelo/ZabreloLib.h"
 
@@ -42,6 +43,8 @@ public:
     /// Orders the unweighed units of two texts of valid UTF-8: negative, 0
     /// or positive.
     int Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize) const;
+    /// Replaces `out` with the unweighed units of a text of valid UTF-8.
+    void Collect(const char* text, std::size_t size, std::u16string& out) const;
 
 private:
     std::bitset<65536> unweighed_;
