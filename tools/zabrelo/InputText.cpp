@@ -101,7 +101,7 @@ bool InputText::Fill(std::size_t textLimit) {
         blockUsed_ = partial;
     }
     for (;;) {
-        if (!lines_.empty() && textBytes_ >= textLimit) break;
+        if (!lines_.empty() && (textBytes_ >= textLimit || eager_)) break;
         if (!stream_ && !OpenNext()) {
             atEnd_ = true;
             break;
@@ -109,7 +109,11 @@ bool InputText::Fill(std::size_t textLimit) {
         const std::size_t want = ReadSize(textLimit);
         MakeRoom(want);
         const std::size_t asked = std::min(want, blockSize_ - blockUsed_);
-        const std::size_t n = std::fread(block_ + blockUsed_, 1, asked, stream_);
+        // What a pipe has now, not all that was asked: a merge goes on with
+        // the lines an input has sent so far.
+        const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
+        if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
+        const auto n = static_cast<std::size_t>(got);
         if (n > 0) {
             if (fileStart_ && n >= 3 && std::memcmp(block_ + blockUsed_, kSignature, 3) == 0) {
                 hadSignature_ = true;
@@ -121,11 +125,8 @@ bool InputText::Fill(std::size_t textLimit) {
             if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
             Split(false);
         }
-        // fread stops short only at the end of the file, or on an error.
-        if (n < asked) {
-            if (std::ferror(stream_)) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
-            FinishFile();
-        }
+        // A regular file's read stops short only at its end.
+        if (n == 0 || (regular_ && n < asked)) FinishFile();
     }
     return !lines_.empty();
 }
@@ -145,6 +146,7 @@ bool InputText::OpenNext() {
     stream_ = name == "-" ? stdin : OpenForReading(name);
     if (!stream_) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
     remaining_ = RegularFileSize(stream_);
+    regular_ = remaining_ >= 0;
     fileStart_ = true;
     firstRecord_ = true;
     lineNumber_ = 0;

@@ -74,6 +74,10 @@ public:
     /// ToolError when a file cannot be read, and with --csv when a quoted
     /// field is still open at the end of a file.
     bool Fill(std::size_t textLimit);
+    /// Makes Fill return as soon as a read has brought whole lines, rather
+    /// than wait for a pipe to send more: for streams read line by line
+    /// (-m, -c), where a chunk's size only bounds memory.
+    void TakeLinesAsTheyCome() { eager_ = true; }
     /// Gives back the memory of the lines held.
     void Release();
 
@@ -114,6 +118,7 @@ private:
     std::size_t file_ = 0;           // index of the next file to open, then of the open one plus one
     std::FILE* stream_ = nullptr;
     long long remaining_ = -1;       // bytes left of a regular file; -1 when unknown
+    bool regular_ = false;           // a regular file, not a pipe or terminal
     bool fileStart_ = false;         // nothing read from it yet (a signature may come)
     bool firstRecord_ = false;       // its next record is its first
     std::uint64_t lineNumber_ = 0;   // its lines taken so far
@@ -133,6 +138,7 @@ private:
     std::size_t textBytes_ = 0;
     bool atEnd_ = false;
     bool hadSignature_ = false;
+    bool eager_ = false;
 };
 
 }  // namespace zabrelo_tool

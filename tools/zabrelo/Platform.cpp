@@ -166,6 +166,8 @@ std::FILE* OpenForReading(const std::string& path) {
     return file;
 }
 
+int DescriptorOf(std::FILE* file) { return _fileno(file); }
+
 long long RegularFileSize(std::FILE* file) {
     struct _stat64 info {};
     if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return -1;
@@ -249,6 +251,8 @@ std::FILE* OpenForReading(const std::string& path) {
     }
     return file;
 }
+
+int DescriptorOf(std::FILE* file) { return fileno(file); }
 
 long long RegularFileSize(std::FILE* file) {
     struct stat info {};

@@ -27,6 +27,9 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 /// OpenFile(path, "rb"), except that a directory fails with EISDIR on every
 /// system (POSIX would open it and fail only on the first read).
 std::FILE* OpenForReading(const std::string& path);
+/// The descriptor of a stream, for reads that take what a pipe has now
+/// (ReadSome) where fread would wait for all it asked.
+int DescriptorOf(std::FILE* file);
 /// The size of the regular file open as `file`, or -1 for anything else
 /// (a pipe, a terminal, a device).
 long long RegularFileSize(std::FILE* file);

@@ -26,7 +26,9 @@ KeyedInput::KeyedInput(const SortJob& job, std::vector<std::string> files, Heade
     : input_(std::move(files), job.settings.format, headers),
       keys_(job.lib, job.keys, job.settings.jobs),
       progress_(job.progress),
-      textLimit_(textLimit) {}
+      textLimit_(textLimit) {
+    input_.TakeLinesAsTheyCome();
+}
 
 bool KeyedInput::Fill() {
     if (!input_.Fill(textLimit_)) return false;
