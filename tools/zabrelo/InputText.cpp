@@ -114,19 +114,26 @@ bool InputText::Fill(std::size_t textLimit) {
         const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
         if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
         const auto n = static_cast<std::size_t>(got);
-        if (n > 0) {
-            if (fileStart_ && n >= 3 && std::memcmp(block_ + blockUsed_, kSignature, 3) == 0) {
+        // A regular file's read stops short only at its end.
+        const bool ended = n == 0 || (regular_ && n < asked);
+        blockUsed_ += n;
+        if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
+        // A signature is looked for once three bytes are at hand: a pipe may
+        // send fewer at first.
+        const std::size_t start = blockUsed_ - recordStart_;
+        if (fileStart_ && (start >= 3 || ended)) {
+            fileStart_ = false;
+            if (start >= 3 && std::memcmp(block_ + recordStart_, kSignature, 3) == 0) {
                 hadSignature_ = true;
                 recordStart_ += 3;
-                scanned_ += 3;
+                scanned_ = recordStart_;
             }
-            fileStart_ = false;
-            blockUsed_ += n;
-            if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
+        }
+        if (ended) {
+            FinishFile();
+        } else if (!fileStart_) {
             Split(false);
         }
-        // A regular file's read stops short only at its end.
-        if (n == 0 || (regular_ && n < asked)) FinishFile();
     }
     return !lines_.empty();
 }

@@ -66,6 +66,7 @@ void Output::Write(const char* data, std::size_t size) {
 
 void Output::Flush() {
     if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
+        if (file_ == stdout && ReaderGone()) EndForGoneReader();
         Fail("write error on", LastSystemError());
     }
     pending_.clear();
@@ -73,7 +74,10 @@ void Output::Flush() {
 
 void Output::Commit() {
     Flush();
-    if (std::fflush(file_) != 0 || std::ferror(file_)) Fail("write error on", LastSystemError());
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+        if (file_ == stdout && ReaderGone()) EndForGoneReader();
+        Fail("write error on", LastSystemError());
+    }
     if (tempPath_.empty()) {
         if (file_ != stdout) {
             const int closed = std::fclose(file_);

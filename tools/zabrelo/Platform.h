@@ -80,6 +80,14 @@ bool Rewind(int fd);
 /// ignored, the write fails and is reported instead. On Windows the files
 /// go at Ctrl-C, Ctrl-Break and the closing of the console.
 void InstallSignalCleanup();
+/// Whether the write to standard output that just failed went to a pipe
+/// whose reader has gone. Only Windows says so: elsewhere SIGPIPE has ended the process
+/// before, unless ignored, and then the failure is reported as such.
+bool ReaderGone();
+/// Ends the process as SIGPIPE does elsewhere: the files named by
+/// RemoveOnSignal removed, nothing printed, exit status 141 (128 + SIGPIPE,
+/// what a shell shows for it).
+[[noreturn]] void EndForGoneReader();
 /// Names `path` for removal by such a signal. A handle for KeepOnSignal;
 /// -1 when `path` cannot be taken (too long, or no room left).
 int RemoveOnSignal(const std::string& path);

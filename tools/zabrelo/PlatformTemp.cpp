@@ -6,6 +6,7 @@
 // into fixed buffers, then lets the signal take its default course.
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "Platform.h"
@@ -70,6 +71,21 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD event) {
 }  // namespace
 
 void InstallSignalCleanup() { SetConsoleCtrlHandler(RemoveOnConsoleEvent, TRUE); }
+
+bool ReaderGone() {
+    // The runtime turns the system's "no process is on the other end" into
+    // EINVAL (or EPIPE), and keeps no reliable GetLastError: a failed write
+    // to a pipe with one of those is taken for the reader gone.
+    if (errno != EINVAL && errno != EPIPE) return false;
+    return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout)))) == FILE_TYPE_PIPE;
+}
+
+void EndForGoneReader() {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (gLive[slot].load()) DeleteFileW(WidePath(gNames[slot]).c_str());
+    }
+    _exit(128 + 13);
+}
 
 SignalsDeferred::SignalsDeferred() : saved_{} {}
 SignalsDeferred::~SignalsDeferred() = default;
@@ -146,6 +162,13 @@ extern "C" void RemoveAndEnd(int signal) {
 }
 
 }  // namespace
+
+bool ReaderGone() { return false; }
+
+void EndForGoneReader() {
+    RemoveAndEnd(SIGPIPE);
+    _exit(128 + SIGPIPE);
+}
 
 void InstallSignalCleanup() {
     struct sigaction action {};
