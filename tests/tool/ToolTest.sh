@@ -320,7 +320,13 @@ progress)  # progress only on a terminal that is not also getting the sorted lin
   same sorted want
   TERM=dumb script -qec "'$TOOL' sort in >sorted" /dev/null </dev/null >tty || fail "sort with TERM=dumb"
   [ -s tty ] && fail "wrote to a dumb terminal: $(od -c tty)"
-  same sorted want ;;
+  same sorted want
+  # Past -S, each run and each merge says which it is.
+  bash "$SRC/bench/phrases.sh" 3000 >big
+  TERM=xterm script -qec "'$TOOL' sort -S 16K --batch-size=2 -T . big >sorted" /dev/null </dev/null >tty || fail "sort past -S"
+  for stage in 'run 2: keys' 'merging runs into one of level 2' 'merging 0%'; do
+    grep -q "zabrelo: $stage" tty || fail "no '$stage' in $(tr '\r' '\n' <tty)"
+  done ;;
 output-to-pipe)  # a named pipe is written to, never replaced by a file
   [ -n "$WINDOWS" ] && { echo "skipped: no FIFOs for a Windows program"; return 0; }
   mkfifo p; cat p >got & reader=$!

@@ -84,56 +84,32 @@ bool InputText::Fill(std::size_t textLimit) {
     lines_.clear();
     segments_.clear();
     textBytes_ = 0;
-    // Only the record read in part stays: moved to a block of its own.
-    const std::size_t partial = blockUsed_ - recordStart_;
-    if (partial > 0 || !blocks_.empty()) {
+    limit_ = textLimit;
+    // What is read but not taken yet stays, moved to a block of its own.
+    const std::size_t unread = blockUsed_ - recordStart_;
+    if (unread > 0 || !blocks_.empty()) {
         std::unique_ptr<char[]> kept;
-        if (partial > 0) {
-            kept.reset(new char[std::max(partial, kMinRead)]);
-            std::memcpy(kept.get(), block_ + recordStart_, partial);
+        if (unread > 0) {
+            kept.reset(new char[std::max(unread, kMinRead)]);
+            std::memcpy(kept.get(), block_ + recordStart_, unread);
         }
         blocks_.clear();
         block_ = kept.get();
-        blockSize_ = partial > 0 ? std::max(partial, kMinRead) : 0;
+        blockSize_ = unread > 0 ? std::max(unread, kMinRead) : 0;
         if (kept) blocks_.push_back(std::move(kept));
         scanned_ -= recordStart_;
         recordStart_ = 0;
-        blockUsed_ = partial;
+        blockUsed_ = unread;
     }
     for (;;) {
-        if (!lines_.empty() && (textBytes_ >= textLimit || eager_)) break;
+        if (stream_ && !fileStart_) Split();
+        if (!lines_.empty() && (Full() || eager_)) break;
+        if (ended_) CloseFile();  // Split took its last line
         if (!stream_ && !OpenNext()) {
             atEnd_ = true;
             break;
         }
-        const std::size_t want = ReadSize(textLimit);
-        MakeRoom(want);
-        const std::size_t asked = std::min(want, blockSize_ - blockUsed_);
-        // What a pipe has now, not all that was asked: a merge goes on with
-        // the lines an input has sent so far.
-        const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
-        if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
-        const auto n = static_cast<std::size_t>(got);
-        // A regular file's read stops short only at its end.
-        const bool ended = n == 0 || (regular_ && n < asked);
-        blockUsed_ += n;
-        if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
-        // A signature is looked for once three bytes are at hand: a pipe may
-        // send fewer at first.
-        const std::size_t start = blockUsed_ - recordStart_;
-        if (fileStart_ && (start >= 3 || ended)) {
-            fileStart_ = false;
-            if (start >= 3 && std::memcmp(block_ + recordStart_, kSignature, 3) == 0) {
-                hadSignature_ = true;
-                recordStart_ += 3;
-                scanned_ = recordStart_;
-            }
-        }
-        if (ended) {
-            FinishFile();
-        } else if (!fileStart_) {
-            Split(false);
-        }
+        Read();
     }
     return !lines_.empty();
 }
@@ -154,6 +130,7 @@ bool InputText::OpenNext() {
     if (!stream_) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
     remaining_ = RegularFileSize(stream_);
     regular_ = remaining_ >= 0;
+    ended_ = false;
     fileStart_ = true;
     firstRecord_ = true;
     lineNumber_ = 0;
@@ -162,22 +139,40 @@ bool InputText::OpenNext() {
     return true;
 }
 
-void InputText::FinishFile() {
-    Split(true);
-    if (blockUsed_ > recordStart_) {
-        if (format_.csv && csvState_ == CsvState::kQuoted) {
-            throw ToolError(Shown(file_ - 1) + ":" + std::to_string(lineNumber_ + 1) +
-                            ": a quoted field is not closed before the end of the file");
-        }
-        AddRecord(block_ + recordStart_, block_ + blockUsed_, false);
-        recordStart_ = scanned_ = blockUsed_;
-    }
+void InputText::CloseFile() {
     if (stream_ != stdin) std::fclose(stream_);
     stream_ = nullptr;
+    ended_ = false;
 }
 
-std::size_t InputText::ReadSize(std::size_t textLimit) const {
-    const std::size_t budget = textLimit > textBytes_ ? textLimit - textBytes_ : 0;
+void InputText::Read() {
+    const std::size_t want = ReadSize();
+    MakeRoom(want);
+    const std::size_t asked = std::min(want, blockSize_ - blockUsed_);
+    // What a pipe has now, not all that was asked: a merge goes on with the
+    // lines an input has sent so far.
+    const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
+    if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
+    const auto n = static_cast<std::size_t>(got);
+    // A regular file's read stops short only at its end.
+    ended_ = n == 0 || (regular_ && n < asked);
+    blockUsed_ += n;
+    if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
+    // A signature is looked for once three bytes are at hand: a pipe may
+    // send fewer at first.
+    const std::size_t start = blockUsed_ - recordStart_;
+    if (fileStart_ && (start >= 3 || ended_)) {
+        fileStart_ = false;
+        if (start >= 3 && std::memcmp(block_ + recordStart_, kSignature, 3) == 0) {
+            hadSignature_ = true;
+            recordStart_ += 3;
+            scanned_ = recordStart_;
+        }
+    }
+}
+
+std::size_t InputText::ReadSize() const {
+    const std::size_t budget = limit_ > textBytes_ ? limit_ - textBytes_ : 0;
     // A pipe, or a file that has grown since it was opened, is read in blocks.
     if (remaining_ <= 0) return std::clamp(budget, kMinRead, kPipeRead);
     // A regular file: what is left of it, within the budget, and one byte
@@ -205,50 +200,60 @@ void InputText::MakeRoom(std::size_t want) {
     recordStart_ = 0;
 }
 
-void InputText::Split(bool all) {
+void InputText::Split() {
     const char* const base = block_;
     const char* const limit = base + blockUsed_;
-    const char* p = base + scanned_;
     if (!format_.csv) {
-        for (;;) {
-            const auto* stop =
-                static_cast<const char*>(std::memchr(p, delimiter_, static_cast<std::size_t>(limit - p)));
-            if (!stop) break;
+        while (!Full()) {
+            const char* const from = base + scanned_;
+            const auto* stop = static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
+            if (!stop) {
+                scanned_ = blockUsed_;
+                break;
+            }
             AddRecord(base + recordStart_, stop, true);
-            p = stop + 1;
-            recordStart_ = static_cast<std::size_t>(p - base);
+            recordStart_ = scanned_ = static_cast<std::size_t>(stop + 1 - base);
         }
-        scanned_ = blockUsed_;
-        return;
-    }
-    // A separator cut off at the end of what was read would not be seen as
-    // one; it is looked at again once the rest has come.
-    const std::size_t hold = all ? 0 : format_.separator.size() - 1;
-    const char* const scanLimit = limit - std::min<std::size_t>(hold, static_cast<std::size_t>(limit - p));
-    while (p < scanLimit) {
-        if (*p == delimiter_ && csvState_ != CsvState::kQuoted) {
-            AddRecord(base + recordStart_, p, true);
-            ++p;
-            recordStart_ = static_cast<std::size_t>(p - base);
-            csvState_ = CsvState::kFieldStart;
-            continue;
-        }
-        // Most records have no quote at all: then the next delimiter ends them.
-        if (csvState_ == CsvState::kFieldStart && p == base + recordStart_) {
-            const auto* stop =
-                static_cast<const char*>(std::memchr(p, delimiter_, static_cast<std::size_t>(scanLimit - p)));
-            if (stop && !std::memchr(p, '"', static_cast<std::size_t>(stop - p))) {
-                p = stop;
+    } else {
+        // A separator cut off at the end of what was read would not be seen
+        // as one; it is looked at again once the rest has come.
+        const char* p = base + scanned_;
+        const std::size_t hold = ended_ ? 0 : format_.separator.size() - 1;
+        const char* const scanLimit = limit - std::min<std::size_t>(hold, static_cast<std::size_t>(limit - p));
+        while (p < scanLimit && !Full()) {
+            if (*p == delimiter_ && csvState_ != CsvState::kQuoted) {
+                AddRecord(base + recordStart_, p, true);
+                ++p;
+                recordStart_ = static_cast<std::size_t>(p - base);
+                csvState_ = CsvState::kFieldStart;
                 continue;
             }
+            // Most records have no quote at all: then the next delimiter ends them.
+            if (csvState_ == CsvState::kFieldStart && p == base + recordStart_) {
+                const auto* stop =
+                    static_cast<const char*>(std::memchr(p, delimiter_, static_cast<std::size_t>(scanLimit - p)));
+                if (stop && !std::memchr(p, '"', static_cast<std::size_t>(stop - p))) {
+                    p = stop;
+                    continue;
+                }
+            }
+            if (CsvStep(csvState_, p, limit, format_.separator) == CsvRole::kSeparator) {
+                p += format_.separator.size();
+            } else {
+                ++p;
+            }
         }
-        if (CsvStep(csvState_, p, limit, format_.separator) == CsvRole::kSeparator) {
-            p += format_.separator.size();
-        } else {
-            ++p;
-        }
+        scanned_ = static_cast<std::size_t>(p - base);
     }
-    scanned_ = static_cast<std::size_t>(p - base);
+    // At the end of the file, what follows the last line end is a line too.
+    if (ended_ && !Full() && scanned_ == blockUsed_ && blockUsed_ > recordStart_) {
+        if (format_.csv && csvState_ == CsvState::kQuoted) {
+            throw ToolError(Shown(file_ - 1) + ":" + std::to_string(lineNumber_ + 1) +
+                            ": a quoted field is not closed before the end of the file");
+        }
+        AddRecord(base + recordStart_, limit, false);
+        recordStart_ = scanned_ = blockUsed_;
+    }
 }
 
 void InputText::AddRecord(const char* start, const char* stop, bool terminated) {

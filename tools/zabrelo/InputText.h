@@ -100,12 +100,15 @@ private:
     };
 
     bool OpenNext();
-    void FinishFile();
-    std::size_t ReadSize(std::size_t textLimit) const;
+    void CloseFile();
+    /// Reads on in the open file, as much as ReadSize says.
+    void Read();
+    std::size_t ReadSize() const;
     void MakeRoom(std::size_t want);
-    /// Takes the records that end in the bytes read so far; with `all`, also
-    /// reads up to the very end of them (a separator may be cut off there).
-    void Split(bool all);
+    /// Takes the lines that end in the bytes read so far, while the chunk is
+    /// not full; at the end of a file, also the line without an end.
+    void Split();
+    bool Full() const { return !lines_.empty() && textBytes_ >= limit_; }
     void AddRecord(const char* start, const char* stop, bool terminated);
     std::string Shown(std::size_t file) const;
 
@@ -119,13 +122,15 @@ private:
     std::FILE* stream_ = nullptr;
     long long remaining_ = -1;       // bytes left of a regular file; -1 when unknown
     bool regular_ = false;           // a regular file, not a pipe or terminal
+    bool ended_ = false;             // read to its end
     bool fileStart_ = false;         // nothing read from it yet (a signature may come)
     bool firstRecord_ = false;       // its next record is its first
     std::uint64_t lineNumber_ = 0;   // its lines taken so far
     const char* lastEnd_ = nullptr;  // the end its last line had
 
     // Bytes read: blocks that never move, so lines can point into them. The
-    // last block ends with the record read only in part.
+    // last block ends with what is read but not taken yet: lines for the next
+    // chunk, and a line read only in part.
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* block_ = nullptr;
     std::size_t blockSize_ = 0, blockUsed_ = 0;
@@ -136,6 +141,7 @@ private:
     std::vector<Line> lines_;
     std::vector<Segment> segments_;
     std::size_t textBytes_ = 0;
+    std::size_t limit_ = 0;          // of textBytes_ in this chunk
     bool atEnd_ = false;
     bool hadSignature_ = false;
     bool eager_ = false;

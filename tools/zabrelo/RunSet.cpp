@@ -56,7 +56,7 @@ void RunSet::MergeRuns(std::size_t first, std::size_t count) {
         level = std::max(level, runs_[r]->level);
     }
     merged->level = level + 1;
-    progress_.Stage("merging runs (pass " + std::to_string(++passes_) + ")", static_cast<std::size_t>(total));
+    progress_.Stage("merging runs into one of level " + std::to_string(merged->level), static_cast<std::size_t>(total));
     {
         RunWriter writer(*merged, bufferSize_);
         std::vector<std::unique_ptr<RunReader>> readers;

@@ -52,7 +52,6 @@ private:
     Progress& progress_;
     std::vector<std::unique_ptr<Run>> runs_;
     std::unique_ptr<RunWriter> writer_;  // of the run begun last
-    std::size_t passes_ = 0;             // merges between runs so far, for progress
 };
 
 }  // namespace zabrelo_tool
