@@ -206,7 +206,8 @@ void InputText::Split() {
     if (!format_.csv) {
         while (!Full()) {
             const char* const from = base + scanned_;
-            const auto* stop = static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
+            const auto* stop =
+                static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
             if (!stop) {
                 scanned_ = blockUsed_;
                 break;
@@ -279,7 +280,9 @@ void InputText::AddRecord(const char* start, const char* stop, bool terminated) 
             return;
         }
     }
-    if (segments_.empty() || segments_.back().file != file_ - 1) segments_.push_back({file_ - 1, lines_.size(), number});
+    if (segments_.empty() || segments_.back().file != file_ - 1) {
+        segments_.push_back({file_ - 1, lines_.size(), number});
+    }
     lines_.push_back(line);
     textBytes_ += line.size + line.endSize;
 }

@@ -22,7 +22,8 @@ int MergeInputs(const SortJob& job) {
     const auto open = [&](std::size_t first, std::size_t count, std::vector<std::unique_ptr<KeyedInput>>& inputs) {
         std::vector<RecordSource*> sources;
         for (std::size_t f = first; f < first + count; ++f) {
-            inputs.push_back(std::make_unique<KeyedInput>(job, std::vector<std::string>{files[f]}, &headers, textLimit));
+            inputs.push_back(
+                std::make_unique<KeyedInput>(job, std::vector<std::string>{files[f]}, &headers, textLimit));
             inputs.back()->Start();
             signature = signature || inputs.back()->HadSignature();
             sources.push_back(inputs.back().get());

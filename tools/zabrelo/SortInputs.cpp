@@ -45,14 +45,16 @@ int SortInputs(const SortJob& job) {
     SortKeys keys(job.lib, job.keys, settings.jobs);
     Budget budget(settings.bufferSize, settings.level);
     RunSet runs(settings.tempDirs, settings.batchSize, RunBufferSize(settings), job.order, settings.unique, progress);
-    std::size_t chunks = 0;
+    std::size_t chunk = 0;
     // Once the input turns out not to fit, each stage names its run.
-    const auto stage = [&](const char* what) { return runs.Empty() ? std::string(what) : "run " + std::to_string(chunks) + ": " + what; };
+    const auto stage = [&](const char* what) {
+        return runs.Empty() ? std::string(what) : "run " + std::to_string(chunk) + ": " + what;
+    };
 
     for (;;) {
+        ++chunk;
         progress.Stage(stage("reading"));
         if (!input.Fill(budget.TextLimit())) break;
-        ++chunks;
         const std::vector<Line>& lines = input.Lines();
         progress.Stage(stage("keys"), lines.size());
         keys.Build(input, progress);
@@ -69,7 +71,7 @@ int SortInputs(const SortJob& job) {
             return 0;
         }
         RecordSink& run = runs.Begin();
-        progress.Stage("run " + std::to_string(chunks) + ": writing", lines.size());
+        progress.Stage("run " + std::to_string(chunk) + ": writing", lines.size());
         WriteSorted(keys.Items(), lines, job.order, settings.unique, run, progress);
         runs.End();
     }

@@ -32,7 +32,9 @@ std::string OutputPath(const Options& options) {
 std::string Separator(const Options& options) {
     const std::vector<std::string>& given = options.Values("field-separator");
     for (const std::string& text : given) {
-        if (text != given.front()) options.Fail("incompatible field separators '" + given.front() + "' and '" + text + "'");
+        if (text != given.front()) {
+            options.Fail("incompatible field separators '" + given.front() + "' and '" + text + "'");
+        }
     }
     if (given.empty()) return std::string();
     const std::string& text = given.front();
@@ -150,8 +152,10 @@ std::uint64_t ParseBufferSize(const std::string& text, std::uint64_t physicalMem
         if (number > 100) return fail("more than 100% of the memory in");
         return physicalMemory / 100 * number;
     }
+    // Powers of 1024 by place in this list; a lower-case k as sort takes it.
     static const std::string kUnits = "bKMGTPE";
-    std::size_t unit = suffix.empty() ? 1 : suffix == "k" ? 1 : suffix.size() == 1 ? kUnits.find(suffix[0]) : std::string::npos;
+    std::size_t unit = suffix.empty() || suffix == "k" ? 1 : std::string::npos;
+    if (suffix.size() == 1 && suffix != "k") unit = kUnits.find(suffix[0]);
     if (unit == std::string::npos) return fail("invalid suffix in");
     for (; unit > 0; --unit) {
         if (number > std::numeric_limits<std::uint64_t>::max() / 1024) return fail("too large");
