@@ -102,7 +102,7 @@ bool InputText::Fill(std::size_t textLimit) {
         blockUsed_ = unread;
     }
     for (;;) {
-        if (stream_ && !fileStart_) Split();
+        if (stream_ && !fileStart_ && block_) Split();
         if (!lines_.empty() && (Full() || eager_)) break;
         if (ended_) CloseFile();  // Split took its last line
         if (!stream_ && !OpenNext()) {
