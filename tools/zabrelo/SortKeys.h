@@ -26,9 +26,10 @@ struct KeyedLine {
 /// Unsigned byte order of the keys: the collation order.
 inline int CompareKeys(const KeyedLine& a, const KeyedLine& b) {
     if (a.head != b.head) return a.head < b.head ? -1 : 1;
-    // Equal heads: padding may hide a length difference, so compare from the start.
+    // Equal heads: the bytes both keys have among the first 8 are equal (a
+    // length difference may hide in the padding, which the sizes settle).
     const std::uint32_t common = a.keySize < b.keySize ? a.keySize : b.keySize;
-    const int order = common == 0 ? 0 : std::char_traits<char>::compare(a.key, b.key, common);
+    const int order = common <= 8 ? 0 : std::char_traits<char>::compare(a.key + 8, b.key + 8, common - 8);
     if (order != 0) return order;
     return a.keySize < b.keySize ? -1 : a.keySize > b.keySize ? 1 : 0;
 }
