@@ -20,10 +20,10 @@ constexpr char kNul[] = "";  // one byte: the terminating NUL itself
 constexpr char kSignature[] = "\xEF\xBB\xBF";
 const char* const kEnds[] = {kLf, kCrLf, kNul};
 
-// Reads go at least this far, so small budgets still read in useful pieces;
-// a pipe is read at most this far at a time, so what it sends is taken in
-// blocks a chunk can stop after.
-constexpr std::size_t kMinRead = 64 << 10;
+// Reads go at least this far, so small budgets still read in useful pieces,
+// and not much further than the budget: what a chunk does not take is copied
+// into the next one. A pipe is read at most this far at a time.
+constexpr std::size_t kMinRead = 4 << 10;
 constexpr std::size_t kPipeRead = 1 << 20;
 
 }  // namespace

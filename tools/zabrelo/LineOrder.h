@@ -2,7 +2,8 @@
 // two lines for one. Whatever produces sorted output goes by these
 // definitions: Compare for the order, Same for duplicates.
 //
-// Lines are ordered by their keys. Lines whose keys are equal are ordered
+// Lines are ordered by their keys (LineKeys.h: the whole line's, or with -k
+// the keys' and then the whole line's). Lines whose keys are equal are ordered
 // by their unweighed units (UnweighedUnits.h), then, as a last resort, byte
 // by byte and by their line ends, so the output never depends on the input
 // order; lines that are the same in all of this keep their input order.
