@@ -395,6 +395,10 @@ usage)
   status 2 zabrelo compare onlyone
   status 2 zabrelo sort --ver "$ORDERED"; grep -q "'--ver' is ambiguous; possibilities: '--verbose' '--version'" err || fail "$(cat err)"
   status 0 zabrelo sort --rev --qu "$ORDERED"; tac "$ORDERED" >want; same out want
+  # -t is sort's field separator: the table is --table alone, in every command.
+  for c in "key -t t.txt ab" "compare -t t.txt a b"; do
+    status 2 zabrelo $c; grep -q "unknown option '-t'" err || fail "$c: $(cat err)"
+  done
   for c in "" sort key compare check; do
     status 0 zabrelo $c --version; grep -q '^zabrelo [0-9]' out || fail "$c --version"
   done

@@ -25,6 +25,7 @@ const char* const kEnds[] = {kLf, kCrLf, kNul};
 // into the next one. A pipe is read at most this far at a time.
 constexpr std::size_t kMinRead = 4 << 10;
 constexpr std::size_t kPipeRead = 1 << 20;
+constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads in one call
 
 }  // namespace
 
@@ -154,10 +155,11 @@ void InputText::Read() {
     const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
     if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
     const auto n = static_cast<std::size_t>(got);
-    // A regular file's read stops short only at its end.
-    ended_ = n == 0 || (regular_ && n < asked);
     blockUsed_ += n;
     if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
+    // A regular file is read to its end when it asked one byte more than was
+    // left (a huge read may also stop short, at the system's limit).
+    ended_ = n == 0 || (regular_ && remaining_ == 0 && n < asked);
     // A signature is looked for once three bytes are at hand: a pipe may
     // send fewer at first.
     const std::size_t start = blockUsed_ - recordStart_;
@@ -178,7 +180,7 @@ std::size_t InputText::ReadSize() const {
     // A regular file: what is left of it, within the budget, and one byte
     // more, so the read that takes the rest also finds the end.
     const auto left = static_cast<unsigned long long>(remaining_) + 1;
-    return static_cast<std::size_t>(std::min<unsigned long long>(std::max(budget, kMinRead), left));
+    return static_cast<std::size_t>(std::min<unsigned long long>({std::max(budget, kMinRead), left, kMostRead}));
 }
 
 void InputText::MakeRoom(std::size_t want) {
