@@ -28,6 +28,14 @@ struct Stored {
     std::uint8_t end;
 };
 
+KeyedLine Keyed(const Stored& stored) {
+    KeyedLine item{};
+    item.key = stored.key.data();
+    item.keySize = static_cast<std::uint32_t>(stored.key.size());
+    SetHeads(item, item.key);
+    return item;
+}
+
 // Lines held in memory: a stream for Merge, in the order given.
 class Lines : public RecordSource {
 public:
@@ -35,8 +43,7 @@ public:
     bool Next() override {
         if (next_ == lines_.size()) return false;
         const Stored& stored = lines_[next_++];
-        item = KeyedLine{KeyHead(stored.key.data(), stored.key.size()), stored.key.data(),
-                         static_cast<std::uint32_t>(stored.key.size()), 0};
+        item = Keyed(stored);
         line = Line{stored.text.data(), stored.text.size(), nullptr, 0};
         SetEnd(line, stored.end);
         return true;
@@ -120,10 +127,7 @@ TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
                         streams[s].push_back({lib.GetCollationKey(units, 1), text, static_cast<std::uint8_t>(random() % 2)});
                     }
                     const auto compare = [&order](const Stored& a, const Stored& b) {
-                        const KeyedLine x{KeyHead(a.key.data(), a.key.size()), a.key.data(),
-                                          static_cast<std::uint32_t>(a.key.size()), 0};
-                        const KeyedLine y{KeyHead(b.key.data(), b.key.size()), b.key.data(),
-                                          static_cast<std::uint32_t>(b.key.size()), 0};
+                        const KeyedLine x = Keyed(a), y = Keyed(b);
                         Line l{a.text.data(), a.text.size(), nullptr, 0}, m{b.text.data(), b.text.size(), nullptr, 0};
                         SetEnd(l, a.end);
                         SetEnd(m, b.end);
@@ -150,8 +154,7 @@ TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
                 std::vector<Stored> want;
                 std::vector<std::pair<KeyedLine, Line>> kept;
                 for (const auto& [stored, s] : all) {
-                    const KeyedLine item{KeyHead(stored.key.data(), stored.key.size()), stored.key.data(),
-                                         static_cast<std::uint32_t>(stored.key.size()), 0};
+                    const KeyedLine item = Keyed(stored);
                     Line line{stored.text.data(), stored.text.size(), nullptr, 0};
                     SetEnd(line, stored.end);
                     const bool repeats = std::any_of(kept.begin(), kept.end(), [&](const auto& k) {

@@ -127,7 +127,7 @@ bool RunReader::Next() {
     const char* const record = buffer_.data() + pos_ + header;
     item.key = record;
     item.keySize = static_cast<std::uint32_t>(keySize);
-    item.head = KeyHead(record, item.keySize);
+    SetHeads(item, record);
     line.text = record + keySize;
     line.size = static_cast<std::size_t>(textSize);
     SetEnd(line, end);

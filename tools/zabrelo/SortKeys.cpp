@@ -55,7 +55,7 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
                 continue;
             }
             item.keySize = static_cast<std::uint32_t>(arena.size() - before);
-            item.head = KeyHead(arena.data() + before, item.keySize);
+            SetHeads(item, arena.data() + before);
             if ((i - begin) % kProgressStep == kProgressStep - 1) {
                 done += kProgressStep;
                 if (reports) progress.Update(done.load());
