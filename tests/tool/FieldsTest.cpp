@@ -10,17 +10,17 @@
 namespace {
 
 using zabrelo_tool::FieldSplitter;
-using zabrelo_tool::KeySpec;
-using zabrelo_tool::ParseKeySpec;
+using zabrelo_tool::KeyRange;
+using zabrelo_tool::ParseKeyRange;
 using zabrelo_tool::ToolError;
 
-struct SpecCase {
+struct RangeCase {
     const char* text;
     bool globalBlanks, globalReverse;
-    KeySpec want;  // startField, startChar, skipStartBlanks, endField, endChar, skipEndBlanks, reverse
+    KeyRange want;  // startField, startChar, skipStartBlanks, endField, endChar, skipEndBlanks, reverse
     const char* why;
 };
-const SpecCase kSpecCases[] = {
+const RangeCase kRangeCases[] = {
     {"2", false, false, {2, 1, false, 0, 0, false, false}, "no POS2: to the line's end"},
     {"2,2", false, false, {2, 1, false, 2, 0, false, false}, "one field"},
     {"1.3,2.4", false, false, {1, 3, false, 2, 4, false, false}, "characters"},
@@ -32,10 +32,10 @@ const SpecCase kSpecCases[] = {
     {"2b,2", false, true, {2, 1, true, 2, 0, false, false}, "b of its own: no -r"},
 };
 
-TEST(KeySpecTest, ReadsSortsSpelling) {
-    for (const SpecCase& c : kSpecCases) {
+TEST(KeyRangeTest, ReadsSortsSpelling) {
+    for (const RangeCase& c : kRangeCases) {
         SCOPED_TRACE(std::string(c.text) + ": " + c.why);
-        const KeySpec key = ParseKeySpec(c.text, c.globalBlanks, c.globalReverse);
+        const KeyRange key = ParseKeyRange(c.text, c.globalBlanks, c.globalReverse);
         EXPECT_EQ(key.startField, c.want.startField);
         EXPECT_EQ(key.startChar, c.want.startChar);
         EXPECT_EQ(key.skipStartBlanks, c.want.skipStartBlanks);
@@ -46,7 +46,7 @@ TEST(KeySpecTest, ReadsSortsSpelling) {
     }
 }
 
-TEST(KeySpecTest, RefusesWhatSortRefuses) {
+TEST(KeyRangeTest, RefusesWhatSortRefuses) {
     const std::pair<const char*, const char*> kBad[] = {
         {"", "no field number"},        {"0", "field number is zero"},
         {"1.0", "character position is zero"}, {"1,0", "field number is zero"},
@@ -56,7 +56,7 @@ TEST(KeySpecTest, RefusesWhatSortRefuses) {
     };
     for (const auto& [text, message] : kBad) {
         try {
-            ParseKeySpec(text, false, false);
+            ParseKeyRange(text, false, false);
             ADD_FAILURE() << "accepted '" << text << "'";
         } catch (const ToolError& error) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << text << ": " << error.what();
@@ -121,7 +121,7 @@ TEST(FieldSplitterTest, PicksTheKeysText) {
         FieldSplitter splitter(c.mode, c.separator);
         const std::string line = c.line;
         splitter.Split(line.data(), line.size());
-        EXPECT_EQ(std::string(splitter.Key(ParseKeySpec(c.key, false, false))), c.want);
+        EXPECT_EQ(std::string(splitter.Key(ParseKeyRange(c.key, false, false))), c.want);
     }
 }
 

@@ -17,9 +17,9 @@ namespace {
 
 using zabrelo_tool::FieldSplitter;
 using zabrelo_tool::KeyBuilder;
-using zabrelo_tool::KeySpec;
+using zabrelo_tool::KeyRange;
 using zabrelo_tool::LineKeys;
-using zabrelo_tool::ParseKeySpec;
+using zabrelo_tool::ParseKeyRange;
 using zabrelo_tool::UnweighedUnits;
 
 int Sign(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
@@ -33,7 +33,7 @@ std::u16string Units(const std::string& utf8) {
 // The order the joined keys' bytes must give, worked out key by key: -1, 0
 // or 1, a key turned round when it goes against the sort (`reverse`).
 // `whole`: then the whole line's key, when the keys are equal.
-int Expected(ZabreloLib& lib, const UnweighedUnits& unweighed, const std::vector<KeySpec>& specs, bool reverse,
+int Expected(ZabreloLib& lib, const UnweighedUnits& unweighed, const std::vector<KeyRange>& ranges, bool reverse,
              bool whole, const std::string& a, const std::string& b) {
     FieldSplitter left(FieldSplitter::Mode::kSeparator, ","), right(FieldSplitter::Mode::kSeparator, ",");
     left.Split(a.data(), a.size());
@@ -45,11 +45,11 @@ int Expected(ZabreloLib& lib, const UnweighedUnits& unweighed, const std::vector
         }
         return out;
     };
-    for (const KeySpec& spec : specs) {
-        const std::u16string x = Units(std::string(left.Key(spec))), y = Units(std::string(right.Key(spec)));
+    for (const KeyRange& range : ranges) {
+        const std::u16string x = Units(std::string(left.Key(range))), y = Units(std::string(right.Key(range)));
         int order = Sign(lib.GetCollationKey(x, 3).compare(lib.GetCollationKey(y, 3)));
         if (order == 0) order = Sign(unweighedOf(x).compare(unweighedOf(y)));
-        if (spec.reverse != reverse) order = -order;
+        if (range.reverse != reverse) order = -order;
         if (order != 0) return order;
     }
     return whole ? Sign(lib.GetCollationKey(Units(a), 3).compare(lib.GetCollationKey(Units(b), 3))) : 0;
@@ -57,16 +57,16 @@ int Expected(ZabreloLib& lib, const UnweighedUnits& unweighed, const std::vector
 
 void CheckOrder(ZabreloLib& lib, const std::vector<std::string>& lines) {
     const UnweighedUnits unweighed(lib);
-    const std::vector<std::vector<const char*>> specSets = {
+    const std::vector<std::vector<const char*>> keySets = {
         {"2,2"}, {"1,1r", "2,2"}, {"2"}, {"1.2,1.2", "3,3r"}, {"3,3", "1,1"}};
-    for (const auto& texts : specSets) {
+    for (const auto& texts : keySets) {
         for (const bool reverse : {false, true}) {
             for (const bool stable : {false, true}) {
-                std::vector<KeySpec> specs;
-                for (const char* text : texts) specs.push_back(ParseKeySpec(text, false, reverse));
+                std::vector<KeyRange> ranges;
+                for (const char* text : texts) ranges.push_back(ParseKeyRange(text, false, reverse));
                 SCOPED_TRACE(std::string("-k ") + texts[0] + (texts.size() > 1 ? " ..." : "") +
                              (reverse ? " -r" : "") + (stable ? " -s" : ""));
-                const LineKeys keys(unweighed, 3, reverse, stable, specs, FieldSplitter::Mode::kSeparator, ",");
+                const LineKeys keys(unweighed, 3, reverse, stable, ranges, FieldSplitter::Mode::kSeparator, ",");
                 KeyBuilder builder(keys, lib);
                 std::vector<std::string> built(lines.size());
                 for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -79,9 +79,9 @@ void CheckOrder(ZabreloLib& lib, const std::vector<std::string>& lines) {
                         // Bytes in the sort's direction (-r turns the whole order round
                         // later): a key that goes the other way is inverted.
                         EXPECT_EQ(Sign(x.compare(y)),
-                                  Expected(lib, unweighed, specs, reverse, !stable, lines[i], lines[j]))
+                                  Expected(lib, unweighed, ranges, reverse, !stable, lines[i], lines[j]))
                             << lines[i] << " | " << lines[j];
-                        const bool sameFields = Expected(lib, unweighed, specs, reverse, false, lines[i], lines[j]) == 0;
+                        const bool sameFields = Expected(lib, unweighed, ranges, reverse, false, lines[i], lines[j]) == 0;
                         const std::size_t size = LineKeys::FieldsSize(x.data(), x.size());
                         EXPECT_EQ(sameFields, size == LineKeys::FieldsSize(y.data(), y.size()) &&
                                                   x.compare(0, size, y, 0, size) == 0)

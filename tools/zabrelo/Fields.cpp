@@ -39,11 +39,11 @@ const char* SkipBlanks(const char* p, const char* limit) {
 
 }  // namespace
 
-KeySpec ParseKeySpec(const std::string& text, bool globalBlanks, bool globalReverse) {
-    const auto fail = [&text](const std::string& why) -> KeySpec {
+KeyRange ParseKeyRange(const std::string& text, bool globalBlanks, bool globalReverse) {
+    const auto fail = [&text](const std::string& why) -> KeyRange {
         throw ToolError("sort: invalid key '" + text + "': " + why + "\nTry 'zabrelo sort --help'.");
     };
-    KeySpec key;
+    KeyRange key;
     bool ownOptions = false;
     std::size_t at = 0;
     // POS1, then after a comma POS2: FIELD[.CHAR][OPTIONS].
@@ -133,7 +133,7 @@ void FieldSplitter::Split(const char* text, std::size_t size) {
     text_ = unquoted_;
 }
 
-std::string_view FieldSplitter::Key(const KeySpec& key) const {
+std::string_view FieldSplitter::Key(const KeyRange& key) const {
     if (key.startField > spans_.size()) return std::string_view();
     const char* const base = text_.data();
     const char* const fieldEnd = base + spans_[key.startField - 1].second;

@@ -23,7 +23,7 @@ namespace zabrelo_tool {
 
 /// One -k key: POS1[,POS2], each FIELD[.CHAR][b][r], fields and characters
 /// counted from 1.
-struct KeySpec {
+struct KeyRange {
     std::size_t startField = 1;
     std::size_t startChar = 1;
     bool skipStartBlanks = false;  // b on POS1: count CHAR from the field's first non-blank
@@ -35,7 +35,7 @@ struct KeySpec {
 
 /// Parses the text of -k. A key with neither b nor r of its own takes the
 /// global -b and -r, as in sort. Throws ToolError ("invalid key ...").
-KeySpec ParseKeySpec(const std::string& text, bool globalBlanks, bool globalReverse);
+KeyRange ParseKeyRange(const std::string& text, bool globalBlanks, bool globalReverse);
 
 enum class CsvState : std::uint8_t { kFieldStart, kUnquoted, kQuoted, kQuotedQuote };
 enum class CsvRole : std::uint8_t { kText, kQuote, kSeparator };
@@ -81,7 +81,7 @@ public:
     void Split(const char* text, std::size_t size);
     /// The text `key` picks out of the line split last: part of the line or,
     /// with --csv, of its fields' unquoted text joined by the separator.
-    std::string_view Key(const KeySpec& key) const;
+    std::string_view Key(const KeyRange& key) const;
 
 private:
     Mode mode_;

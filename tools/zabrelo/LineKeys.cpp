@@ -22,7 +22,7 @@ void AppendPart(std::string& out, const std::string& bytes, bool invert) {
 
 }  // namespace
 
-LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeySpec> keys,
+LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
                    FieldSplitter::Mode mode, std::string separator)
     : unweighed_(unweighed),
       level_(level),
@@ -49,7 +49,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
     }
     const std::size_t start = out.size();
     splitter_.Split(text, size);
-    for (const KeySpec& key : keys_.keys_) {
+    for (const KeyRange& key : keys_.keys_) {
         // -r already turns the whole order round; a key that goes the other way is inverted.
         const bool invert = key.reverse != keys_.reverse_;
         const std::string_view field = splitter_.Key(key);

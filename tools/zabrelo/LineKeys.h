@@ -31,7 +31,7 @@ public:
     /// `reverse` and `stable` are the whole sort's -r and -s; `keys` the -k
     /// keys (none: the whole line), found in fields as `mode` and
     /// `separator` say.
-    LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeySpec> keys,
+    LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
              FieldSplitter::Mode mode, std::string separator);
 
     /// Whether keys are made of -k fields (so -u compares just those parts).
@@ -46,7 +46,7 @@ private:
     int level_;
     bool reverse_;
     bool stable_;
-    std::vector<KeySpec> keys_;
+    std::vector<KeyRange> keys_;
     FieldSplitter::Mode mode_;
     std::string separator_;
 };

@@ -99,7 +99,7 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.jobs = options.Number("jobs", 1, 1024, CoreCount());
     settings.quiet = options.Has("quiet");
     for (const std::string& key : options.Values("key")) {
-        settings.keys.push_back(ParseKeySpec(key, options.Has("ignore-leading-blanks"), settings.reverse));
+        settings.keys.push_back(ParseKeyRange(key, options.Has("ignore-leading-blanks"), settings.reverse));
     }
     const std::string separator = Separator(options);
     settings.format.zeroTerminated = options.Has("zero-terminated");

@@ -26,7 +26,7 @@ struct SortSettings {
     bool merge = false;
     std::string outputPath;  // "" for standard output
     int jobs = 1;
-    std::vector<KeySpec> keys;
+    std::vector<KeyRange> keys;
     FieldSplitter::Mode fieldMode = FieldSplitter::Mode::kBlanks;
     RecordFormat format;              // its separator is the field separator, if any
     std::size_t bufferSize = 0;       // -S: the most a run takes in memory
