@@ -19,7 +19,7 @@ void BeginOutput(Output& output, bool signature, const Headers& headers) {
 }
 
 std::size_t RunBufferSize(const SortSettings& settings) {
-    return std::clamp(settings.bufferSize / (2 * settings.batchSize), kLeastRunBuffer, kMostRunBuffer);
+    return std::clamp(settings.bufferSize / (4 * settings.batchSize), kLeastRunBuffer, kMostRunBuffer);
 }
 
 KeyedInput::KeyedInput(const SortJob& job, std::vector<std::string> files, Headers* headers, std::size_t textLimit)

@@ -51,7 +51,7 @@ private:
 };
 
 /// The buffer each run gets when runs are read or written: together, the
-/// runs merged at once take half of -S.
+/// runs merged at once take a quarter of -S.
 std::size_t RunBufferSize(const SortSettings& settings);
 
 /// Lines of inputs read in chunks and keyed, one by one in input order: an
