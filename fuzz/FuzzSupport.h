@@ -42,7 +42,7 @@ inline const std::string& WriteScratch(const char* tag, const std::uint8_t* byte
 /// the same every time; levels nest (the key at level l begins with the key
 /// at l - 1); levels above 3 are 3 and below 1 empty; Compare is the keys'
 /// unsigned byte order plus the tie rule (equal keys: -1 when `a` is shorter).
-inline void CheckKeysAndCompare(ZabreloLib& lib, const std::u16string& a, const std::u16string& b) {
+inline void CheckKeysAndCompare(const ZabreloLib& lib, const std::u16string& a, const std::u16string& b) {
     std::string previous;
     for (int level = 0; level <= 3; ++level) {
         const std::string key = lib.GetCollationKey(a, level);

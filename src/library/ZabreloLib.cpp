@@ -1,33 +1,40 @@
-// ZabreloLib: the exported face of the library. It owns one engine and
-// forwards to it; copies get an engine of their own.
+// ZabreloLib: the exported face of the library. It holds a shared, never
+// changing table and hands it to the key writer and the comparer; copies
+// share it, and Initialize swaps in a new one.
 #include "zabrelo/ZabreloLib.h"
 
-#include "collation/CollationEngine.h"
+#include "collation/CollationKeys.h"
+#include "collation/TableLoader.h"
 
 namespace {
+
 constexpr char kDefaultTable[] = "UrduCOdepage.txt";
+
+// Every object that has loaded nothing shares one empty table.
+const std::shared_ptr<const zabrelo::CollationTable>& EmptyTable() {
+    static const std::shared_ptr<const zabrelo::CollationTable> empty =
+        std::make_shared<const zabrelo::CollationTable>();
+    return empty;
 }
 
-ZabreloLib::ZabreloLib() : engine_(std::make_unique<zabrelo::CollationEngine>()) {}
+}  // namespace
+
+ZabreloLib::ZabreloLib() : table_(EmptyTable()) {}
 
 ZabreloLib::~ZabreloLib() = default;
 
-ZabreloLib::ZabreloLib(const ZabreloLib& other)
-    : engine_(std::make_unique<zabrelo::CollationEngine>(*other.engine_)) {}
+ZabreloLib::ZabreloLib(const ZabreloLib& other) = default;
 
-ZabreloLib& ZabreloLib::operator=(const ZabreloLib& other) {
-    if (this != &other) *engine_ = *other.engine_;
-    return *this;
+ZabreloLib& ZabreloLib::operator=(const ZabreloLib& other) = default;
+
+int ZabreloLib::Compare(const std::u16string& first, const std::u16string& second, int level) const {
+    return zabrelo::CompareStrings(*table_, first.data(), first.size(), second.data(), second.size(), level);
 }
 
-int ZabreloLib::Compare(std::u16string first, std::u16string second, int level) {
-    return engine_->CompareStrings(first, second, level);
+std::string ZabreloLib::GetCollationKey(const std::u16string& text, int level) const {
+    return zabrelo::BuildKey(*table_, text.data(), text.size(), level);
 }
 
-std::string ZabreloLib::GetCollationKey(std::u16string text, int level) {
-    return engine_->BuildKey(text, level);
-}
+bool ZabreloLib::Initialize(const char* path) { return zabrelo::TableLoader::Initialize(table_, path); }
 
-bool ZabreloLib::Initialize(const char* path) { return engine_->Initialize(path); }
-
-bool ZabreloLib::Initialize() { return engine_->Initialize(kDefaultTable); }
+bool ZabreloLib::Initialize() { return Initialize(kDefaultTable); }

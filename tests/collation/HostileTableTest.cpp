@@ -1,40 +1,38 @@
 // Data files nobody should write: huge headers and files, endless lines,
 // every byte value in every place, paths that are no file. Each loads to the
-// result the format gives, or raises a clear IOException, and the engine
-// stays usable. The format's ordinary rules are in CollationEngineLoadTest.
+// result the format gives, or raises a clear IOException, and the table
+// stays usable. The format's ordinary rules are in TableLoaderTest.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "TestFiles.h"
-#include "collation/CollationEngine.h"
+#include "TestTables.h"
 
 namespace {
 
-using zabrelo::CollationEngine;
 using zabrelo::EntryList;
-using zabrelo_test::TempDir;
+using zabrelo::TableLoader;
+using zabrelo_test::TestTable;
 using namespace std::string_literals;  // tables with NUL bytes
 
 constexpr char kGoodTable[] = "FA=\r\n[0627][1,2,3]\r\n";
 
 class HostileTableTest : public ::testing::Test {
 protected:
-    bool Load(const std::string& bytes) { return engine_.Initialize(dir_.Write("t.txt", bytes).c_str()); }
+    bool Load(const std::string& bytes) { return table_.Load(bytes); }
     std::int32_t Weight1(std::int32_t cp, std::size_t index = 0) const {
-        const EntryList* list = engine_.EntriesOf(cp);
+        const EntryList* list = table_->EntriesOf(cp);
         return list == nullptr || index >= list->size() ? -1 : (*list)[index].weights[0];
     }
     // After whatever came before, an ordinary table still loads and weighs.
     void ExpectUsable() {
         ASSERT_TRUE(Load(kGoodTable));
-        EXPECT_EQ(engine_.BuildKey(u"\u0627 \u0627", 3), "\x01\x41\x01\x02\x02\x03\x03");
+        EXPECT_EQ(table_.Key(u"\u0627 \u0627", 3), "\x01\x41\x01\x02\x02\x03\x03");
     }
 
-    TempDir dir_;
-    CollationEngine engine_;
+    TestTable table_;
 };
 
 struct HeaderCase { const char* why; std::string bytes; bool result; std::int32_t slots; int handedOut; };
@@ -52,8 +50,8 @@ TEST_F(HostileTableTest, Headers) {
     for (const HeaderCase& c : kHeaderCases) {
         SCOPED_TRACE(c.why);
         EXPECT_EQ(Load(c.bytes), c.result);
-        EXPECT_EQ(engine_.AnnouncedSlots(), c.slots);
-        EXPECT_EQ(engine_.HandedOutSlots(), c.handedOut);
+        EXPECT_EQ(table_->AnnouncedSlots(), c.slots);
+        EXPECT_EQ(table_->HandedOutSlots(), c.handedOut);
     }
     ExpectUsable();
 }
@@ -74,15 +72,15 @@ TEST_F(HostileTableTest, HundredThousandLinesFirstLineWins) {
         table += line;
     }
     ASSERT_TRUE(Load(table));
-    EXPECT_EQ(engine_.HandedOutSlots(), 250);
+    EXPECT_EQ(table_->HandedOutSlots(), 250);
     // Offset 0 has its own line first, offset 1 a contraction; later own
     // lines are ignored and every contraction line appends.
     EXPECT_EQ(Weight1(0x0600), 1);
-    EXPECT_EQ(engine_.EntriesOf(0x0600)->size(), 201u);
-    EXPECT_EQ(engine_.EntriesOf(0x0601)->front().codePoint, 0x0602);
-    EXPECT_EQ(engine_.EntriesOf(0x0601)->size(), 200u);
+    EXPECT_EQ(table_->EntriesOf(0x0600)->size(), 201u);
+    EXPECT_EQ(table_->EntriesOf(0x0601)->front().codePoint, 0x0602);
+    EXPECT_EQ(table_->EntriesOf(0x0601)->size(), 200u);
     // The walk takes the first matching pair, not a later duplicate.
-    EXPECT_EQ(engine_.BuildKey(u"\u0601\u0602", 2), "\x01\x02");
+    EXPECT_EQ(table_.Key(u"\u0601\u0602", 2), "\x01\x02");
     ExpectUsable();
 }
 
@@ -93,14 +91,14 @@ TEST_F(HostileTableTest, MegabyteLineWithoutBracketIsReadInBoundedPieces) {
     // last tail read, so the line after it starts cleanly.
     const std::string longLine = "[" + std::string((1 << 20) - 1, 'x') + "\r";
     ASSERT_TRUE(Load("FA=\r\n[0627][1,2,3]\r\n" + longLine + "\n[0628][4,5,6]\r\n"));
-    EXPECT_EQ(engine_.HandedOutSlots(), 2);
+    EXPECT_EQ(table_->HandedOutSlots(), 2);
     EXPECT_EQ(Weight1(0x0628), 4);
     // The same line as the end of the file: the load ends at the end of the file.
     ASSERT_TRUE(Load("FA=\r\n[0627][1,2,3]\r\n" + longLine));
-    EXPECT_EQ(engine_.HandedOutSlots(), 1);
+    EXPECT_EQ(table_->HandedOutSlots(), 1);
     // A megabyte of digits: every 512-byte piece is worth 0.
     ASSERT_TRUE(Load("FA=\r\n[" + std::string(1 << 20, 'F') + "]\r\n"));
-    EXPECT_EQ(engine_.HandedOutSlots(), 0);
+    EXPECT_EQ(table_->HandedOutSlots(), 0);
     ExpectUsable();
 }
 
@@ -119,7 +117,7 @@ TEST_F(HostileTableTest, EveryByteValueInEveryPlaceOfALine) {
         table += std::string(1, first) + digits + "]" + weightFirst + "1,2,3]" + allButLineFeed + "\r\n";
     }
     ASSERT_TRUE(Load(table));
-    EXPECT_EQ(engine_.HandedOutSlots(), 250);
+    EXPECT_EQ(table_->HandedOutSlots(), 250);
     for (std::int32_t cp = 0x0600; cp < 0x06FA; ++cp) EXPECT_EQ(Weight1(cp), 1) << std::hex << cp;
     ExpectUsable();
 }
@@ -129,7 +127,7 @@ TEST_F(HostileTableTest, EveryByteValueAsAHexDigit) {
     for (int b = 0; b < 256; ++b) {
         const std::string field = std::string(1, static_cast<char>(b)) + "627";
         const std::int32_t digit = b >= '0' && b <= '9' ? b - '0' : b >= 'A' && b <= 'F' ? b - 'A' + 10 : 0;
-        EXPECT_EQ(CollationEngine::ParseHex(field), digit * 0x1000 + 0x627) << "byte " << b;
+        EXPECT_EQ(TableLoader::ParseHex(field), digit * 0x1000 + 0x627) << "byte " << b;
     }
 }
 
@@ -138,31 +136,31 @@ TEST_F(HostileTableTest, NulBytesAreOrdinaryBytes) {
     ASSERT_TRUE(Load("FA=\0\r\n[0627][1,2,3]\0\r\n[\0" "0628][\0" "4,5,6]\r\n[06\0" "29][7,7,7]\r\n"s));
     EXPECT_EQ(Weight1(0x0627), 1);
     EXPECT_EQ(Weight1(0x0628), 4);  // leading NULs only take places
-    EXPECT_EQ(engine_.EntriesOf(0x0629), nullptr);  // 06\029 is 0x6029: out of range
+    EXPECT_EQ(table_->EntriesOf(0x0629), nullptr);  // 06\029 is 0x6029: out of range
     ExpectUsable();
 }
 
 TEST_F(HostileTableTest, PathsThatAreNoReadableFile) {
-    const std::string missing = dir_.Path("missing.txt");
-    const std::string directory = dir_.Root().string();
+    const std::string missing = table_.Dir().Path("missing.txt");
+    const std::string directory = table_.Dir().Root().string();
     ASSERT_TRUE(Load(kGoodTable));
-    EXPECT_IO_ERROR(engine_.Initialize(directory.c_str()), 16, "Could not open file: " + directory + ".");
-    EXPECT_EQ(engine_.EntriesOf(0x0627), nullptr);
-    EXPECT_IO_ERROR(engine_.Initialize(missing.c_str()), 16, "Could not open file: " + missing + ".");
-    const std::string inMissingDir = dir_.Path("no/such/dir/t.txt");
-    EXPECT_IO_ERROR(engine_.Initialize(inMissingDir.c_str()), 16, "Could not open file: " + inMissingDir + ".");
+    EXPECT_IO_ERROR(table_.LoadFile(directory.c_str()), 16, "Could not open file: " + directory + ".");
+    EXPECT_EQ(table_->EntriesOf(0x0627), nullptr);
+    EXPECT_IO_ERROR(table_.LoadFile(missing.c_str()), 16, "Could not open file: " + missing + ".");
+    const std::string inMissingDir = table_.Dir().Path("no/such/dir/t.txt");
+    EXPECT_IO_ERROR(table_.LoadFile(inMissingDir.c_str()), 16, "Could not open file: " + inMissingDir + ".");
     ExpectUsable();
 }
 
 TEST_F(HostileTableTest, FileThatDisappearsBetweenTwoLoads) {
-    const std::string path = dir_.Write("gone.txt", kGoodTable);
-    ASSERT_TRUE(engine_.Initialize(path.c_str()));
+    const std::string path = table_.Dir().Write("gone.txt", kGoodTable);
+    ASSERT_TRUE(table_.LoadFile(path.c_str()));
     std::filesystem::remove(path);
-    EXPECT_IO_ERROR(engine_.Initialize(path.c_str()), 16, "Could not open file: " + path + ".");
-    EXPECT_EQ(engine_.BuildKey(u"\u0627", 3), "");  // the old table went with the failed load
-    dir_.Write("gone.txt", "FA=\r\n[0627][9,9,9]\r\n");
-    ASSERT_TRUE(engine_.Initialize(path.c_str()));
-    EXPECT_EQ(engine_.BuildKey(u"\u0627", 1), "\x09");
+    EXPECT_IO_ERROR(table_.LoadFile(path.c_str()), 16, "Could not open file: " + path + ".");
+    EXPECT_EQ(table_.Key(u"\u0627", 3), "");  // the old table went with the failed load
+    table_.Dir().Write("gone.txt", "FA=\r\n[0627][9,9,9]\r\n");
+    ASSERT_TRUE(table_.LoadFile(path.c_str()));
+    EXPECT_EQ(table_.Key(u"\u0627", 1), "\x09");
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
 // The library object: both Initialize forms, failures that leave it usable,
-// and copies that own their table.
+// and copies that share a table until one of them loads another.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "AllocationCount.h"
 #include "TestFiles.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace {
 
+using zabrelo_test::AllocationsOf;
 using zabrelo_test::TempDir;
 
 constexpr char kTable[] = "FA=t\r\n[0627][1,2,3]\r\n[0628][4,5,6]\r\n";
@@ -61,24 +63,54 @@ TEST(ZabreloLibTest, FailedLoadKeepsWhatWasRead) {
     EXPECT_EQ(lib.GetCollationKey(u"\u0627\u0628", 3), "\x01\x02\x03");
 }
 
-TEST(ZabreloLibTest, CopiesOwnTheirTables) {
+TEST(ZabreloLibTest, CopiesShareATableButEachInitializeOnlyItsOwnObject) {
     TempDir dir;
+    const std::string other = dir.Write("u.txt", "FA=\r\n[0627][9,9,9]\r\n");
+    const std::string missing = dir.Path("missing.txt");
     ZabreloLib original;
     ASSERT_TRUE(original.Initialize(dir.Write("t.txt", kTable).c_str()));
     ZabreloLib copy(original);
     ZabreloLib assigned;
     assigned = original;
-    ASSERT_TRUE(original.Initialize(dir.Write("u.txt", "FA=\r\n[0627][9,9,9]\r\n").c_str()));
+    ASSERT_TRUE(original.Initialize(other.c_str()));
     EXPECT_EQ(original.GetCollationKey(u"\u0627", 3), "\x09\x09\x09");
     EXPECT_EQ(copy.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
     EXPECT_EQ(assigned.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
-    const ZabreloLib& self = assigned;
-    assigned = self;  // self-assignment keeps the table
-    EXPECT_EQ(assigned.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+    // The other way round, and a load that fails: the source keeps its table.
+    ZabreloLib second(copy);
+    ASSERT_TRUE(second.Initialize(other.c_str()));
+    EXPECT_IO_ERROR(assigned.Initialize(missing.c_str()), 16, "Could not open file: " + missing + ".");
+    EXPECT_EQ(assigned.GetCollationKey(u"\u0627", 3), "");
+    EXPECT_EQ(copy.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
+    const ZabreloLib& self = copy;
+    copy = self;  // self-assignment keeps the table
+    EXPECT_EQ(copy.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
     {
         ZabreloLib shortLived(copy);
-    }  // destroying a copy leaves the original's engine alone
+    }  // destroying a copy leaves the table to the others
     EXPECT_EQ(copy.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+}
+
+// Copies share the table, whatever its size: copying allocates nothing. A
+// call allocates at most the key it returns; the arguments are not copied.
+TEST(ZabreloLibTest, CopiesAndCallsAllocateNothingButTheKeyReturned) {
+    ZabreloLib lib;
+    ASSERT_TRUE(lib.Initialize(ZABRELO_DEFAULT_TABLE));
+    const std::u16string longWord = u"\u0627\u0633\u062A\u0639\u0645\u0627\u0644\u0627\u062A\u0650\u0646\u0627\u0645";
+    const std::u16string shortWord = u"\u06A9\u062A\u0627\u0628";
+    EXPECT_EQ(AllocationsOf([&] { ZabreloLib copy(lib); }), 0u);
+    ZabreloLib assigned;
+    EXPECT_EQ(AllocationsOf([&] { assigned = lib; }), 0u);
+    const std::u16string longer = longWord + u"\u0627";
+    int order = 0;
+    EXPECT_EQ(AllocationsOf([&] { order = lib.Compare(longWord, longer, 3); }), 0u);
+    EXPECT_EQ(order, -1);
+    std::string key;
+    // At most one: where the standard library's own code builds the string
+    // (a DLL on Windows), its allocation is not counted.
+    EXPECT_LE(AllocationsOf([&] { key = lib.GetCollationKey(longWord, 3); }), 1u);
+    ASSERT_GT(key.size(), 15u);  // past the string's own small buffer
+    EXPECT_EQ(AllocationsOf([&] { key = lib.GetCollationKey(shortWord, 1); }), 0u);
 }
 
 }  // namespace

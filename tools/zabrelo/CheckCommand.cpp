@@ -13,15 +13,15 @@
 #include "Table.h"
 #include "ToolError.h"
 #include "UnweighedUnits.h"
-#include "collation/CollationEngine.h"
 #include "collation/LoadObserver.h"
+#include "collation/TableLoader.h"
 #include "zabrelo/VantorException.h"
 
 namespace zabrelo_tool {
 
 namespace {
 
-using zabrelo::CollationEngine;
+using zabrelo::CollationTable;
 using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
 
@@ -104,11 +104,11 @@ public:
     int CodePoints() const { return codePoints_; }
     int Pairs() const { return pairs_; }
 
-    void Event(const LoadEvent& e, const CollationEngine& engine);
+    void Event(const LoadEvent& e, const CollationTable& table);
 
 private:
     void Pair(const LoadEvent& e);
-    void Header(const LoadEvent& e, const CollationEngine& engine);
+    void Header(const LoadEvent& e, const CollationTable& table);
 
     std::string path_;
     int warnings_ = 0;
@@ -124,7 +124,7 @@ private:
     std::map<std::int32_t, bool> openedByPair_;
 };
 
-void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
+void Checker::Event(const LoadEvent& e, const CollationTable& table) {
     const std::string field = Shown(e.field);
     switch (e.kind) {
     case LoadEventKind::kStored:
@@ -157,7 +157,7 @@ void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
                          " read as 0: write A to F");
         break;
     case LoadEventKind::kBadHeader:
-        Header(e, engine);
+        Header(e, table);
         break;
     case LoadEventKind::kFieldRunsOn:
         if (e.level == 0) {
@@ -194,8 +194,8 @@ void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
     case LoadEventKind::kSlotOverflow:
         if (!slotsReported_) {
             slotsReported_ = true;
-            Warn(e.line, "the header announces " + Hex(engine.AnnouncedSlots(), 1) + " slots; " + U(e.codePoint) +
-                             " needs one more, and the table needs " + Hex(engine.HandedOutSlots(), 1) +
+            Warn(e.line, "the header announces " + Hex(table.AnnouncedSlots(), 1) + " slots; " + U(e.codePoint) +
+                             " needs one more, and the table needs " + Hex(table.HandedOutSlots(), 1) +
                              " in all: raise the header's count");
         }
         break;
@@ -211,7 +211,7 @@ void Checker::Event(const LoadEvent& e, const CollationEngine& engine) {
     }
 }
 
-void Checker::Header(const LoadEvent& e, const CollationEngine& engine) {
+void Checker::Header(const LoadEvent& e, const CollationTable& table) {
     slotsReported_ = true;
     const std::string& header = e.field;
     // Upper-case digits would be a header: the loader reported it for its lower-case ones.
@@ -221,7 +221,7 @@ void Checker::Header(const LoadEvent& e, const CollationEngine& engine) {
                      "announces 0 slots and the rest of the line is skipped; save the table without a signature");
     } else if (hexDigits) {
         Warn(e.line, "lower-case hex digits in the header " + Shown(header) + " read as 0, so it announces " +
-                         Hex(engine.AnnouncedSlots(), 1) + " slots: write A to F");
+                         Hex(table.AnnouncedSlots(), 1) + " slots: write A to F");
     } else {
         Warn(e.line, "not a header: " + Shown(header) +
                          " is no slot count in hex (a table begins with one and \"=\", as in \"FA=\")");
@@ -279,13 +279,14 @@ int RunCheck(int argc, char** argv) {
         path = copy.path;
     }
 
-    CollationEngine engine;
+    std::shared_ptr<const CollationTable> table;
     zabrelo::LoadObserver observer;
-    const bool loaded = LoadThrough(path, shown, options.Has("verbose"),
-                                    [&](const char* name) { return engine.Initialize(name, &observer); });
+    const bool loaded = LoadThrough(path, shown, options.Has("verbose"), [&](const char* name) {
+        return zabrelo::TableLoader::Initialize(table, name, &observer);
+    });
 
     Checker checker(shown);
-    for (const LoadEvent& event : observer.events) checker.Event(event, engine);
+    for (const LoadEvent& event : observer.events) checker.Event(event, *table);
     if (!loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }
@@ -294,8 +295,7 @@ int RunCheck(int argc, char** argv) {
         std::fflush(stdout);
         return kExitTrouble;
     }
-    CollationEngine bare;
-    if (UnweighedUnits(engine).WeighedCount() <= UnweighedUnits(bare).WeighedCount()) {
+    if (UnweighedUnits(*table).WeighedCount() <= UnweighedUnits(CollationTable()).WeighedCount()) {
         std::printf("%s: the table gives no letter a weight, so sort, key and compare refuse it\n", shown.c_str());
         std::fflush(stdout);
         return kExitTrouble;
@@ -303,7 +303,7 @@ int RunCheck(int argc, char** argv) {
     const auto plural = [](int n) { return n == 1 ? "" : "s"; };
     std::printf("%s: %d code point%s, %d pair%s, U+200C %s; %d warning%s\n", shown.c_str(), checker.CodePoints(),
                 plural(checker.CodePoints()), checker.Pairs(), plural(checker.Pairs()),
-                engine.HasSpecial() ? "defined" : "not defined", checker.Warnings(), plural(checker.Warnings()));
+                table->HasSpecial() ? "defined" : "not defined", checker.Warnings(), plural(checker.Warnings()));
     std::fflush(stdout);
     return checker.Warnings() == 0 ? kExitOk : kExitWarnings;
 }

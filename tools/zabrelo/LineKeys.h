@@ -51,8 +51,8 @@ private:
     std::string separator_;
 };
 
-/// Builds keys as LineKeys defines them with its own copy of the library
-/// object, and scratch space kept from line to line: one per thread.
+/// Builds keys as LineKeys defines them, with scratch space kept from line
+/// to line: one per thread (the library object serves them all at once).
 class KeyBuilder {
 public:
     KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
@@ -63,7 +63,7 @@ public:
 
 private:
     const LineKeys& keys_;
-    ZabreloLib lib_;
+    const ZabreloLib& lib_;
     FieldSplitter splitter_;
     std::u16string units_;
     std::u16string fieldUnits_;

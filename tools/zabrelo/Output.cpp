@@ -45,15 +45,19 @@ void Output::Open() {
     bool missing = false;
     target_ = OpenForWriting(path_, missing, reason);
     if (target_ < 0 && !missing) Fail("cannot write", reason);
-    file_ = CreateTemporary(path_, tempPath_, reason);
-    if (!file_ && target_ >= 0) {
-        // A file the user may write in a folder they may not: the result
-        // waits in the temporary folder and is then copied in.
-        file_ = CreateTemporary("", tempPath_, reason);
-        inPlace_ = true;
+    {
+        // A signal before the temporary file is named for removal would leave it.
+        const SignalsDeferred deferred;
+        file_ = CreateTemporary(path_, tempPath_, reason);
+        if (!file_ && target_ >= 0) {
+            // A file the user may write in a folder they may not: the result
+            // waits in the temporary folder and is then copied in.
+            file_ = CreateTemporary("", tempPath_, reason);
+            inPlace_ = true;
+        }
+        if (file_) tempSlot_ = RemoveOnSignal(tempPath_);
     }
     if (!file_) Fail("cannot write", reason);
-    tempSlot_ = RemoveOnSignal(tempPath_);
     // Renaming over the file would drop its other links, owner or extended
     // attributes; copying into it keeps them.
     if (!inPlace_) inPlace_ = !TakeOverAttributes(file_, target_);

@@ -197,6 +197,8 @@ std::string TemporaryDirectory() {
 
 int CreateScratchFile(const std::string& dir, std::string& reason) {
     std::string pattern = dir + "/zabrelo-XXXXXX";
+    // A signal between creating and unlinking would leave the name behind.
+    const SignalsDeferred deferred;
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);  // created new, mode 0600
     if (fd < 0) {
         reason = LastSystemError();

@@ -1,6 +1,6 @@
 // SortKeys: the sort key of every input line, built once per line on
-// several threads, each with its own copy of the library object (one object
-// serves one call at a time). Sorting then compares keys, never strings.
+// several threads that share the one library object. Sorting then compares
+// keys, never strings.
 #ifndef ZABRELO_TOOL_SORTKEYS_H
 #define ZABRELO_TOOL_SORTKEYS_H
 

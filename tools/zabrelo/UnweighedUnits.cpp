@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "collation/CollationEngine.h"
+#include "collation/CollationKeys.h"
 
 namespace zabrelo_tool {
 
@@ -60,12 +60,13 @@ private:
 
 }  // namespace
 
-UnweighedUnits::UnweighedUnits(ZabreloLib& lib) {
+UnweighedUnits::UnweighedUnits(const ZabreloLib& lib) {
     Fill(unweighed_, [&lib](const std::u16string& unit) { return lib.GetCollationKey(unit, 3); });
 }
 
-UnweighedUnits::UnweighedUnits(zabrelo::CollationEngine& engine) {
-    Fill(unweighed_, [&engine](const std::u16string& unit) { return engine.BuildKey(unit, 3); });
+UnweighedUnits::UnweighedUnits(const zabrelo::CollationTable& table) {
+    Fill(unweighed_,
+         [&table](const std::u16string& unit) { return zabrelo::BuildKey(table, unit.data(), unit.size(), 3); });
 }
 
 int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize) const {

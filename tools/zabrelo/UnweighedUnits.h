@@ -24,7 +24,7 @@
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo {
-class CollationEngine;
+class CollationTable;
 }
 
 namespace zabrelo_tool {
@@ -32,8 +32,8 @@ namespace zabrelo_tool {
 class UnweighedUnits {
 public:
     /// Asks the loaded table about each of the 65536 units once (about a millisecond).
-    explicit UnweighedUnits(ZabreloLib& lib);
-    explicit UnweighedUnits(zabrelo::CollationEngine& engine);
+    explicit UnweighedUnits(const ZabreloLib& lib);
+    explicit UnweighedUnits(const zabrelo::CollationTable& table);
 
     bool Contains(char16_t unit) const { return unweighed_[unit]; }
     /// How many units the table weighs. Without a table only the space weighs

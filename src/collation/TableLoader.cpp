@@ -1,11 +1,11 @@
-// CollationEngine, the table half: construction, reset and the loader of the
-// collation data file. The file's format is defined by the exact sequence of
-// reads below (header, then per line: skip to line feed, code point field up
-// to "]", weight field up to "]"); existing tables rely on its quirks, so
-// they stay: a line whose "]" is followed at once by a bare line feed makes
-// the next skip read fail and costs the following line, lower-case hex reads
-// as 0, the first line for a code point wins but the last one for U+200C.
-#include "collation/CollationEngine.h"
+// TableLoader: the loader of the collation data file. The file's format is
+// defined by the exact sequence of reads below (header, then per line: skip
+// to line feed, code point field up to "]", weight field up to "]");
+// existing tables rely on its quirks, so they stay: a line whose "]" is
+// followed at once by a bare line feed makes the next skip read fail and
+// costs the following line, lower-case hex reads as 0, the first line for a
+// code point wins but the last one for U+200C.
+#include "collation/TableLoader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,7 +22,7 @@ constexpr int kHeaderMax = 3;   // the slot count has at most three hex digits
 constexpr int kAsciiMode = 1;
 
 bool InRange(std::int32_t c) {
-    return c >= CollationEngine::kRangeFirst && c < CollationEngine::kRangeLimit;
+    return c >= CollationTable::kRangeFirst && c < CollationTable::kRangeLimit;
 }
 
 // Tells an observer, when there is one, what the loader does. Line numbers
@@ -93,7 +93,7 @@ public:
     }
     void Weights(const std::int32_t* weights) {
         if (!observer_) return;
-        for (int level = 0; level < CollationEngine::kMaxLevel; ++level) {
+        for (int level = 0; level < CollationTable::kMaxLevel; ++level) {
             if (weights[level] < 0 || weights[level] > 0xFF) {
                 LoadEvent& event = Add(LoadEventKind::kWideWeight, recordLine_);
                 event.detail = weights[level];
@@ -127,41 +127,38 @@ private:
 
 }  // namespace
 
-CollationEngine::CollationEngine()
-    : specialCodePoint_(-1),
-      specialWeights_{0, 0, 0},
-      cursor_(0),
-      length_(0),
-      slotCount_(0),
-      handedOut_(0) {
-    ResetTable();
-    RefreshOwnWeights();  // later loads refresh it when they end, however they end
+bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
+                             LoadObserver* observer) {
+    auto fresh = std::make_shared<CollationTable>();
+    // However the load ends, the new table replaces the old one, with its
+    // per-unit entries derived from what was read.
+    struct Publish {
+        std::shared_ptr<CollationTable>& fresh;
+        std::shared_ptr<const CollationTable>& table;
+        ~Publish() {
+            fresh->Derive();
+            table = std::move(fresh);
+        }
+    } publish{fresh, table};
+    TableLoader loader(*fresh);
+    loader.ResetTable(table.get());
+    return loader.LoadTable(path, observer);
 }
 
-void CollationEngine::ResetTable() {
-    cursor_ = 0;
-    length_ = 0;
-    slotCount_ = 0;
-    handedOut_ = 0;
-    std::memset(followerFlags_, 0, sizeof followerFlags_);
-    for (std::int32_t& slot : slotIndex_) slot = -1;
-    entryLists_.clear();
-    entryLists_.shrink_to_fit();
-}
-
-bool CollationEngine::Initialize(const char* path, LoadObserver* observer) {
+void TableLoader::ResetTable(const CollationTable* previous) {
     // The special entry is deliberately kept: a table that defined U+200C
     // leaves it defined for the next load.
-    ResetTable();
-    return LoadTable(path, observer);
+    if (previous == nullptr) return;
+    table_.specialCodePoint_ = previous->specialCodePoint_;
+    std::memcpy(table_.specialWeights_, previous->specialWeights_, sizeof table_.specialWeights_);
 }
 
-int CollationEngine::NewSlot(int offset) {
+int TableLoader::NewSlot(int offset) {
     // A file may hand out more slots than its header announced; the table
     // grows for it rather than writing past the lists it allocated.
-    const int slot = handedOut_++;
-    if (static_cast<std::size_t>(slot) >= entryLists_.size()) entryLists_.emplace_back();
-    slotIndex_[offset] = slot;
+    const int slot = table_.handedOut_++;
+    if (static_cast<std::size_t>(slot) >= table_.entryLists_.size()) table_.entryLists_.emplace_back();
+    table_.slotIndex_[offset] = slot;
     return slot;
 }
 
@@ -185,24 +182,20 @@ void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) 
 
 }  // namespace
 
-bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
-    // However the load ends, the walk's copy of the table must follow it.
-    struct Refresh {
-        CollationEngine& engine;
-        ~Refresh() { engine.RefreshOwnWeights(); }
-    } refresh{*this};
+bool TableLoader::LoadTable(const char* path, LoadObserver* observer) {
     FileReader reader;
     reader.Open(path, kAsciiMode);  // raises when the file cannot be opened
     LoadReport report(observer);
 
     std::string header;
     if (!reader.ReadUntil(header, kHeaderMax, '=')) return false;
-    slotCount_ = ParseHex(header);
+    const std::int32_t slotCount = ParseHex(header);
+    table_.slotCount_ = slotCount;
     report.Header(header);
-    entryLists_.assign(static_cast<std::size_t>(slotCount_ > 0 ? slotCount_ : 0), EntryList());
+    table_.entryLists_.assign(static_cast<std::size_t>(slotCount > 0 ? slotCount : 0), EntryList());
     const auto openSlot = [&](int offset) {
         const int slot = NewSlot(offset);
-        if (slot >= slotCount_) report.Event(LoadEventKind::kSlotOverflow, slot);
+        if (slot >= slotCount) report.Event(LoadEventKind::kSlotOverflow, slot);
         return slot;
     };
 
@@ -229,33 +222,33 @@ bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
             report.Field(weightField, 1);
 
             CollationEntry entry{};
-            ParseWeightField(weightField, entry.weights, kMaxLevel);
+            ParseWeightField(weightField, entry.weights, CollationTable::kMaxLevel);
             if (isPair) {
                 if (!InRange(first)) {
                     report.Event(LoadEventKind::kOutOfRange);
                     continue;
                 }
-                const int offset = first - kRangeFirst;
-                const int slot = slotIndex_[offset] >= 0 ? slotIndex_[offset] : openSlot(offset);
-                EntryList& list = entryLists_[static_cast<std::size_t>(slot)];
+                const int offset = first - CollationTable::kRangeFirst;
+                const int slot = table_.slotIndex_[offset] >= 0 ? table_.slotIndex_[offset] : openSlot(offset);
+                EntryList& list = table_.entryLists_[static_cast<std::size_t>(slot)];
                 entry.codePoint = second;
-                if (InRange(second)) followerFlags_[second - kRangeFirst] = 1;
+                if (InRange(second)) table_.followerFlags_[second - CollationTable::kRangeFirst] = 1;
                 if (report.Active()) ReportPair(list, second, report);
                 report.Weights(entry.weights);
                 list.push_back(entry);
             } else if (InRange(value)) {
-                const int offset = value - kRangeFirst;
-                if (slotIndex_[offset] >= 0) {  // the first line wins
+                const int offset = value - CollationTable::kRangeFirst;
+                if (table_.slotIndex_[offset] >= 0) {  // the first line wins
                     report.Event(LoadEventKind::kRepeated);
                     continue;
                 }
                 entry.codePoint = value;
-                entryLists_[static_cast<std::size_t>(openSlot(offset))].push_back(entry);
+                table_.entryLists_[static_cast<std::size_t>(openSlot(offset))].push_back(entry);
                 report.Event(LoadEventKind::kStored);
                 report.Weights(entry.weights);
-            } else if (value == kSpecialCodePoint) {
-                specialCodePoint_ = kSpecialCodePoint;  // a later line replaces it
-                std::memcpy(specialWeights_, entry.weights, sizeof specialWeights_);
+            } else if (value == CollationTable::kSpecialCodePoint) {
+                table_.specialCodePoint_ = CollationTable::kSpecialCodePoint;  // a later line replaces it
+                std::memcpy(table_.specialWeights_, entry.weights, sizeof table_.specialWeights_);
                 report.Event(LoadEventKind::kSpecialStored);
                 report.Weights(entry.weights);
             } else {
@@ -269,7 +262,7 @@ bool CollationEngine::LoadTable(const char* path, LoadObserver* observer) {
     return true;
 }
 
-std::int32_t CollationEngine::ParseHex(const std::string& field) {
+std::int32_t TableLoader::ParseHex(const std::string& field) {
     const std::size_t length = field.size();
     if (length == 0) return 0;
     // Build the place value in 4-bit steps: a single shift by 32 would be
@@ -289,7 +282,7 @@ std::int32_t CollationEngine::ParseHex(const std::string& field) {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t CollationEngine::ParseCodePointField(const std::string& field) {
+std::int32_t TableLoader::ParseCodePointField(const std::string& field) {
     // The first byte is the opening bracket (or whatever stands there) and
     // never counts; a comma there does not make a contraction.
     const std::size_t comma = field.find(',');
@@ -301,7 +294,7 @@ std::int32_t CollationEngine::ParseCodePointField(const std::string& field) {
     return field.size() > 1 ? ParseHex(field.substr(1)) : 0;
 }
 
-void CollationEngine::ParseWeightField(const std::string& field, std::int32_t* weights, int count) {
+void TableLoader::ParseWeightField(const std::string& field, std::int32_t* weights, int count) {
     std::size_t pos = 1;
     for (int i = 0; i < count; ++i) {
         if (pos >= field.size()) {
@@ -313,16 +306,6 @@ void CollationEngine::ParseWeightField(const std::string& field, std::int32_t* w
         weights[i] = ParseHex(field.substr(pos, end - pos));
         pos = end + 1;
     }
-}
-
-const EntryList* CollationEngine::EntriesOf(std::int32_t codePoint) const {
-    if (!InRange(codePoint)) return nullptr;
-    const std::int32_t slot = slotIndex_[codePoint - kRangeFirst];
-    return slot < 0 ? nullptr : &entryLists_[static_cast<std::size_t>(slot)];
-}
-
-bool CollationEngine::IsFollower(std::int32_t codePoint) const {
-    return InRange(codePoint) && followerFlags_[codePoint - kRangeFirst] != 0;
 }
 
 }  // namespace zabrelo

@@ -2,16 +2,16 @@
 // file format checked against byte-exact files.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include "TestFiles.h"
-#include "collation/CollationEngine.h"
+#include "TestTables.h"
 
 namespace {
 
-using zabrelo::CollationEngine;
 using zabrelo::EntryList;
-using zabrelo_test::TempDir;
+using zabrelo::TableLoader;
+using zabrelo_test::TestTable;
 
 struct HexCase { const char* field; std::int32_t value; const char* why; };
 const HexCase kHexCases[] = {
@@ -30,7 +30,7 @@ const HexCase kHexCases[] = {
 TEST(ParseHexTest, FieldsOfTheDataFormat) {
     for (const HexCase& c : kHexCases) {
         SCOPED_TRACE(c.why);
-        EXPECT_EQ(CollationEngine::ParseHex(c.field), c.value);
+        EXPECT_EQ(TableLoader::ParseHex(c.field), c.value);
     }
 }
 
@@ -50,7 +50,7 @@ const CodeCase kCodeCases[] = {
 TEST(ParseCodePointFieldTest, Fields) {
     for (const CodeCase& c : kCodeCases) {
         SCOPED_TRACE(c.why);
-        EXPECT_EQ(CollationEngine::ParseCodePointField(c.field), c.value);
+        EXPECT_EQ(TableLoader::ParseCodePointField(c.field), c.value);
     }
 }
 
@@ -70,51 +70,50 @@ TEST(ParseWeightFieldTest, Fields) {
     for (const WeightCase& c : kWeightCases) {
         SCOPED_TRACE(c.why);
         std::int32_t w[3] = {-7, -7, -7};
-        CollationEngine::ParseWeightField(c.field, w, 3);
+        TableLoader::ParseWeightField(c.field, w, 3);
         EXPECT_EQ(std::vector<std::int32_t>(w, w + 3), std::vector<std::int32_t>(c.w, c.w + 3));
     }
 }
 
 class LoadTest : public ::testing::Test {
 protected:
-    bool Load(const std::string& bytes) { return engine_.Initialize(dir_.Write("t.txt", bytes).c_str()); }
+    bool Load(const std::string& bytes) { return table_.Load(bytes); }
     // The weights of entry `index` of `cp`'s slot, or {} when there is none.
     std::vector<std::int32_t> Weights(std::int32_t cp, std::size_t index = 0) const {
-        const EntryList* list = engine_.EntriesOf(cp);
+        const EntryList* list = table_->EntriesOf(cp);
         if (list == nullptr || index >= list->size()) return {};
         const auto& w = (*list)[index].weights;
         return {w[0], w[1], w[2]};
     }
     std::size_t Entries(std::int32_t cp) const {
-        const EntryList* list = engine_.EntriesOf(cp);
+        const EntryList* list = table_->EntriesOf(cp);
         return list == nullptr ? 0 : list->size();
     }
     using W = std::vector<std::int32_t>;
 
-    TempDir dir_;
-    CollationEngine engine_;
+    TestTable table_;
 };
 
 TEST_F(LoadTest, HeaderGivesTheSlotCount) {
     EXPECT_TRUE(Load("FA=t\r\n[0627][1,2,3]\r\n"));
-    EXPECT_EQ(engine_.AnnouncedSlots(), 250);
+    EXPECT_EQ(table_->AnnouncedSlots(), 250);
     EXPECT_EQ(Weights(0x0627), (W{1, 2, 3}));
     // Three digits: the "=" is left for the first skip read, which eats the line.
     EXPECT_TRUE(Load("0FA=t\r\n[0627][1,2,3]\r\n"));
-    EXPECT_EQ(engine_.AnnouncedSlots(), 250);
+    EXPECT_EQ(table_->AnnouncedSlots(), 250);
     EXPECT_EQ(Weights(0x0627), (W{1, 2, 3}));
 }
 
 TEST_F(LoadTest, MissingHeaderFails) {
     EXPECT_FALSE(Load(""));
     EXPECT_FALSE(Load("=FA\r\n[0627][1,2,3]\r\n"));
-    EXPECT_EQ(engine_.EntriesOf(0x0627), nullptr);
+    EXPECT_EQ(table_->EntriesOf(0x0627), nullptr);
 }
 
 TEST_F(LoadTest, OnlyAHeaderLoadsAnEmptyTable) {
     EXPECT_TRUE(Load("FA=only a header\r\n"));
     EXPECT_TRUE(Load("FA="));
-    EXPECT_EQ(engine_.HandedOutSlots(), 0);
+    EXPECT_EQ(table_->HandedOutSlots(), 0);
 }
 
 TEST_F(LoadTest, BareLineFeedAfterTheBracketLosesTheNextLine) {
@@ -136,7 +135,7 @@ TEST_F(LoadTest, CodePointFieldQuirks) {
                      "[05FF][4,4,4]\r\n"
                      "\r\n\r\n[0628][5,5,5]\r\n"));  // blank lines are harmless
     EXPECT_EQ(Weights(0x0600), (W{1, 1, 1}));
-    EXPECT_EQ(engine_.HandedOutSlots(), 2);
+    EXPECT_EQ(table_->HandedOutSlots(), 2);
     EXPECT_EQ(Weights(0x0628), (W{5, 5, 5}));
 }
 
@@ -152,27 +151,27 @@ TEST_F(LoadTest, ContractionsAppendToTheBaseAndFlagTheFollower) {
     EXPECT_EQ(Entries(0x0644), 4u);
     EXPECT_EQ(Weights(0x0644, 1), (W{4, 5, 6}));
     EXPECT_EQ(Weights(0x0644, 2), (W{9, 9, 9}));  // stored, but the first one wins in the walk
-    EXPECT_TRUE(engine_.IsFollower(0x0627));
-    EXPECT_FALSE(engine_.IsFollower(0x0041));  // out of range: never matches
-    EXPECT_FALSE(engine_.IsFollower(0x0644));
-    EXPECT_EQ(engine_.HandedOutSlots(), 1);  // bases out of range are ignored
+    EXPECT_TRUE(table_->IsFollower(0x0627));
+    EXPECT_FALSE(table_->IsFollower(0x0041));  // out of range: never matches
+    EXPECT_FALSE(table_->IsFollower(0x0644));
+    EXPECT_EQ(table_->HandedOutSlots(), 1);  // bases out of range are ignored
 }
 
 TEST_F(LoadTest, ContractionBeforeItsBaseBecomesEntryZero) {
     EXPECT_TRUE(Load("FA=\r\n[0644,0627][4,5,6]\r\n[0644][7,1,1]\r\n"));
     EXPECT_EQ(Entries(0x0644), 1u);
-    EXPECT_EQ((*engine_.EntriesOf(0x0644))[0].codePoint, 0x0627);
+    EXPECT_EQ((*table_->EntriesOf(0x0644))[0].codePoint, 0x0627);
     EXPECT_EQ(Weights(0x0644), (W{4, 5, 6}));
 }
 
 TEST_F(LoadTest, SpecialCodePointLastLineWinsAndSurvivesAReload) {
-    EXPECT_FALSE(engine_.HasSpecial());
+    EXPECT_FALSE(table_->HasSpecial());
     EXPECT_TRUE(Load("FA=\r\n[200C][0,0,1]\r\n[200C][0,0,2]\r\n"));
-    ASSERT_TRUE(engine_.HasSpecial());
-    EXPECT_EQ(engine_.SpecialWeights()[2], 2);
+    ASSERT_TRUE(table_->HasSpecial());
+    EXPECT_EQ(table_->SpecialWeights()[2], 2);
     EXPECT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n"));
-    EXPECT_TRUE(engine_.HasSpecial());
-    EXPECT_EQ(engine_.SpecialWeights()[2], 2);
+    EXPECT_TRUE(table_->HasSpecial());
+    EXPECT_EQ(table_->SpecialWeights()[2], 2);
 }
 
 TEST_F(LoadTest, MissingWeightFieldFailsButKeepsEarlierLines) {
@@ -193,46 +192,60 @@ TEST_F(LoadTest, FileEndingInsideALineKeepsWhatWasRead) {
     EXPECT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[0628][2,2"));  // inside a weight field: stored
     EXPECT_EQ(Weights(0x0628), (W{2, 2, 0}));
     EXPECT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[062"));  // inside a code point field
-    EXPECT_EQ(engine_.HandedOutSlots(), 1);
+    EXPECT_EQ(table_->HandedOutSlots(), 1);
     EXPECT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[0628][2,2,2] tail"));  // inside a tail
-    EXPECT_EQ(engine_.HandedOutSlots(), 2);
+    EXPECT_EQ(table_->HandedOutSlots(), 2);
     EXPECT_TRUE(Load("FA=\r\n[0627][1,1,1]"));  // the last line needs no line end
     EXPECT_EQ(Weights(0x0627), (W{1, 1, 1}));
 }
 
 TEST_F(LoadTest, MoreSlotsThanAnnouncedGrowTheTable) {
     EXPECT_TRUE(Load("2=\r\n[0627][1,1,1]\r\n[0628][2,2,2]\r\n[0629][3,3,3]\r\n[062A,0627][4,4,4]\r\n"));
-    EXPECT_EQ(engine_.AnnouncedSlots(), 2);
-    EXPECT_EQ(engine_.HandedOutSlots(), 4);
+    EXPECT_EQ(table_->AnnouncedSlots(), 2);
+    EXPECT_EQ(table_->HandedOutSlots(), 4);
     EXPECT_EQ(Weights(0x0629), (W{3, 3, 3}));
     EXPECT_EQ(Weights(0x062A), (W{4, 4, 4}));
 }
 
 TEST_F(LoadTest, Utf8SignatureReadsAsSlotCountZeroAndLosesNothingElse) {
     EXPECT_TRUE(Load("\xEF\xBB\xBF" "FA=t\r\n[0627][1,1,1]\r\n[0628][2,2,2]\r\n"));
-    EXPECT_EQ(engine_.AnnouncedSlots(), 0);
+    EXPECT_EQ(table_->AnnouncedSlots(), 0);
     EXPECT_EQ(Weights(0x0627), (W{1, 1, 1}));
     EXPECT_EQ(Weights(0x0628), (W{2, 2, 2}));
 }
 
 TEST_F(LoadTest, MissingFileRaisesAndLeavesTheTableReset) {
     ASSERT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[200C][0,0,1]\r\n[0627,0627][2,2,2]\r\n"));
-    const std::string missing = dir_.Path("missing.txt");
-    EXPECT_IO_ERROR(engine_.Initialize(missing.c_str()), 16, "Could not open file: " + missing + ".");
-    EXPECT_IO_ERROR(engine_.Initialize(nullptr), 16, "Invalid file name specified.");
-    EXPECT_EQ(engine_.EntriesOf(0x0627), nullptr);
-    EXPECT_FALSE(engine_.IsFollower(0x0627));
-    EXPECT_TRUE(engine_.HasSpecial());
+    const std::string missing = table_.Dir().Path("missing.txt");
+    EXPECT_IO_ERROR(table_.LoadFile(missing.c_str()), 16, "Could not open file: " + missing + ".");
+    EXPECT_IO_ERROR(table_.LoadFile(nullptr), 16, "Invalid file name specified.");
+    EXPECT_EQ(table_->EntriesOf(0x0627), nullptr);
+    EXPECT_FALSE(table_->IsFollower(0x0627));
+    EXPECT_TRUE(table_->HasSpecial());
     EXPECT_TRUE(Load("FA=\r\n[0628][2,2,2]\r\n"));  // usable afterwards
     EXPECT_EQ(Weights(0x0628), (W{2, 2, 2}));
+}
+
+TEST_F(LoadTest, ALoadBuildsANewTableAndLeavesTheOldOneToWhoeverHoldsIt) {
+    ASSERT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[200C][0,0,5]\r\n"));
+    const std::shared_ptr<const zabrelo::CollationTable> old = table_.Shared();
+    const std::string missing = table_.Dir().Path("missing.txt");
+    ASSERT_TRUE(Load("FA=\r\n[0628][2,2,2]\r\n"));
+    EXPECT_FALSE(Load("FA=\r\n[0629][3,3,3]\r\n[062A]]\r\n"));
+    EXPECT_IO_ERROR(table_.LoadFile(missing), 16, "Could not open file: " + missing + ".");
+    EXPECT_EQ(Entries(0x0629), 0u);
+    EXPECT_EQ(table_->SpecialWeights()[2], 5);  // carried from table to table
+    ASSERT_NE(old->EntriesOf(0x0627), nullptr);
+    EXPECT_EQ(old->EntriesOf(0x0628), nullptr);
+    EXPECT_EQ(old->HandedOutSlots(), 1);
 }
 
 TEST_F(LoadTest, AReloadLeavesOnlyTheSecondTable) {
     ASSERT_TRUE(Load("FA=\r\n[0627][1,1,1]\r\n[0644,0627][2,2,2]\r\n"));
     ASSERT_TRUE(Load("FA=\r\n[0628][3,3,3]\r\n"));
-    EXPECT_EQ(engine_.EntriesOf(0x0627), nullptr);
-    EXPECT_EQ(engine_.EntriesOf(0x0644), nullptr);
-    EXPECT_FALSE(engine_.IsFollower(0x0627));
+    EXPECT_EQ(table_->EntriesOf(0x0627), nullptr);
+    EXPECT_EQ(table_->EntriesOf(0x0644), nullptr);
+    EXPECT_FALSE(table_->IsFollower(0x0627));
     EXPECT_EQ(Weights(0x0628), (W{3, 3, 3}));
 }
 

@@ -1,0 +1,137 @@
+// CollationWalk: the hamza rewriting and the walk that turns a string into
+// collation elements over a table, one weight triple each. PreparedUnits
+// rewrites the input as it reads it, so keys and comparison (CollationKeys.h)
+// never build the prepared string and stop reading where they are decided;
+// CollationWalk is the step-by-step form over a prepared string of its own.
+// Nothing here changes the table. Tested by tests/collation/CollationWalkTest.cpp.
+#ifndef ZABRELO_COLLATIONWALK_H
+#define ZABRELO_COLLATIONWALK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "collation/CollationTable.h"
+
+namespace zabrelo {
+
+/// Whether the rewriting changes `u`: only five letters do, and one range
+/// test and one compare let every other unit through.
+inline bool IsRewritten(char16_t u) { return static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3'; }
+
+/// The prepared form of one input unit: its first unit is returned, a second
+/// one (a separate hamza mark) goes to `second`, which is left alone otherwise.
+/// None of the units written here is itself rewritten, so rewriting a prepared
+/// string again changes nothing.
+inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
+    if (!IsRewritten(u)) return u;
+    switch (u) {
+        case u'\u0626':  // yeh with hamza: a hamza inside the input, yeh + mark at its end
+            if (!last) return u'\u0621';
+            second = u'\u0654';
+            return u'\u06CC';
+        case u'\u06D3':
+            second = u'\u0654';
+            return u'\u06D2';
+        case u'\u0624':
+            second = u'\u0654';
+            return u'\u0648';
+        case u'\u0623':
+            second = u'\u0654';
+            return u'\u0627';
+        default:  // U+0625
+            second = u'\u0655';
+            return u'\u0627';
+    }
+}
+
+/// The units of the prepared string, read straight from `length` input
+/// units (never past them: the input needs no terminator).
+struct PreparedUnits {
+    const char16_t* text;
+    std::size_t index;   // next input unit
+    std::size_t length;  // input units
+    char16_t pending;    // the second unit of a split letter; 0 when there is none
+
+    bool AtEnd() const { return pending == 0 && index >= length; }
+    char16_t Next() {
+        if (pending != 0) {
+            const char16_t u = pending;
+            pending = 0;
+            return u;
+        }
+        const char16_t u = text[index++];
+        return Rewrite(u, index == length, pending);
+    }
+    // The unit Next would return; 0 (never a table code point) at the end.
+    char16_t Peek() const {
+        if (pending != 0) return pending;
+        if (index >= length) return 0;
+        char16_t unused = 0;
+        return Rewrite(text[index], index + 1 == length, unused);
+    }
+    void Restart() {
+        index = 0;
+        pending = 0;
+    }
+};
+
+// A space weighs (0x41, 0, 0) whatever the table says; units the table does
+// not weigh add nothing. Callers tell these two apart from table weights by
+// their addresses.
+inline constexpr std::int32_t kSpaceWeights[3] = {0x41, 0, 0};
+inline constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
+
+/// The weights of the next collation element of `units`, which moves past
+/// its one or two units. Must not be called at the end.
+inline const std::int32_t* NextWeights(const CollationTable& table, PreparedUnits& units) {
+    const char16_t c = units.Next();
+    const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(CollationTable::kRangeFirst);
+    if (offset < static_cast<unsigned>(CollationTable::kRangeSize)) {
+        const CollationTable::OwnEntry& own = table.Own(offset);
+        if (own.slot >= 0) {
+            const char16_t next = units.Peek();
+            const unsigned nextOffset =
+                static_cast<unsigned>(next) - static_cast<unsigned>(CollationTable::kRangeFirst);
+            if (nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) && table.FollowerAt(nextOffset)) {
+                // The first entry that pairs wins, entry 0 included: a
+                // doubled letter whose own line came first is one element.
+                for (const CollationEntry& entry : table.Slot(own.slot)) {
+                    if (entry.codePoint == static_cast<std::int32_t>(next)) {
+                        units.Next();
+                        return entry.weights;
+                    }
+                }
+            }
+            return own.weights;
+        }
+    } else if (static_cast<std::int32_t>(c) == table.SpecialCodePoint()) {
+        return table.SpecialWeights();
+    }
+    return c == u' ' ? kSpaceWeights : kNoWeights;
+}
+
+/// One walk over one prepared string, element by element. Holds the walk's
+/// state, so one object serves one walk at a time; the table must outlive it.
+class CollationWalk {
+public:
+    explicit CollationWalk(const CollationTable& table) : table_(&table), cursor_(0), length_(0) {}
+
+    /// Rewrites the hamza-bearing letters into the prepared string and
+    /// starts a walk over it.
+    void PrepareInput(const std::u16string& input);
+    /// Writes the next element's weights (the first `levels` of them, or all
+    /// three for spaces, ignorables and the end) and returns false; returns
+    /// true with zero weights once the walk has passed the end.
+    bool NextElement(std::int32_t* weights, int levels);
+
+private:
+    const CollationTable* table_;
+    std::u16string prepared_;
+    std::int32_t cursor_;
+    std::int32_t length_;
+};
+
+}  // namespace zabrelo
+
+#endif  // ZABRELO_COLLATIONWALK_H

@@ -1,0 +1,224 @@
+// Keys and comparison over a table: the hamza rewriting, contractions, the
+// special code point, spaces and ignorables as exact key bytes against a tiny
+// table whose weights name what produced them; the caller's buffer; texts
+// that are a pointer and a length inside a longer buffer; and keys checked
+// against the element walk on generated strings.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "TestTables.h"
+#include "TestText.h"
+#include "collation/CollationWalk.h"
+
+namespace {
+
+using zabrelo::CollationTable;
+using zabrelo_test::Hex;
+using zabrelo_test::TestTable;
+
+class KeysTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(table_.Load(zabrelo_test::kTinyTable)); }
+    std::string Key(const std::u16string& text, int level = 3) { return Hex(table_.Key(text, level)); }
+
+    TestTable table_;
+};
+
+struct KeyCase { const char* why; std::u16string text; int level; std::string key; };
+
+const KeyCase kKeyCases[] = {
+    // Hamza rewriting: only the last unit of the whole input counts as the end.
+    {"yeh with hamza inside becomes a hamza", u"\u0626\u0628", 3, "60 50 01 01 01 01 "},
+    {"yeh with hamza at the end becomes yeh + mark", u"\u0628\u0626", 3, "50 61 01 01 09 01 01 "},
+    {"before a space is not the end", u"\u0626 \u0628", 3, "60 41 50 01 01 01 01 "},
+    {"alone, it is the last unit", u"\u0626", 3, "61 01 09 01 "},
+    {"yeh barree with hamza splits", u"\u06D3", 3, "62 01 09 01 "},
+    {"waw with hamza splits", u"\u0624", 3, "63 01 09 01 "},
+    {"alef with hamza above splits", u"\u0623", 3, "20 02 09 03 "},
+    {"alef with hamza below splits", u"\u0625", 3, "20 02 0A 03 "},
+    {"alef with madda is not rewritten (no line here)", u"\u0622", 3, ""},
+    // Contractions.
+    {"a contraction is one element", u"\u0644\u0627", 3, "40 05 06 "},
+    {"base then a follower it does not pair with", u"\u0628\u0627", 3, "50 20 01 02 01 03 "},
+    {"doubled letter matched by its own entry 0", u"\u0644\u0644", 3, "30 01 01 "},
+    {"a last unit never starts a contraction", u"\u0644", 3, "30 01 01 "},
+    {"a follower alone weighs its own", u"\u0627", 3, "20 02 03 "},
+    {"a contraction after the rewrite", u"\u0628\u0644\u0623", 3, "51 20 01 02 09 01 03 "},
+    // Spaces, ignorables and the special code point.
+    {"a space is 0x41 at level 1 only", u"\u0627 \u0627", 3, "20 41 20 02 02 03 03 "},
+    {"Latin, digits, tabs are ignorable", u"ab1\t", 3, ""},
+    {"unlisted Arabic units are ignorable", u"\u0633\u06F5", 3, ""},
+    {"hostile units are ignorable", std::u16string(u"\xD800\xDC00\xFFFF\0\xDFFF", 5), 3, ""},
+    {"the non-joiner once the table defines it", u"\u0627\u200C", 3, "20 02 03 07 "},
+    // Levels.
+    {"level 1", u"\u0623\u0644", 1, "20 30 "},
+    {"level 2", u"\u0623\u0644", 2, "20 30 02 09 01 "},
+    {"level 0 is empty", u"\u0627", 0, ""},
+    {"a negative level is empty", u"\u0627", -4, ""},
+    {"level 5 is level 3", u"\u0627", 5, "20 02 03 "},
+    {"empty input", u"", 3, ""},
+};
+
+TEST_F(KeysTest, KeyBytes) {
+    for (const KeyCase& c : kKeyCases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(Key(c.text, c.level), c.key);
+    }
+}
+
+TEST_F(KeysTest, WeightsAbove255CountByTheirLowByte) {
+    ASSERT_TRUE(table_.Load("FA=\r\n[0627][100,1FF,2]\r\n"));
+    EXPECT_EQ(Key(u"\u0627"), "00 FF 02 ");  // 0x100 is not zero, so it adds a 0 byte
+}
+
+TEST(KeysWithoutTableTest, NonJoinerWeighsNothingUntilATableDefinesIt) {
+    TestTable table;
+    EXPECT_EQ(table.Key(u"\u200C \u0627"), "\x41");
+    ASSERT_TRUE(table.Load("FA=\r\n[200C][0,0,7]\r\n"));
+    EXPECT_EQ(table.Key(u"\u200C"), "\x07");
+}
+
+struct CompareCase { const char* why; std::u16string a, b; int level; int result; };
+
+const CompareCase kCompareCases[] = {
+    {"two empty strings", u"", u"", 3, 0},
+    {"an empty key sorts first", u"", u"\u0627", 3, -1},
+    {"letter order", u"\u0627", u"\u0628", 3, -1},
+    {"letter order, reversed", u"\u0628", u"\u0627", 3, 1},
+    {"tie rule: fewer units gives -1", u"a", u"ab", 3, -1},
+    {"tie rule: more units stays 0", u"ab", u"a", 3, 0},
+    {"secondary difference ignored at level 1", u"\u0627", u"\u0623", 1, 0},
+    {"secondary difference counts at level 2", u"\u0627", u"\u0623", 2, -1},
+    {"a tertiary-only element counts at level 3", u"\u0627\u200C", u"\u0627", 3, 1},
+    {"at level 2 the non-joiner is ignorable, tie rule decides", u"\u0627\u200C", u"\u0627", 2, 0},
+    {"level-2 bytes meet the other key's level-1 bytes", u"\u0627", u"\u0627\u0630", 3, 1},
+    {"level 0: the tie rule alone", u"\u0628", u"\u0627\u0627", 0, -1},
+    {"level 0, longer first", u"\u0627\u0627", u"\u0628", 0, 0},
+    {"level 5 is level 3", u"\u0627", u"\u0627\u200C", 5, -1},
+};
+
+TEST_F(KeysTest, CompareResults) {
+    for (const CompareCase& c : kCompareCases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(table_.Compare(c.a, c.b, c.level), c.result);
+    }
+}
+
+// A text handed over as a pointer and a length ends at that length, whatever
+// stands behind it in the caller's buffer: the unit after the end would pair
+// with the last one, or make a yeh with hamza not the last unit.
+struct SliceCase { const char* why; std::u16string buffer; std::size_t length; };
+const SliceCase kSliceCases[] = {
+    {"lam before an alef outside the text", u"\u0644\u0627", 1},
+    {"beh before a lam outside the text", u"\u0628\u0644", 1},
+    {"yeh with hamza is last though a letter follows", u"\u0628\u0626\u0628", 2},
+    {"the split letter's mark stays inside", u"\u0623\u0654", 1},
+    {"a space outside the text", u"\u0627 ", 1},
+    {"nothing of the buffer", u"\u0627\u0644", 0},
+};
+
+TEST_F(KeysTest, TextsEndAtTheirLengthInsideALongerBuffer) {
+    for (const SliceCase& c : kSliceCases) {
+        SCOPED_TRACE(c.why);
+        const std::u16string text = c.buffer.substr(0, c.length);
+        for (int level = 1; level <= 3; ++level) {
+            const std::string key = table_.Key(text, level);
+            EXPECT_EQ(Hex(zabrelo::BuildKey(*table_, c.buffer.data(), c.length, level)), Hex(key));
+            unsigned char out[32];
+            const std::size_t size = zabrelo::WriteKey(*table_, c.buffer.data(), c.length, level, out, sizeof out);
+            EXPECT_EQ(Hex(std::string(reinterpret_cast<const char*>(out), size)), Hex(key));
+            EXPECT_EQ(zabrelo::CompareStrings(*table_, c.buffer.data(), c.length, text.data(), text.size(), level), 0);
+            EXPECT_EQ(zabrelo::CompareStrings(*table_, text.data(), text.size(), c.buffer.data(), c.length, level), 0);
+        }
+    }
+}
+
+// A text of 600 units takes the one-level-at-a-time path for long texts.
+const std::u16string kLongText = [] {
+    std::u16string text;
+    for (int i = 0; i < 100; ++i) text += u"\u0644\u0627\u0626 \u0623\u0628";
+    return text;
+}();
+
+TEST_F(KeysTest, WriteKeyFillsTheBufferItIsGivenAndTellsTheWholeLength) {
+    for (const std::u16string& text : {std::u16string(u"\u0644\u0627\u0623 \u0628\u200C"), kLongText}) {
+        const std::string key = table_.Key(text);
+        ASSERT_GT(key.size(), 3u);
+        EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 3, nullptr, 0), key.size());
+        const std::size_t n = key.size();
+        for (const std::size_t capacity : {std::size_t{1}, n / 2, n - 1, n, n + 3}) {
+            SCOPED_TRACE(capacity);
+            std::vector<unsigned char> out(key.size() + 8, 0xEE);
+            EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 3, out.data(), capacity), key.size());
+            const std::size_t written = std::min(capacity, key.size());
+            EXPECT_EQ(std::string(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(written)),
+                      key.substr(0, written));
+            for (std::size_t k = written; k < out.size(); ++k) ASSERT_EQ(out[k], 0xEE) << "byte " << k;
+        }
+        EXPECT_EQ(zabrelo::WriteKey(*table_, text.data(), text.size(), 0, nullptr, 0), 0u);
+    }
+}
+
+// The reference: the key built from the step-by-step element walk.
+std::string KeyFromElementWalk(const CollationTable& table, const std::u16string& text, int level) {
+    std::vector<std::int32_t> weights;
+    std::int32_t w[3];
+    zabrelo::CollationWalk walk(table);
+    walk.PrepareInput(text);
+    while (!walk.NextElement(w, 3)) weights.insert(weights.end(), w, w + 3);
+    std::string key;
+    for (int l = 0; l < level; ++l)
+        for (std::size_t e = static_cast<std::size_t>(l); e < weights.size(); e += 3)
+            if (weights[e] != 0) key += static_cast<char>(weights[e] & 0xFF);
+    return key;
+}
+
+// Keys take a shortcut for units whose own weights settle them; the element
+// walk over the prepared string is the reference, on three tables, one made
+// to trip a wrong shortcut. Each text is also handed over in a buffer of
+// exactly its length (a read past it shows under the address sanitizer) and
+// in one with a unit behind it (a read past it changes the key), and some
+// texts are long enough for the long-text path.
+TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
+    const char16_t alphabet[] = u"\u0628\u0626\u0644\u0621\u06CC\u0627\u0654\u0623\u0625\u0624\u06D3\u0645"
+                                u"\u0633\u0634\u0635\u06BE\u0648\u06D2\u0655\u0653\u200C \xD800";
+    constexpr std::size_t kLetters = sizeof alphabet / sizeof alphabet[0] - 1;
+    TestTable tiny, routing, urdu;
+    ASSERT_TRUE(tiny.Load(zabrelo_test::kTinyTable));
+    ASSERT_TRUE(routing.Load(zabrelo_test::kRoutingTable));
+    ASSERT_TRUE(urdu.LoadFile(ZABRELO_DEFAULT_TABLE));
+    for (const TestTable* table : {&tiny, &routing, &urdu}) {
+        std::mt19937 random(11);
+        std::uniform_int_distribution<std::size_t> pick(0, kLetters - 1);
+        std::u16string previous;
+        for (int i = 0; i < 5000; ++i) {
+            const std::size_t length = i % 100 == 99 ? 505 + random() % 15 : random() % 11;
+            std::u16string text;
+            while (text.size() < length) text.push_back(alphabet[pick(random)]);
+            const std::unique_ptr<char16_t[]> exact(new char16_t[length]);
+            std::copy(text.begin(), text.end(), exact.get());
+            const std::u16string followed = text + alphabet[pick(random)];
+            for (int level = 1; level <= 3; ++level) {
+                const std::string expected = Hex(KeyFromElementWalk(**table, text, level));
+                ASSERT_EQ(Hex(table->Key(text, level)), expected) << "string " << i << ", level " << level;
+                ASSERT_EQ(Hex(zabrelo::BuildKey(**table, exact.get(), length, level)), expected) << "string " << i;
+                ASSERT_EQ(Hex(zabrelo::BuildKey(**table, followed.data(), length, level)), expected) << "string " << i;
+                ASSERT_EQ(zabrelo::CompareStrings(**table, exact.get(), length, followed.data(), length, level), 0);
+                // Against the previous string: whole keys, then the tie rule.
+                const std::string mine = table->Key(text, level), theirs = table->Key(previous, level);
+                const int byKeys = mine < theirs ? -1 : theirs < mine ? 1 : text.size() < previous.size() ? -1 : 0;
+                ASSERT_EQ(
+                    zabrelo::CompareStrings(**table, exact.get(), length, previous.data(), previous.size(), level),
+                    byKeys)
+                    << "string " << i << ", level " << level;
+            }
+            previous = text;
+        }
+    }
+}
+
+}  // namespace
