@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "LineKeys.h"
+#include "Prefetch.h"
 
 namespace zabrelo_tool {
 
@@ -23,14 +24,6 @@ int CompareBytes(const char* x, std::size_t xSize, const char* y, std::size_t yS
     return xSize < ySize ? -1 : xSize > ySize ? 1 : 0;
 }
 
-// Asks for the memory at `address` ahead of its use.
-inline void Prefetch(const void* address) {
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
 
 // Line ends as bytes: LF (or NUL, the only end with -z) before CR LF.
 int CompareEnds(const Line& x, const Line& y) { return static_cast<int>(x.endSize) - static_cast<int>(y.endSize); }
@@ -85,8 +78,6 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextFieldsRun(KeyedLine* first, Key
 }
 
 bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines) {
-    // The lines lie all over the input; asking for them a few items ahead
-    // lets their memory arrive while the items before are compared.
     const Line& head = lines[first->line];
     for (const KeyedLine* item = first + 1; item < last; ++item) {
         if (last - item > 8) Prefetch(&lines[item[8].line]);

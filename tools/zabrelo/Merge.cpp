@@ -1,6 +1,7 @@
 // Merge: a binary heap of the streams, by their current lines.
 #include "Merge.h"
 
+#include "Prefetch.h"
 #include "UniqueFilter.h"
 
 namespace zabrelo_tool {
@@ -57,7 +58,14 @@ void WriteSorted(std::vector<KeyedLine>& items, const std::vector<Line>& lines, 
     KeyedLine* const last = first + items.size();
     for (KeyedLine* run = first; run < last;) {
         const auto [end, kept] = order.NextRun(run, last, lines, unique);
-        for (const KeyedLine* item = run; item < kept; ++item) sink.Add(*item, lines[item->line]);
+        for (const KeyedLine* item = run; item < kept; ++item) {
+            if (last - item > 16) Prefetch(&lines[item[16].line]);
+            if (last - item > 8) {
+                Prefetch(lines[item[8].line].text);
+                Prefetch(item[8].key);
+            }
+            sink.Add(*item, lines[item->line]);
+        }
         const auto done = static_cast<std::size_t>(end - first);
         if (done >> 16 != static_cast<std::size_t>(run - first) >> 16) progress.Update(done);
         run = end;
