@@ -10,7 +10,7 @@
 #include "LineKeys.h"
 #include "TestFiles.h"
 #include "UnweighedUnits.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace {
@@ -26,7 +26,7 @@ int Sign(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
 
 std::u16string Units(const std::string& utf8) {
     std::u16string units;
-    EXPECT_TRUE(zabrelo_tool::Utf8ToUtf16(utf8.data(), utf8.size(), units));
+    EXPECT_TRUE(zabrelo::Utf8ToUtf16(utf8.data(), utf8.size(), units));
     return units;
 }
 

@@ -16,7 +16,7 @@
 #include "ToolError.h"
 #include "TestFiles.h"
 #include "UnweighedUnits.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace {
@@ -128,7 +128,7 @@ TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
                     for (int i = 0; i < 40; ++i) {
                         const std::string text = kWords[random() % 10];
                         std::u16string units;
-                        ASSERT_TRUE(Utf8ToUtf16(text.data(), text.size(), units));
+                        ASSERT_TRUE(zabrelo::Utf8ToUtf16(text.data(), text.size(), units));
                         streams[s].push_back({lib.GetCollationKey(units, 1), text, static_cast<std::uint8_t>(random() % 2)});
                     }
                     const auto compare = [&order](const Stored& a, const Stored& b) {

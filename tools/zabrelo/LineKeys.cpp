@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -42,7 +42,7 @@ KeyBuilder::KeyBuilder(const LineKeys& keys, const ZabreloLib& lib)
     : keys_(keys), lib_(lib), splitter_(keys.mode_, keys.separator_) {}
 
 bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
-    if (!Utf8ToUtf16(text, size, units_)) return false;
+    if (!zabrelo::Utf8ToUtf16(text, size, units_)) return false;
     if (!keys_.Fields()) {
         out += lib_.GetCollationKey(units_, keys_.level_);
         return true;
@@ -53,7 +53,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         // -r already turns the whole order round; a key that goes the other way is inverted.
         const bool invert = key.reverse != keys_.reverse_;
         const std::string_view field = splitter_.Key(key);
-        Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
+        zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
         AppendPart(out, lib_.GetCollationKey(fieldUnits_, keys_.level_), invert);
         part_.clear();
         for (const char16_t unit : fieldUnits_) {

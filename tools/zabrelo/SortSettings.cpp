@@ -6,7 +6,7 @@
 
 #include "Platform.h"
 #include "ToolError.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -41,7 +41,7 @@ std::string Separator(const Options& options) {
     if (text.empty()) options.Fail("the field separator is empty");
     if (text == "\\0") return std::string(1, '\0');
     std::u16string units;
-    if (!Utf8ToUtf16(text.data(), text.size(), units)) options.Fail("the field separator is not valid UTF-8");
+    if (!zabrelo::Utf8ToUtf16(text.data(), text.size(), units)) options.Fail("the field separator is not valid UTF-8");
     const bool oneCharacter = units.size() == 1 || (units.size() == 2 && units[0] >= 0xD800 && units[0] < 0xDC00);
     if (!oneCharacter) options.Fail("the field separator '" + text + "' is more than one character");
     return text;
