@@ -75,7 +75,7 @@ PyObject* CollatorSortKeys(PyObject* object, PyObject* const* args, Py_ssize_t n
         Ref keys(PyList_New(static_cast<Py_ssize_t>(texts.size())));
         if (!keys) return nullptr;
         Py_ssize_t i = 0;
-        for (const KeyedText& item : batch->Items()) {
+        for (const KeyedText& item : *batch) {
             PyObject* const key = PyBytes_FromStringAndSize(reinterpret_cast<const char*>(item.key), item.keySize);
             if (!key) return nullptr;
             PyList_SET_ITEM(keys.get(), i++, key);
@@ -114,7 +114,7 @@ PyObject* CollatorSorted(PyObject* object, PyObject* const* args, Py_ssize_t nar
         PyObject** const items = PySequence_Fast_ITEMS(list.get());
         std::vector<PyObject*> ordered;
         ordered.reserve(texts.size());
-        for (const KeyedText& item : batch->Items()) ordered.push_back(items[item.index]);
+        for (const KeyedText& item : *batch) ordered.push_back(items[item.index]);
         std::copy(ordered.begin(), ordered.end(), items);
         return list.release();
     } catch (...) {

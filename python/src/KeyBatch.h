@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "TextUnits.h"
@@ -15,7 +16,10 @@
 namespace zabrelo_python {
 
 struct KeyedText {
-    std::uint64_t head;  // the key's first 8 bytes, big-endian, zero-padded: decides most comparisons
+    // The key's first 16 bytes as two big-endian numbers, zero-padded: they
+    // decide nearly every comparison without a look at the key itself.
+    std::uint64_t head;
+    std::uint64_t head2;
     const unsigned char* key;
     std::uint32_t keySize;
     std::uint32_t index;  // position in the input
@@ -39,11 +43,13 @@ public:
     void Sort(bool reverse, unsigned threads);
 
     /// One item per text: in input order until sorted.
-    const std::vector<KeyedText>& Items() const { return items_; }
+    const KeyedText* begin() const { return items_.get(); }
+    const KeyedText* end() const { return items_.get() + size_; }
 
 private:
     std::vector<std::vector<unsigned char>> arenas_;  // one per thread: the key bytes
-    std::vector<KeyedText> items_;
+    std::unique_ptr<KeyedText[]> items_;
+    std::size_t size_ = 0;
 };
 
 /// Threads worth starting for `count` texts: one per core, but none beyond
