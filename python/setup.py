@@ -48,6 +48,15 @@ def core_sources():
     return [path for path in sources if os.path.basename(path) != "DllMain.cpp"]
 
 
+def headers():
+    # setuptools rebuilds the extension only when one of these or a source
+    # is newer than it: a changed header must count too.
+    found = glob.glob(os.path.join(ROOT, "include", "zabrelo", "*.h")) + glob.glob(os.path.join(HERE, "src", "*.h"))
+    for folder in CORE_FOLDERS:
+        found += glob.glob(os.path.join(ROOT, "src", folder, "*.h"))
+    return sorted(found)
+
+
 class BuildPy(build_py):
     """Puts the bundled table into the package beside its modules."""
 
@@ -60,7 +69,7 @@ require_checkout()
 VERSION = library_version()
 
 compile_args = ["-std=c++17", "-O3", "-fvisibility=hidden", "-fvisibility-inlines-hidden", "-pthread",
-                "-Wall", "-Wextra", "-ffile-prefix-map=" + ROOT + "/="]
+                "-Wall", "-Wextra", "-Wpedantic", "-Wconversion", "-Wshadow", "-ffile-prefix-map=" + ROOT + "/="]
 link_args = ["-pthread"]
 if sys.platform.startswith("linux"):
     # Only the module's entry point leaves it, not the C++ runtime's template instances.
@@ -73,7 +82,7 @@ extension = Extension(
     define_macros=[("ZABRELO_STATIC", None), ("ZABRELO_VERSION", '"%s"' % VERSION)],
     extra_compile_args=compile_args,
     extra_link_args=link_args,
-    depends=[EXPORTS],
+    depends=[EXPORTS] + headers(),
     language="c++",
 )
 
