@@ -109,6 +109,7 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextR
     if (n > kMaxTexts) throw std::length_error("too many texts");
     threads = std::max(1U, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, n))));
     arenas_.resize(threads);
+    counts_.resize(n < kBucketSortTexts ? 0 : threads);
     // Not value-initialized: every item is written below.
     items_.reset(new KeyedText[n]);
     size_ = n;
@@ -120,6 +121,8 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextR
         arena.resize(room + kSlack);
         std::u16string scratch;
         std::size_t used = 0;
+        if (!counts_.empty()) counts_[share].assign(kBuckets, 0);
+        std::uint32_t* const counts = counts_.empty() ? nullptr : counts_[share].data();
         for (std::size_t i = begin; i < end; ++i) {
             std::size_t count = 0;
             const char16_t* const units = Utf16Units(texts[i], scratch, count);
@@ -133,6 +136,7 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextR
             const unsigned char* const key = arena.data() + used;
             items_[i] = {Head(key, size, 0), Head(key, size, 8), nullptr, static_cast<std::uint32_t>(size),
                          static_cast<std::uint32_t>(i)};
+            if (counts) ++counts[items_[i].head >> 48];
             used += size;
         }
         // The arena has stopped growing: the keys lie in it one after another.
@@ -155,33 +159,44 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     };
     const std::size_t n = size_;
     KeyedText* const items = items_.get();
-    if (n < kBucketSortTexts) {
+    if (counts_.empty()) {
         std::sort(items, items + n, before);
         return;
     }
     // First a counting sort by the key's first two bytes (the first letters'
-    // primaries), in key order or reversed; then each bucket on its own,
-    // small enough to sort in cache, the buckets shared out between threads.
-    const auto bucketOf = [reverse](const KeyedText& item) {
-        const auto prefix = static_cast<std::size_t>(item.head >> 48);
-        return reverse ? kBuckets - 1 - prefix : prefix;
-    };
-    std::vector<std::size_t> starts(kBuckets + 1, 0);
-    for (std::size_t i = 0; i < n; ++i) ++starts[bucketOf(items[i]) + 1];
-    for (std::size_t b = 0; b < kBuckets; ++b) starts[b + 1] += starts[b];
-    std::unique_ptr<KeyedText[]> distributed(new KeyedText[n]);
-    {
-        std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-        for (std::size_t i = 0; i < n; ++i) distributed[next[bucketOf(items[i])]++] = items[i];
+    // primaries), which the threads that built the keys have counted: each
+    // thread moves its own items. Buckets come in key order (reversed with
+    // `reverse`), and within a bucket the threads' items in input order, so
+    // the move keeps input order. Then each bucket on its own, small enough
+    // to sort in cache, the buckets shared out between threads.
+    const std::size_t shares = counts_.size();
+    std::vector<std::vector<std::uint32_t>> next(shares, std::vector<std::uint32_t>(kBuckets));
+    std::vector<std::size_t> starts(kBuckets + 1);
+    std::uint32_t position = 0;
+    for (std::size_t k = 0; k < kBuckets; ++k) {
+        const std::size_t prefix = reverse ? kBuckets - 1 - k : k;
+        starts[k] = position;
+        for (std::size_t share = 0; share < shares; ++share) {
+            next[share][prefix] = position;
+            position += counts_[share][prefix];
+        }
     }
+    starts[kBuckets] = n;
+    std::unique_ptr<KeyedText[]> distributed(new KeyedText[n]);
+    RunShares(static_cast<unsigned>(shares), [&](unsigned share) {
+        std::uint32_t* const to = next[share].data();
+        for (std::size_t i = n * share / shares, end = n * (share + 1) / shares; i < end; ++i) {
+            distributed[to[items[i].head >> 48]++] = items[i];
+        }
+    });
     items_.swap(distributed);
     KeyedText* const sorted = items_.get();
     threads = std::max(1U, threads);
     RunShares(threads, [&](unsigned share) {
         // A bucket goes to the share in whose part of the items it starts.
-        for (std::size_t b = 0; b < kBuckets; ++b) {
-            if (starts[b] * threads / n != share || starts[b + 1] - starts[b] < 2) continue;
-            std::sort(sorted + starts[b], sorted + starts[b + 1], before);
+        for (std::size_t k = 0; k < kBuckets; ++k) {
+            if (starts[k] * threads / n != share || starts[k + 1] - starts[k] < 2) continue;
+            std::sort(sorted + starts[k], sorted + starts[k + 1], before);
         }
     });
 }

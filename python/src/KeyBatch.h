@@ -48,6 +48,9 @@ public:
 
 private:
     std::vector<std::vector<unsigned char>> arenas_;  // one per thread: the key bytes
+    // Per thread, how many of its items have each value of the key's first
+    // two bytes; counted while keying, for the sort's first pass.
+    std::vector<std::vector<std::uint32_t>> counts_;
     std::unique_ptr<KeyedText[]> items_;
     std::size_t size_ = 0;
 };
