@@ -4,13 +4,13 @@
 // threads without the GIL, and the results are built under it again.
 #include <algorithm>
 #include <memory>
-#include <vector>
 
 #include "Arguments.h"
 #include "Collator.h"
 #include "Errors.h"
 #include "Gil.h"
 #include "KeyBatch.h"
+#include "LargeBuffer.h"
 #include "Ref.h"
 
 namespace zabrelo_python {
@@ -23,11 +23,11 @@ constexpr std::size_t kReleaseGilUnits = 4096;
 
 // The items of `iterable` as a new list, and a TextRef to each. Null with
 // TypeError set when an item is not a str.
-Ref GatherTexts(const char* function, PyObject* iterable, std::vector<TextRef>& texts, std::size_t& units) {
+Ref GatherTexts(const char* function, PyObject* iterable, LargeBuffer<TextRef>& texts, std::size_t& units) {
     Ref list(PySequence_List(iterable));
     if (!list) return list;
     const Py_ssize_t n = PyList_GET_SIZE(list.get());
-    texts.resize(static_cast<std::size_t>(n));
+    texts = LargeBuffer<TextRef>(static_cast<std::size_t>(n));
     units = 0;
     for (Py_ssize_t i = 0; i < n; ++i) {
         TextRef& text = texts[static_cast<std::size_t>(i)];
@@ -38,11 +38,11 @@ Ref GatherTexts(const char* function, PyObject* iterable, std::vector<TextRef>& 
 }
 
 // Keys the texts and, unless `sort` is false, sorts them.
-std::unique_ptr<KeyBatch> Keyed(const CollatorObject& self, const std::vector<TextRef>& texts, std::size_t units,
+std::unique_ptr<KeyBatch> Keyed(const CollatorObject& self, const LargeBuffer<TextRef>& texts, std::size_t units,
                                 int level, bool sort, bool reverse) {
     const auto work = [&] {
         const unsigned threads = ThreadsFor(texts.size());
-        auto batch = std::make_unique<KeyBatch>(*self.table, texts, level, threads);
+        auto batch = std::make_unique<KeyBatch>(*self.table, texts.data(), texts.size(), level, threads);
         if (sort) batch->Sort(reverse, threads);
         return batch;
     };
@@ -66,7 +66,7 @@ PyObject* CollatorSortKeys(PyObject* object, PyObject* const* args, Py_ssize_t n
     const auto& self = *reinterpret_cast<CollatorObject*>(object);
     int level = 0;
     if (!LevelOf(values[1], self.level, level)) return nullptr;
-    std::vector<TextRef> texts;
+    LargeBuffer<TextRef> texts;
     std::size_t units = 0;
     try {
         const Ref list = GatherTexts("sort_keys", values[0], texts, units);
@@ -104,7 +104,7 @@ PyObject* CollatorSorted(PyObject* object, PyObject* const* args, Py_ssize_t nar
     if (reverse < 0) return nullptr;
     int level = 0;
     if (!LevelOf(values[2], self.level, level)) return nullptr;
-    std::vector<TextRef> texts;
+    LargeBuffer<TextRef> texts;
     std::size_t units = 0;
     try {
         Ref list = GatherTexts("sorted", values[0], texts, units);
@@ -112,10 +112,10 @@ PyObject* CollatorSorted(PyObject* object, PyObject* const* args, Py_ssize_t nar
         const std::unique_ptr<KeyBatch> batch = Keyed(self, texts, units, level, true, reverse != 0);
         // The list is this call's own: its items are put in order in place.
         PyObject** const items = PySequence_Fast_ITEMS(list.get());
-        std::vector<PyObject*> ordered;
-        ordered.reserve(texts.size());
-        for (const KeyedText& item : *batch) ordered.push_back(items[item.index]);
-        std::copy(ordered.begin(), ordered.end(), items);
+        const LargeBuffer<PyObject*> ordered(texts.size());
+        std::size_t i = 0;
+        for (const KeyedText& item : *batch) ordered[i++] = items[item.index];
+        std::copy(ordered.data(), ordered.data() + i, items);
         return list.release();
     } catch (...) {
         return RaiseCurrentException();

@@ -22,6 +22,7 @@ constexpr std::size_t kArenaBytesPerText = 32;  // a first guess; an arena grows
 constexpr std::size_t kSlack = 8;                // bytes after the last key that comparisons may read
 constexpr std::size_t kBucketSortTexts = 4096;   // below this, one plain sort
 constexpr std::size_t kBuckets = 65536;          // one per value of a key's first two bytes
+constexpr std::size_t kRadixTexts = 48;          // below this, a comparison sort
 
 // Runs work(0) .. work(count - 1), share 0 on the calling thread and the
 // others on threads of their own; a thread that cannot be started has its
@@ -96,6 +97,46 @@ int CompareKeys(const KeyedText& a, const KeyedText& b) {
     return a.keySize < b.keySize ? -1 : a.keySize > b.keySize ? 1 : 0;
 }
 
+
+// The byte at `depth` (0 to 15) of an item's key, from its inline heads.
+inline unsigned ByteAt(const KeyedText& item, unsigned depth) {
+    const std::uint64_t word = depth < 8 ? item.head : item.head2;
+    return static_cast<unsigned>(word >> (56 - 8 * (depth & 7))) & 0xFF;
+}
+
+// Sorts the n items at `data`, whose keys share their first `depth` bytes:
+// a byte at a time (most significant first) while it tells them apart,
+// into buckets that alternate between the two buffers; small runs, and runs
+// whose sixteen inline bytes are all equal, go to a comparison sort. The
+// result ends at `data` when `intoData`, else at `other` (n items of room).
+template <class Before>
+void RadixSort(KeyedText* data, KeyedText* other, std::size_t n, unsigned depth, bool intoData, bool reverse,
+               const Before& before) {
+    std::uint32_t count[256];
+    for (;; ++depth) {
+        if (n < kRadixTexts || depth == 16) {
+            KeyedText* const result = intoData ? data : other;
+            if (!intoData) std::copy(data, data + n, other);
+            std::sort(result, result + n, before);
+            return;
+        }
+        std::fill(count, count + 256, 0U);
+        for (std::size_t i = 0; i < n; ++i) ++count[ByteAt(data[i], depth)];
+        if (count[ByteAt(data[0], depth)] != n) break;  // one byte value throughout: look further
+    }
+    std::uint32_t start[256], next[256], position = 0;
+    for (unsigned k = 0; k < 256; ++k) {
+        const unsigned b = reverse ? 255 - k : k;
+        start[b] = next[b] = position;
+        position += count[b];
+    }
+    for (std::size_t i = 0; i < n; ++i) other[next[ByteAt(data[i], depth)]++] = data[i];
+    for (unsigned b = 0; b < 256; ++b) {
+        if (count[b] == 0) continue;
+        RadixSort(other + start[b], data + start[b], count[b], depth + 1, !intoData, reverse, before);
+    }
+}
+
 }  // namespace
 
 unsigned ThreadsFor(std::size_t count) {
@@ -103,22 +144,19 @@ unsigned ThreadsFor(std::size_t count) {
     return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(cores, count / kTextsPerThread)));
 }
 
-KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextRef>& texts, int level,
+KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, std::size_t n, int level,
                    unsigned threads) {
-    const std::size_t n = texts.size();
     if (n > kMaxTexts) throw std::length_error("too many texts");
     threads = std::max(1U, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, n))));
     arenas_.resize(threads);
     counts_.resize(n < kBucketSortTexts ? 0 : threads);
-    // Not value-initialized: every item is written below.
-    items_.reset(new KeyedText[n]);
-    size_ = n;
+    items_ = LargeBuffer<KeyedText>(n);
 
     RunShares(threads, [&](unsigned share) {
-        std::vector<unsigned char>& arena = arenas_[share];
+        LargeBuffer<unsigned char>& arena = arenas_[share];
         const std::size_t begin = n * share / threads, end = n * (share + 1) / threads;
         std::size_t room = std::max<std::size_t>(64, (end - begin) * kArenaBytesPerText);
-        arena.resize(room + kSlack);
+        arena = LargeBuffer<unsigned char>(room + kSlack);
         std::u16string scratch;
         std::size_t used = 0;
         if (!counts_.empty()) counts_[share].assign(kBuckets, 0);
@@ -130,7 +168,9 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextR
             if (size > UINT32_MAX) throw std::length_error("a key of 4 GiB or more");
             if (size > room - used) {
                 room = std::max(room * 2, used + size);
-                arena.resize(room + kSlack);
+                LargeBuffer<unsigned char> larger(room + kSlack);
+                std::memcpy(larger.data(), arena.data(), used);
+                arena = std::move(larger);
                 size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, size);
             }
             const unsigned char* const key = arena.data() + used;
@@ -157,8 +197,8 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
         if (order != 0) return reverse ? order > 0 : order < 0;
         return a.index < b.index;
     };
-    const std::size_t n = size_;
-    KeyedText* const items = items_.get();
+    const std::size_t n = items_.size();
+    KeyedText* const items = items_.data();
     if (counts_.empty()) {
         std::sort(items, items + n, before);
         return;
@@ -166,9 +206,9 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     // First a counting sort by the key's first two bytes (the first letters'
     // primaries), which the threads that built the keys have counted: each
     // thread moves its own items. Buckets come in key order (reversed with
-    // `reverse`), and within a bucket the threads' items in input order, so
-    // the move keeps input order. Then each bucket on its own, small enough
-    // to sort in cache, the buckets shared out between threads.
+    // `reverse`). Then each bucket on its own, small enough to sort in cache,
+    // the buckets shared out between threads: by the next bytes while they
+    // tell items apart, and by comparison (ties by position) at the end.
     const std::size_t shares = counts_.size();
     std::vector<std::vector<std::uint32_t>> next(shares, std::vector<std::uint32_t>(kBuckets));
     std::vector<std::size_t> starts(kBuckets + 1);
@@ -182,21 +222,24 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
         }
     }
     starts[kBuckets] = n;
-    std::unique_ptr<KeyedText[]> distributed(new KeyedText[n]);
+    LargeBuffer<KeyedText> distributed(n);
     RunShares(static_cast<unsigned>(shares), [&](unsigned share) {
         std::uint32_t* const to = next[share].data();
         for (std::size_t i = n * share / shares, end = n * (share + 1) / shares; i < end; ++i) {
             distributed[to[items[i].head >> 48]++] = items[i];
         }
     });
-    items_.swap(distributed);
-    KeyedText* const sorted = items_.get();
+    items_.Swap(distributed);
+    KeyedText* const sorted = items_.data();
     threads = std::max(1U, threads);
+    // The old item buffer is scratch space now.
+    KeyedText* const scratch = distributed.data();
     RunShares(threads, [&](unsigned share) {
         // A bucket goes to the share in whose part of the items it starts.
         for (std::size_t k = 0; k < kBuckets; ++k) {
-            if (starts[k] * threads / n != share || starts[k + 1] - starts[k] < 2) continue;
-            std::sort(sorted + starts[k], sorted + starts[k + 1], before);
+            const std::size_t size = starts[k + 1] - starts[k];
+            if (starts[k] * threads / n != share || size < 2) continue;
+            RadixSort(sorted + starts[k], scratch + starts[k], size, 2, true, reverse, before);
         }
     });
 }

@@ -7,9 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+#include "LargeBuffer.h"
 #include "TextUnits.h"
 #include "collation/CollationTable.h"
 
@@ -33,7 +33,7 @@ public:
     /// Builds the key of every text at `level` on up to `threads` threads.
     /// Throws std::bad_alloc when memory runs out and std::length_error for
     /// more than kMaxTexts texts or a key of 4 GiB or more.
-    KeyBatch(const zabrelo::CollationTable& table, const std::vector<TextRef>& texts, int level,
+    KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, std::size_t count, int level,
              unsigned threads);
     KeyBatch(const KeyBatch&) = delete;
     KeyBatch& operator=(const KeyBatch&) = delete;
@@ -43,16 +43,15 @@ public:
     void Sort(bool reverse, unsigned threads);
 
     /// One item per text: in input order until sorted.
-    const KeyedText* begin() const { return items_.get(); }
-    const KeyedText* end() const { return items_.get() + size_; }
+    const KeyedText* begin() const { return items_.data(); }
+    const KeyedText* end() const { return items_.data() + items_.size(); }
 
 private:
-    std::vector<std::vector<unsigned char>> arenas_;  // one per thread: the key bytes
+    std::vector<LargeBuffer<unsigned char>> arenas_;  // one per thread: the key bytes
     // Per thread, how many of its items have each value of the key's first
     // two bytes; counted while keying, for the sort's first pass.
     std::vector<std::vector<std::uint32_t>> counts_;
-    std::unique_ptr<KeyedText[]> items_;
-    std::size_t size_ = 0;
+    LargeBuffer<KeyedText> items_;
 };
 
 /// Threads worth starting for `count` texts: one per core, but none beyond
