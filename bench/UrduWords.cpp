@@ -1,13 +1,13 @@
-// UrduWords: generator and converters for the benchmark's input. The
+// UrduWords: the generator and the word-file reader of the benchmark's input. The
 // generator uses its own random source and integer arithmetic only, so the
 // strings (and the figures recorded from them) do not change between
 // standard libraries.
 #include "UrduWords.h"
 
-#include "Utf8.h"
-
 #include <fstream>
 #include <iterator>
+
+#include "text/Utf8.h"
 
 namespace zabrelo_bench {
 
@@ -139,43 +139,12 @@ bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out) {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        // The tool's strict decoder: a malformed line is left out rather than
-        // timed as something its author did not write.
+        // Strict: a malformed line is left out rather than timed as
+        // something its author did not write.
         std::u16string text;
-        if (zabrelo_tool::Utf8ToUtf16(line.data(), line.size(), text)) out.push_back(std::move(text));
+        if (zabrelo::Utf8ToUtf16(line.data(), line.size(), text)) out.push_back(std::move(text));
     }
     return true;
-}
-
-std::string Utf16ToUtf8(const std::u16string& text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
 }
 
 }  // namespace zabrelo_bench

@@ -1,6 +1,5 @@
 // UrduWords: the benchmark's input. A deterministic generator of Urdu-like
-// text drawn with Urdu letter frequencies, a reader for a UTF-8 word file,
-// and the UTF-16 -> UTF-8 conversion that gives glibc the same text.
+// text drawn with Urdu letter frequencies, and a reader for a UTF-8 word file.
 #ifndef ZABRELO_BENCH_URDUWORDS_H
 #define ZABRELO_BENCH_URDUWORDS_H
 
@@ -19,9 +18,6 @@ std::vector<std::u16string> GenerateUrdu(std::size_t count, std::uint64_t seed);
 /// The non-empty, well-formed lines of a UTF-8 file (CR LF or LF), converted
 /// to UTF-16. False when the file cannot be read.
 bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out);
-
-/// UTF-8 for glibc's functions; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(const std::u16string& text);
 
 }  // namespace zabrelo_bench
 

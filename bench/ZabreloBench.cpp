@@ -1,6 +1,8 @@
 // ZabreloBench: zabrelo, ICU's "ur" collator and glibc's ur_PK locale on the
-// same Urdu strings in one run: a key per string, a compare per pair, and
-// sorting the whole list both ways; ends with zabrelo's ratio to each peer.
+// same Urdu strings in one run: a key per string (as a new string, and into
+// a reused buffer), a compare per pair, through the C++ classes and the C
+// interface, and sorting the whole list both ways; ends with zabrelo's
+// ratio to each peer.
 // Build and run with bench/run.sh; the figures are kept in bench/README.md.
 #include <algorithm>
 #include <clocale>
@@ -20,7 +22,9 @@
 #include <unicode/ucol.h>
 
 #include "UrduWords.h"
+#include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
+#include "zabrelo/zabrelo.h"
 
 namespace {
 
@@ -48,6 +52,7 @@ struct Corpus {
 
 Corpus gCorpus;
 ZabreloLib gZabrelo;
+zabrelo_collator* gCollator = nullptr;  // the same table through the C interface
 UCollator* gIcu = nullptr;
 locale_t gGlibc = static_cast<locale_t>(nullptr);
 
@@ -60,9 +65,37 @@ struct ZabreloImpl {
     static int Compare(const Text& a, const Text& b) { return gZabrelo.Compare(a, b, kLevel); }
 };
 
+// The C interface: keys into the caller's buffer, as C clients write them.
+struct ZabreloCImpl {
+    using Text = std::u16string;
+    static const std::vector<Text>& Texts() { return gCorpus.wide; }
+    static const std::uint16_t* Units(const Text& s) { return reinterpret_cast<const std::uint16_t*>(s.data()); }
+    static std::size_t KeyInto(const Text& s, std::vector<std::uint8_t>& buffer) {
+        std::size_t need = 0;
+        if (zabrelo_key16(gCollator, Units(s), s.size(), kLevel, buffer.data(), buffer.size(), &need) ==
+            ZABRELO_BUFFER_TOO_SMALL) {
+            buffer.resize(need);
+            zabrelo_key16(gCollator, Units(s), s.size(), kLevel, buffer.data(), buffer.size(), &need);
+        }
+        return need;
+    }
+    static int Compare(const Text& a, const Text& b) {
+        return zabrelo_compare16(gCollator, Units(a), a.size(), Units(b), b.size(), kLevel);
+    }
+};
+
 struct IcuImpl {
     using Text = std::u16string;
     static const std::vector<Text>& Texts() { return gCorpus.wide; }
+    static std::size_t KeyInto(const Text& s, std::vector<std::uint8_t>& buffer) {
+        auto need = ucol_getSortKey(gIcu, s.data(), static_cast<int32_t>(s.size()), buffer.data(),
+                                    static_cast<int32_t>(buffer.size()));
+        if (need > static_cast<int32_t>(buffer.size())) {
+            buffer.resize(static_cast<std::size_t>(need));
+            need = ucol_getSortKey(gIcu, s.data(), static_cast<int32_t>(s.size()), buffer.data(), need);
+        }
+        return static_cast<std::size_t>(need);
+    }
     static void Key(const Text& s, std::string& out) {
         // A caller-owned buffer reused across calls: ICU's cheapest way.
         static std::vector<std::uint8_t> buffer(512);
@@ -83,6 +116,15 @@ struct IcuImpl {
 struct GlibcImpl {
     using Text = std::string;  // UTF-8
     static const std::vector<Text>& Texts() { return gCorpus.utf8; }
+    static std::size_t KeyInto(const Text& s, std::vector<std::uint8_t>& buffer) {
+        char* const out = reinterpret_cast<char*>(buffer.data());
+        std::size_t need = strxfrm_l(out, s.c_str(), buffer.size(), gGlibc);
+        if (need >= buffer.size()) {
+            buffer.resize(need + 1);
+            need = strxfrm_l(reinterpret_cast<char*>(buffer.data()), s.c_str(), buffer.size(), gGlibc);
+        }
+        return need;
+    }
     static void Key(const Text& s, std::string& out) {
         static std::vector<char> buffer(4096);
         std::size_t need = strxfrm_l(buffer.data(), s.c_str(), buffer.size(), gGlibc);
@@ -105,6 +147,20 @@ void KeyPerString(benchmark::State& state) {
     for (auto _ : state) {
         Impl::Key(texts[i], key);
         benchmark::DoNotOptimize(key.data());
+        if (++i == gCorpus.listSize) i = 0;
+    }
+}
+
+// A key per string into one buffer the caller reuses, nothing copied: the
+// cheapest way each peer offers.
+template <class Impl>
+void KeyIntoBuffer(benchmark::State& state) {
+    const auto& texts = Impl::Texts();
+    std::size_t i = 0;
+    std::vector<std::uint8_t> buffer(512);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Impl::KeyInto(texts[i], buffer));
+        benchmark::DoNotOptimize(buffer.data());
         if (++i == gCorpus.listSize) i = 0;
     }
 }
@@ -275,19 +331,23 @@ void PrintRow(const char* name, const char* unit, double z, double icu, double g
 }
 
 void PrintSummary(const SummaryReporter& report, const double keyBytes[3], double icuKeyTerminated) {
-    struct Measure { const char* name; const char* unit; double target; };
-    const Measure measures[] = {{"key", "ns/string", 5.0},
-                                {"compare", "ns/pair", 5.0},
-                                {"sort_by_compare", "ms", 0.0},
-                                {"sort_by_keys", "ms", 2.0},
-                                {"sort_prebuilt_keys", "ms", 0.0}};
+    // A row: zabrelo's benchmark against the peers' (`peers`/icu, `peers`/glibc).
+    struct Measure { const char* name; const char* unit; double target; const char* zabrelo; const char* peers; };
+    const Measure measures[] = {
+        {"key", "ns/string", 5.0, "key/zabrelo", "key"},
+        {"key16 (C), buffer", "ns/string", 6.0, "key_into_buffer/zabrelo_c", "key_into_buffer"},
+        {"compare", "ns/pair", 5.0, "compare/zabrelo", "compare"},
+        {"compare16 (C)", "ns/pair", 5.0, "compare/zabrelo_c", "compare"},
+        {"sort_by_compare", "ms", 0.0, "sort_by_compare/zabrelo", "sort_by_compare"},
+        {"sort_by_keys", "ms", 2.0, "sort_by_keys/zabrelo", "sort_by_keys"},
+        {"sort_prebuilt_keys", "ms", 0.0, "sort_prebuilt_keys/zabrelo", "sort_prebuilt_keys"}};
     std::printf("\nSummary: CPU time, median of the repetitions; ratio = peer / zabrelo (above 1: zabrelo is faster)\n");
     std::printf("%-22s %-10s %9s %9s %9s %9s %9s  %s\n", "measure", "unit", "zabrelo", "ICU", "glibc", "ICU/z",
                 "glibc/z", "target");
     for (const Measure& m : measures) {
-        const double z = report.Time(std::string(m.name) + "/zabrelo");
-        const double icu = report.Time(std::string(m.name) + "/icu");
-        const double glibc = report.Time(std::string(m.name) + "/glibc");
+        const double z = report.Time(m.zabrelo);
+        const double icu = report.Time(std::string(m.peers) + "/icu");
+        const double glibc = report.Time(std::string(m.peers) + "/glibc");
         if (z <= 0) continue;
         std::string note;
         if (m.target > 0 && icu > 0)
@@ -323,6 +383,49 @@ bool VerifyZabrelo(std::size_t pairs) {
     }
     if (bad != 0) std::fprintf(stderr, "Compare disagrees with the keys on %zu cases\n", bad);
     return bad == 0;
+}
+
+// The C interface must give the C++ API's answers: every string's key at
+// every level (zabrelo_key16, and zabrelo_key8 of its UTF-8 form), every
+// timed pair's order.
+bool VerifyCInterface() {
+    std::size_t bad = 0;
+    std::vector<std::uint8_t> buffer(64);
+    for (std::size_t i = 0; i < gCorpus.wide.size(); ++i) {
+        const std::u16string& s = gCorpus.wide[i];
+        for (int level = 1; level <= 3; ++level) {
+            const std::string expected = gZabrelo.GetCollationKey(s, level);
+            buffer.resize(std::max<std::size_t>(expected.size(), 1));
+            std::size_t length = 0;
+            const zabrelo_status status16 = zabrelo_key16(gCollator, ZabreloCImpl::Units(s), s.size(), level,
+                                                          buffer.data(), buffer.size(), &length);
+            const bool same16 = status16 == ZABRELO_OK && length == expected.size() &&
+                                std::memcmp(buffer.data(), expected.data(), length) == 0;
+            const zabrelo_status status8 = zabrelo_key8(gCollator, gCorpus.utf8[i].data(), gCorpus.utf8[i].size(),
+                                                        level, buffer.data(), buffer.size(), &length);
+            const bool same8 = status8 == ZABRELO_OK && length == expected.size() &&
+                               std::memcmp(buffer.data(), expected.data(), length) == 0;
+            if ((!same16 || !same8) && ++bad <= 5) std::fprintf(stderr, "key mismatch: string %zu level %d\n", i, level);
+        }
+    }
+    for (std::size_t i = 0; i < gCorpus.PairCount(); ++i) {
+        const std::u16string& a = gCorpus.wide[gCorpus.listSize + 2 * i];
+        const std::u16string& b = gCorpus.wide[gCorpus.listSize + 2 * i + 1];
+        for (int level = 1; level <= 3; ++level) {
+            const int c = zabrelo_compare16(gCollator, ZabreloCImpl::Units(a), a.size(), ZabreloCImpl::Units(b),
+                                            b.size(), level);
+            if (c != gZabrelo.Compare(a, b, level) && ++bad <= 5)
+                std::fprintf(stderr, "compare mismatch: pair %zu level %d\n", i, level);
+        }
+    }
+    if (bad != 0) {
+        std::fprintf(stderr, "the C interface disagrees with the C++ API on %zu cases\n", bad);
+        return false;
+    }
+    std::printf("the C interface agrees with the C++ API: the keys of all %zu strings (the list and the pairs), "
+                "the order of all %zu pairs, at levels 1 to 3\n",
+                gCorpus.wide.size(), gCorpus.PairCount());
+    return true;
 }
 
 // One pass over every string (keys) or every pair (compares), outside the
@@ -414,7 +517,9 @@ int main(int argc, char** argv) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         gCorpus.wide.push_back(gCorpus.wide[static_cast<std::size_t>((state >> 33) % n)]);
     }
-    for (const std::u16string& s : gCorpus.wide) gCorpus.utf8.push_back(zabrelo_bench::Utf16ToUtf8(s));
+    for (const std::u16string& s : gCorpus.wide) {
+        gCorpus.utf8.push_back(zabrelo::Utf16ToUtf8(s, zabrelo::LoneSurrogate::kReplace));
+    }
 
     try {
         if (!gZabrelo.Initialize(options.table.c_str())) {
@@ -425,7 +530,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zabrelo: cannot open %s (code %d)\n", options.table.c_str(), e.GetErrorCode());
         return 2;
     }
-    if (!VerifyZabrelo(options.verifyPairs)) return 1;
+    if (zabrelo_open(options.table.c_str(), &gCollator) != ZABRELO_OK) {
+        std::fprintf(stderr, "zabrelo: the C interface cannot open %s\n", options.table.c_str());
+        return 2;
+    }
+    if (!VerifyZabrelo(options.verifyPairs) || !VerifyCInterface()) return 1;
 
     UErrorCode status = U_ZERO_ERROR;
     gIcu = ucol_open("ur", &status);
@@ -448,10 +557,16 @@ int main(int argc, char** argv) {
                 options.words.empty() ? "generated" : options.words.c_str(), gCorpus.PairCount(),
                 options.table.c_str());
     RegisterAll<ZabreloImpl>("zabrelo");
+    benchmark::RegisterBenchmark("key_into_buffer/zabrelo_c", KeyIntoBuffer<ZabreloCImpl>)->Unit(benchmark::kNanosecond);
+    benchmark::RegisterBenchmark("compare/zabrelo_c", ComparePerPair<ZabreloCImpl>)->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark("copy/zabrelo", CopyObject)->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark("key_ten_letters/zabrelo", KeyOfTenLetters)->Unit(benchmark::kNanosecond);
     RegisterAll<IcuImpl>("icu");
-    if (gGlibc != static_cast<locale_t>(nullptr)) RegisterAll<GlibcImpl>("glibc");
+    benchmark::RegisterBenchmark("key_into_buffer/icu", KeyIntoBuffer<IcuImpl>)->Unit(benchmark::kNanosecond);
+    if (gGlibc != static_cast<locale_t>(nullptr)) {
+        RegisterAll<GlibcImpl>("glibc");
+        benchmark::RegisterBenchmark("key_into_buffer/glibc", KeyIntoBuffer<GlibcImpl>)->Unit(benchmark::kNanosecond);
+    }
 
     const double keyBytes[3] = {MeanKeyBytes<ZabreloImpl>(), MeanKeyBytes<IcuImpl>(),
                                 gGlibc != static_cast<locale_t>(nullptr) ? MeanKeyBytes<GlibcImpl>() : 0.0};
@@ -462,6 +577,7 @@ int main(int argc, char** argv) {
     PrintSummary(reporter, keyBytes, keyBytes[1] + 1.0);
 
     ucol_close(gIcu);
+    zabrelo_close(gCollator);
     if (gGlibc != static_cast<locale_t>(nullptr)) freelocale(gGlibc);
     benchmark::Shutdown();
     return 0;

@@ -11,6 +11,7 @@ install(FILES
   include/zabrelo/ZabreloLib.h
   include/zabrelo/VantorException.h
   include/zabrelo/FileReader.h
+  include/zabrelo/zabrelo.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zabrelo)
 
 set(ZABRELO_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Zabrelo)

@@ -15,13 +15,12 @@ from setuptools.command.build_py import build_py
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 TABLE = os.path.join(ROOT, "data", "UrduCOdepage.txt")
-CORE_FOLDERS = ("fileio", "collation", "library")
 EXPORTS = os.path.join(HERE, "src", "exports.map")
 
 
 def require_checkout():
-    needed = [os.path.join(ROOT, "CMakeLists.txt"), os.path.join(ROOT, "include", "zabrelo"), TABLE]
-    needed += [os.path.join(ROOT, "src", folder) for folder in CORE_FOLDERS]
+    needed = [os.path.join(ROOT, "CMakeLists.txt"), os.path.join(ROOT, "include", "zabrelo"), TABLE,
+              os.path.join(ROOT, "src", "collation", "CollationKeys.h")]
     missing = [path for path in needed if not os.path.exists(path)]
     if missing:
         sys.exit(
@@ -40,11 +39,9 @@ def library_version():
 
 
 def core_sources():
-    # Found by folder, so that files added to the core need no change here;
-    # the Windows load-time entry belongs to the shared library alone.
-    sources = []
-    for folder in CORE_FOLDERS:
-        sources += sorted(glob.glob(os.path.join(ROOT, "src", folder, "*.cpp")))
+    # Every folder of the core, so that files and folders added to it need no
+    # change here; the Windows load-time entry belongs to the shared library alone.
+    sources = sorted(glob.glob(os.path.join(ROOT, "src", "*", "*.cpp")))
     return [path for path in sources if os.path.basename(path) != "DllMain.cpp"]
 
 
@@ -52,9 +49,7 @@ def headers():
     # setuptools rebuilds the extension only when one of these or a source
     # is newer than it: a changed header must count too.
     found = glob.glob(os.path.join(ROOT, "include", "zabrelo", "*.h")) + glob.glob(os.path.join(HERE, "src", "*.h"))
-    for folder in CORE_FOLDERS:
-        found += glob.glob(os.path.join(ROOT, "src", folder, "*.h"))
-    return sorted(found)
+    return sorted(found + glob.glob(os.path.join(ROOT, "src", "*", "*.h")))
 
 
 class BuildPy(build_py):
@@ -71,7 +66,9 @@ VERSION = library_version()
 compile_args = ["-std=c++17", "-O3", "-fvisibility=hidden", "-fvisibility-inlines-hidden", "-pthread",
                 "-Wall", "-Wextra", "-Wpedantic", "-Wconversion", "-Wshadow", "-ffile-prefix-map=" + ROOT + "/="]
 link_args = ["-pthread"]
+libraries = []
 if sys.platform.startswith("linux"):
+    libraries.append("dl")  # the core's dladdr, outside libc before glibc 2.34
     # Only the module's entry point leaves it, not the C++ runtime's template instances.
     link_args.append("-Wl,--version-script=" + EXPORTS)
 
@@ -82,6 +79,7 @@ extension = Extension(
     define_macros=[("ZABRELO_STATIC", None), ("ZABRELO_VERSION", '"%s"' % VERSION)],
     extra_compile_args=compile_args,
     extra_link_args=link_args,
+    libraries=libraries,
     depends=[EXPORTS] + headers(),
     language="c++",
 )

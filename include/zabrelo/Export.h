@@ -1,7 +1,8 @@
-// Export.h: the one place that knows how a symbol leaves the library.
-// The shared library is built with hidden visibility; ZABRELO_API marks the
-// four classes a client may touch (the object, the two exceptions it catches,
-// and the reader it may use on its own).
+/* Export.h: the one place that knows how a symbol leaves the library.
+   The shared library is built with hidden visibility; ZABRELO_API marks the
+   four classes a client may touch (the object, the two exceptions it catches,
+   and the reader it may use on its own) and the functions of the C interface.
+   Valid C and C++: zabrelo.h includes it. */
 #ifndef ZABRELO_EXPORT_H
 #define ZABRELO_EXPORT_H
 
@@ -15,4 +16,14 @@
 #  define ZABRELO_API __attribute__((visibility("default")))
 #endif
 
-#endif  // ZABRELO_EXPORT_H
+/* The calling convention of the C interface. On 32-bit Windows a compiler
+   may default to another one (/Gz, /Gr) and other languages must be told
+   which one to use, so it is stated: cdecl, the caller cleans the stack.
+   Everywhere else there is only one convention. */
+#if defined(_WIN32)
+#  define ZABRELO_CALL __cdecl
+#else
+#  define ZABRELO_CALL
+#endif
+
+#endif /* ZABRELO_EXPORT_H */

@@ -7,8 +7,10 @@
  *
  * Each backend loads the table on first use and again when zabrelo.table
  * names another file. Keys order as plain bytes, so bytea's own operators,
- * sorts and btree indexes serve them; the text reaches the library as
- * UTF-16 decoded from UTF-8, whatever the server encoding.
+ * sorts and btree indexes serve them; the text reaches the library's C
+ * interface as UTF-8, whatever the server encoding, and the key is written
+ * straight into the bytea returned. The C interface never throws, so no
+ * C++ exception meets PostgreSQL's error handling.
  * Tested by the scripts in test/sql (test/run.sh starts a cluster for them).
  */
 #include "postgres.h"
@@ -22,7 +24,7 @@
 #include "utils/guc.h"
 #include "utils/memutils.h"
 
-#include "ZabreloCollator.h"
+#include "zabrelo/zabrelo.h"
 
 PG_MODULE_MAGIC;
 
@@ -33,7 +35,7 @@ PG_FUNCTION_INFO_V1(zabrelo_key);
 static char *table_setting;
 
 /* The loaded table, and the path it came from; NULL until first use. */
-static ZabreloCollator *collator;
+static zabrelo_collator *collator;
 static char *collator_path;
 
 /* Set whenever zabrelo.table takes a value, so that a row need not compare paths. */
@@ -46,11 +48,11 @@ assign_table(const char *newval, void *extra)
 }
 
 static void
-report_load_failure(const char *path, ZabreloStatus status, const char *message)
+report_load_failure(const char *path, const zabrelo_open_detail *detail)
 {
 	int			fd;
 
-	switch (status)
+	switch (detail->status)
 	{
 		case ZABRELO_CANNOT_OPEN:
 			/* The library keeps no errno; opening the file again finds the reason. */
@@ -64,21 +66,15 @@ report_load_failure(const char *path, ZabreloStatus status, const char *message)
 			ereport(ERROR,
 					(errcode(ERRCODE_UNDEFINED_FILE),
 					 errmsg("could not open zabrelo table \"%s\"", path),
-					 errdetail("%s", message)));
+					 errdetail("%s.", detail->message)));
 			break;
-		case ZABRELO_CANNOT_READ:
-			ereport(ERROR,
-					(errcode(ERRCODE_IO_ERROR),
-					 errmsg("could not read zabrelo table \"%s\"", path),
-					 errdetail("%s", message)));
-			break;
-		case ZABRELO_BAD_TABLE:
+		case ZABRELO_NOT_A_TABLE:
 			ereport(ERROR,
 					(errcode(ERRCODE_CONFIG_FILE_ERROR),
 					 errmsg("invalid zabrelo table \"%s\"", path),
-					 errdetail("The file has no header line, or a line has no weight field.")));
+					 errdetail("%s.", detail->message)));
 			break;
-		case ZABRELO_NO_MEMORY:
+		case ZABRELO_OUT_OF_MEMORY:
 			ereport(ERROR,
 					(errcode(ERRCODE_OUT_OF_MEMORY),
 					 errmsg("out of memory"),
@@ -87,7 +83,8 @@ report_load_failure(const char *path, ZabreloStatus status, const char *message)
 		default:
 			ereport(ERROR,
 					(errcode(ERRCODE_INTERNAL_ERROR),
-					 errmsg("could not load zabrelo table \"%s\"", path)));
+					 errmsg("could not load zabrelo table \"%s\"", path),
+					 errdetail("%s", detail->message)));
 	}
 }
 
@@ -96,13 +93,12 @@ report_load_failure(const char *path, ZabreloStatus status, const char *message)
  * setting names another path (SET, RESET, the end of a SET LOCAL). A failed
  * load leaves nothing loaded, so the next call tries again.
  */
-static ZabreloCollator *
+static zabrelo_collator *
 current_collator(void)
 {
 	const char *path = table_setting ? table_setting : "";
-	ZabreloCollator *loaded;
-	ZabreloStatus status;
-	char		message[256];
+	zabrelo_collator *loaded;
+	zabrelo_open_detail detail;
 
 	if (collator != NULL && !table_assigned)
 		return collator;
@@ -112,7 +108,7 @@ current_collator(void)
 
 	if (collator != NULL)
 	{
-		zabrelo_collator_free(collator);
+		zabrelo_close(collator);
 		collator = NULL;
 		pfree(collator_path);
 	}
@@ -122,57 +118,21 @@ current_collator(void)
 				 errmsg("zabrelo.table is empty"),
 				 errhint("Set it to the path of a weight table, or RESET it to the installed one.")));
 
-	status = zabrelo_collator_load(path, &loaded, message, sizeof(message));
-	if (status != ZABRELO_OK)
-		report_load_failure(path, status, message);
+	if (zabrelo_open_detailed(path, &loaded, &detail) != ZABRELO_OK)
+		report_load_failure(path, &detail);
 	collator_path = MemoryContextStrdup(TopMemoryContext, path);
 	collator = loaded;
 	return collator;
 }
 
 /*
- * Decodes valid UTF-8 into UTF-16 units; `units` has room for one unit per
- * byte, which is enough: only four-byte sequences give two units.
+ * Keys of ordinary texts take fewer bytes than three per byte of their UTF-8
+ * (a letter is two bytes and weighs at most three, or six when it splits in
+ * two), so they are written straight into a result of that size. A longer
+ * key, or the key of a text too long to guess for, is measured first.
  */
-static size_t
-utf8_to_utf16(const unsigned char *text, size_t length, uint16_t *units)
-{
-	const unsigned char *end = text + length;
-	uint16_t   *out = units;
-
-	while (text < end)
-	{
-		pg_wchar	c;
-
-		if (*text < 0x80)
-		{
-			*out++ = *text++;
-			continue;
-		}
-		/*
-		 * Arabic script takes two bytes a letter. The text is valid UTF-8,
-		 * so these need no checks, and decoding them here rather than by a
-		 * call per letter saves a good part of the key's cost.
-		 */
-		if (*text < 0xE0)
-		{
-			*out++ = (uint16_t) (((text[0] & 0x1F) << 6) | (text[1] & 0x3F));
-			text += 2;
-			continue;
-		}
-		c = utf8_to_unicode(text);
-		text += pg_utf_mblen(text);
-		if (c > 0xFFFF)
-		{
-			c -= 0x10000;
-			*out++ = (uint16_t) (0xD800 + (c >> 10));
-			*out++ = (uint16_t) (0xDC00 + (c & 0x3FF));
-		}
-		else
-			*out++ = (uint16_t) c;
-	}
-	return (size_t) (out - units);
-}
+#define KEY_BYTES_PER_TEXT_BYTE 3
+#define GUESSED_TEXT_LIMIT (1024 * 1024)
 
 Datum
 zabrelo_key(PG_FUNCTION_ARGS)
@@ -182,12 +142,10 @@ zabrelo_key(PG_FUNCTION_ARGS)
 	const char *source = VARDATA_ANY(input);
 	int			length = VARSIZE_ANY_EXHDR(input);
 	const char *utf8;
-	ZabreloCollator *c;
-	uint16_t   *units;
-	size_t		count;
-	const char *key;
+	zabrelo_collator *c;
+	size_t		capacity;
 	size_t		key_length;
-	ZabreloStatus status;
+	zabrelo_status status;
 	bytea	   *result;
 
 	if (level <= 0)
@@ -207,42 +165,31 @@ zabrelo_key(PG_FUNCTION_ARGS)
 	if (utf8 != source)
 		length = (int) strlen(utf8);
 
-	units = zabrelo_collator_units(c, (size_t) length);
-	if (units == NULL)
-		ereport(ERROR,
-				(errcode(ERRCODE_OUT_OF_MEMORY),
-				 errmsg("out of memory"),
-				 errdetail("Decoding a text of %d bytes for its zabrelo key.", length)));
-	count = utf8_to_utf16((const unsigned char *) utf8, (size_t) length, units);
-
-	status = zabrelo_collator_key(c, count, level, &key, &key_length);
+	capacity = length <= GUESSED_TEXT_LIMIT ? (size_t) length * KEY_BYTES_PER_TEXT_BYTE : 0;
+	result = (bytea *) palloc(VARHDRSZ + capacity);
+	status = zabrelo_key8(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result), capacity, &key_length);
+	if (status == ZABRELO_BUFFER_TOO_SMALL)
+	{
+		pfree(result);
+		if (key_length > MaxAllocSize - VARHDRSZ)
+			ereport(ERROR,
+					(errcode(ERRCODE_PROGRAM_LIMIT_EXCEEDED),
+					 errmsg("zabrelo key of %zu bytes exceeds the maximum bytea size", key_length)));
+		result = (bytea *) palloc_extended(VARHDRSZ + key_length, MCXT_ALLOC_NO_OOM);
+		if (result == NULL)
+			ereport(ERROR,
+					(errcode(ERRCODE_OUT_OF_MEMORY),
+					 errmsg("out of memory"),
+					 errdetail("A zabrelo key of %zu bytes.", key_length)));
+		status = zabrelo_key8(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result), key_length,
+							  &key_length);
+	}
 	if (status != ZABRELO_OK)
-	{
-		zabrelo_collator_trim(c);
 		ereport(ERROR,
-				(errcode(status == ZABRELO_NO_MEMORY ? ERRCODE_OUT_OF_MEMORY : ERRCODE_INTERNAL_ERROR),
-				 errmsg(status == ZABRELO_NO_MEMORY ? "out of memory" : "could not build a zabrelo key"),
-				 errdetail("A text of %zu UTF-16 units.", count)));
-	}
-	if (key_length > MaxAllocSize - VARHDRSZ)
-	{
-		zabrelo_collator_trim(c);
-		ereport(ERROR,
-				(errcode(ERRCODE_PROGRAM_LIMIT_EXCEEDED),
-				 errmsg("zabrelo key of %zu bytes exceeds the maximum bytea size", key_length)));
-	}
-	result = (bytea *) palloc_extended(VARHDRSZ + key_length, MCXT_ALLOC_NO_OOM);
-	if (result == NULL)
-	{
-		zabrelo_collator_trim(c);
-		ereport(ERROR,
-				(errcode(ERRCODE_OUT_OF_MEMORY),
-				 errmsg("out of memory"),
-				 errdetail("A zabrelo key of %zu bytes.", key_length)));
-	}
+				(errcode(status == ZABRELO_OUT_OF_MEMORY ? ERRCODE_OUT_OF_MEMORY : ERRCODE_INTERNAL_ERROR),
+				 errmsg(status == ZABRELO_OUT_OF_MEMORY ? "out of memory" : "could not build a zabrelo key"),
+				 errdetail("A text of %d bytes: %s.", length, zabrelo_status_message(status))));
 	SET_VARSIZE(result, VARHDRSZ + key_length);
-	memcpy(VARDATA(result), key, key_length);
-	zabrelo_collator_trim(c);
 	PG_RETURN_BYTEA_P(result);
 }
 

@@ -11,10 +11,11 @@
 namespace {
 
 thread_local std::size_t allocations = 0;
+thread_local bool failing = false;
 
 void* Allocate(std::size_t size) noexcept {
     ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
+    return failing ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 
 void* AllocateOrThrow(std::size_t size) {
@@ -26,6 +27,8 @@ void* AllocateOrThrow(std::size_t size) {
 
 namespace zabrelo_test {
 std::size_t AllocationsOnThisThread() { return allocations; }
+FailingAllocations::FailingAllocations() { failing = true; }
+FailingAllocations::~FailingAllocations() { failing = false; }
 }  // namespace zabrelo_test
 
 void* operator new(std::size_t size) { return AllocateOrThrow(size); }

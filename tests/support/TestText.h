@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_test {
 
@@ -18,7 +18,7 @@ namespace zabrelo_test {
 /// broken fixture, so it fails loudly rather than testing something else.
 inline std::u16string FromUtf8(const std::string& text) {
     std::u16string out;
-    if (!zabrelo_tool::Utf8ToUtf16(text.data(), text.size(), out)) {
+    if (!zabrelo::Utf8ToUtf16(text.data(), text.size(), out)) {
         ADD_FAILURE() << "invalid UTF-8 in a test fixture: " << text;
     }
     return out;

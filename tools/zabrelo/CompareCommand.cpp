@@ -8,7 +8,7 @@
 #include "Output.h"
 #include "Table.h"
 #include "ToolError.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -39,8 +39,8 @@ int RunCompare(int argc, char** argv) {
         throw ToolError("compare: needs exactly two texts, A and B\nTry 'zabrelo compare --help'.");
     }
     std::u16string a, b;
-    if (!Utf8ToUtf16(texts[0].data(), texts[0].size(), a)) throw ToolError("argument A: invalid UTF-8");
-    if (!Utf8ToUtf16(texts[1].data(), texts[1].size(), b)) throw ToolError("argument B: invalid UTF-8");
+    if (!zabrelo::Utf8ToUtf16(texts[0].data(), texts[0].size(), a)) throw ToolError("argument A: invalid UTF-8");
+    if (!zabrelo::Utf8ToUtf16(texts[1].data(), texts[1].size(), b)) throw ToolError("argument B: invalid UTF-8");
 
     ZabreloLib lib;
     LoadTable(lib, TablePath(options), options.Has("verbose"));

@@ -9,7 +9,7 @@
 #include "Output.h"
 #include "Table.h"
 #include "ToolError.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -65,7 +65,7 @@ int RunKey(int argc, char** argv) {
         int number = 0;
         for (const std::string& arg : options.Operands()) {
             ++number;
-            if (!Utf8ToUtf16(arg.data(), arg.size(), text)) {
+            if (!zabrelo::Utf8ToUtf16(arg.data(), arg.size(), text)) {
                 throw ToolError("argument " + std::to_string(number) + ": invalid UTF-8");
             }
             output.Write(ReadableKey(lib, text, level));
@@ -75,7 +75,7 @@ int RunKey(int argc, char** argv) {
         input.Read("-");
         for (std::size_t i = 0; i < input.Lines().size(); ++i) {
             const Line& line = input.Lines()[i];
-            if (!Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
+            if (!zabrelo::Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
             output.Write(ReadableKey(lib, text, level));
         }
     }

@@ -15,6 +15,9 @@
 #include <io.h>
 #include <windows.h>
 #include <shellapi.h>
+
+#include "library/SystemPaths.h"
+#include "text/Utf8.h"
 #else
 #include <csignal>
 #include <cstdlib>
@@ -31,89 +34,18 @@ namespace {
 // a file name that has one still opens, and a text that has one is refused
 // by the strict decoder rather than silently changed.
 std::string Narrow(const wchar_t* text) {
-    std::string out;
-    for (const wchar_t* p = text; *p != 0; ++p) {
-        unsigned c = static_cast<unsigned>(*p);
-        if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned>(p[1]) - 0xDC00);
-            ++p;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// `wide` in the ANSI code page, or "" when some character has no exact form there.
-std::string Ansi(const std::wstring& wide) {
-    if (GetACP() == CP_UTF8) return Narrow(wide.c_str());  // no lossy step to guard against
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (size <= 1 || lossy) return std::string();
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, out.data(), size, nullptr, nullptr);
-    out.pop_back();  // the terminating NUL
-    return out;
+    const std::wstring wide(text);
+    return zabrelo::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()), zabrelo::LoneSurrogate::kKeep);
 }
 
 }  // namespace
 
 std::wstring WidePath(const std::string& path) {
-    std::wstring out;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(path.data());
-    const std::size_t size = path.size();
-    for (std::size_t i = 0; i < size;) {
-        static const unsigned kLeast[] = {0, 0x80, 0x800, 0x10000};  // below: an overlong form
-        const unsigned lead = bytes[i];
-        int extra = -1;
-        unsigned c = 0;
-        if (lead < 0x80) {
-            extra = 0;
-            c = lead;
-        } else if (lead >= 0xC2 && lead < 0xE0) {
-            extra = 1;
-            c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            extra = 2;
-            c = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            extra = 3;
-            c = lead & 0x07;
-        }
-        bool ok = extra >= 0 && size - i > static_cast<std::size_t>(extra);
-        for (int k = 1; ok && k <= extra; ++k) {
-            const unsigned next = bytes[i + static_cast<std::size_t>(k)];
-            ok = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!ok || c > 0x10FFFF || c < kLeast[extra < 0 ? 0 : extra]) {
-            // Never read as some other name: an overlong "/" must not become a separator.
-            out += static_cast<wchar_t>(0xFFFD);
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(c);
-        }
-    }
-    return out;
+    // Ill-formed bytes read as U+FFFD, never as some other name: an overlong
+    // "/" must not become a separator. Surrogates come back from Narrow's form.
+    const std::u16string units =
+        zabrelo::Utf8ToUtf16Lenient(path.data(), path.size(), zabrelo::LoneSurrogate::kKeep);
+    return std::wstring(units.begin(), units.end());
 }
 
 std::string NarrowPath(const std::wstring& path) { return Narrow(path.c_str()); }
@@ -177,21 +109,8 @@ std::string LibraryPath(const std::string& path) {
     bool ascii = true;
     for (const char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) return path;
-    const std::wstring wide = WidePath(path);
-    std::string ansi = Ansi(wide);
-    if (!ansi.empty()) return ansi;
-    // Short names are plain ASCII where the volume keeps them.
-    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
-    if (size > 0) {
-        std::wstring shortName(size, L'\0');
-        const DWORD written = GetShortPathNameW(wide.c_str(), shortName.data(), size);
-        if (written > 0 && written < size) {
-            shortName.resize(written);
-            ansi = Ansi(shortName);
-            if (!ansi.empty()) return ansi;
-        }
-    }
-    return path;  // cannot be named to the library; its open fails and says so
+    const std::string ansi = zabrelo::AnsiPath(WidePath(path));
+    return ansi.empty() ? path : ansi;  // else it cannot be named to the library; its open fails and says so
 }
 
 std::string ExecutableDir() {

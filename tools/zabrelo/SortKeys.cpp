@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "ToolError.h"
-#include "Utf8.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -41,7 +41,7 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
         arena.reserve((end - begin) * 24);
         std::u16string text;
         for (std::size_t i = begin; i < end; ++i) {
-            if (!Utf8ToUtf16(lines[i].text, lines[i].size, text)) {
+            if (!zabrelo::Utf8ToUtf16(lines[i].text, lines[i].size, text)) {
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
                 continue;
             }

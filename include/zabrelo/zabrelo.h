@@ -1,0 +1,136 @@
+/* zabrelo.h: the library's C interface, for C and for every language and
+   compiler that can call C (C#, Delphi, Python's ctypes, another C++
+   compiler). The same collation as ZabreloLib: a key here is byte for byte
+   the key GetCollationKey gives, a comparison what Compare returns.
+
+   A collator is a loaded weight table. It never changes once opened, so
+   every function may be called at once from any number of threads on one
+   collator; only zabrelo_close must wait until the others are done. No
+   function throws, and keys and comparisons allocate nothing for texts of
+   ordinary length (UTF-8 texts above a few thousand bytes are decoded into
+   a heap buffer; if that fails the result is ZABRELO_OUT_OF_MEMORY).
+
+   Texts are a pointer and a length in code units (UTF-16 units for the
+   *16 functions, bytes for the *8 ones), or ZABRELO_NUL_TERMINATED when the
+   text ends at its first zero unit. A text may be NULL when its length is 0.
+
+   Calling convention: cdecl on 32-bit Windows (ZABRELO_CALL), whatever the
+   client compiler's default; declare it so in other languages
+   (CallingConvention.Cdecl in C#, ctypes.CDLL in Python). */
+#ifndef ZABRELO_ZABRELO_H
+#define ZABRELO_ZABRELO_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "zabrelo/Export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The version this header belongs to; zabrelo_version() gives the
+   library's. */
+#define ZABRELO_VERSION_STRING "0.1.0"
+
+typedef struct zabrelo_collator zabrelo_collator;
+
+typedef enum zabrelo_status {
+    ZABRELO_OK = 0, ZABRELO_INVALID_ARGUMENT = 1, ZABRELO_CANNOT_OPEN = 2,
+    ZABRELO_NOT_A_TABLE = 3, ZABRELO_INVALID_UTF8 = 4, ZABRELO_BUFFER_TOO_SMALL = 5,
+    ZABRELO_OUT_OF_MEMORY = 6
+} zabrelo_status;
+
+#define ZABRELO_NUL_TERMINATED ((size_t)-1)
+
+/* What zabrelo_compare16 returns, and zabrelo_compare8 stores, when the
+   arguments are invalid: no order is -2, so a caller can tell. */
+#define ZABRELO_COMPARE_ERROR (-2)
+
+/* Opens the weight table at `table_path` (relative paths start at the
+   current directory; on Windows the path is in the ANSI code page, as for
+   ZabreloLib::Initialize) and stores a new collator in *collator.
+   A NULL `table_path` opens the default table: the file $ZABRELO_TABLE
+   names when that is set and not empty, else UrduCOdepage.txt installed
+   with the library (<prefix>/share/zabrelo/, found from the library file
+   itself, <prefix>/lib/ or <prefix>/bin/, so a moved install still finds
+   it), else the copy beside the library in a build tree. Never a copy in
+   the current directory.
+   Returns ZABRELO_INVALID_ARGUMENT when `collator` is NULL; ZABRELO_CANNOT_OPEN
+   when the file cannot be opened (a directory included) or no default table
+   exists; ZABRELO_NOT_A_TABLE when the file has no header or a line lacks
+   its weight field; ZABRELO_OUT_OF_MEMORY. On every failure *collator is NULL. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collator** collator);
+
+/* Why an open failed, for a person or a log. Strings are NUL-terminated
+   and cut to fit when longer. */
+typedef struct zabrelo_open_detail {
+    zabrelo_status status; /* what the open returned */
+    int line;              /* ZABRELO_NOT_A_TABLE: the line of `file` where loading stopped (1-based); else 0 */
+    char file[1024];       /* the table the open was about: `table_path`, or the default it chose; "" when none */
+    char message[1024];    /* one line saying what went wrong ("" after success), e.g.
+                              "/srv/t.txt: No such file or directory", "/srv/t.txt:7: no weight field" */
+    char report[1024];     /* when the library itself refused to open the file: its own report, as
+                              ZabreloLib's IOException formats it ("Error Code (0x10) in <source file>
+                              (<line>): Could not open file: ..."); else "" */
+} zabrelo_open_detail;
+
+/* zabrelo_open that also fills *detail (when not NULL), on success too:
+   then `file` names the table that was opened, which tells which default
+   table a NULL `table_path` found. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
+                                                              zabrelo_open_detail* detail);
+
+/* Frees a collator. NULL does nothing. */
+ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);
+
+/* The sort key of `text` at `level` into `key`: comparing keys with memcmp
+   (the shorter first when one is a prefix of the other) orders the texts.
+   Level 0 or less gives an empty key, above 3 counts as 3. *key_length
+   always receives the whole key's length; when it exceeds `capacity` the
+   first `capacity` bytes are written and the result is
+   ZABRELO_BUFFER_TOO_SMALL, so a call with capacity 0 (key may then be NULL)
+   tells how much room to give. ZABRELO_INVALID_ARGUMENT for a NULL collator
+   or key_length, a NULL text with a length other than 0, or a NULL key with
+   a capacity other than 0; *key_length is then 0 when it can be set. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key16(const zabrelo_collator* collator, const uint16_t* text,
+                                                      size_t length, int level, uint8_t* key, size_t capacity,
+                                                      size_t* key_length);
+
+/* zabrelo_key16 of a UTF-8 text: exactly the key of its UTF-16 form.
+   ZABRELO_INVALID_UTF8 (and *key_length 0) when the text is not well-formed
+   UTF-8: an overlong form, a surrogate, a value above U+10FFFF, a cut-off
+   sequence or a stray continuation byte. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const char* text,
+                                                     size_t length, int level, uint8_t* key, size_t capacity,
+                                                     size_t* key_length);
+
+/* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
+   when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b
+   and b with a may give 0 and -1), as ZabreloLib::Compare does. Returns
+   ZABRELO_COMPARE_ERROR for a NULL collator or a NULL text with a length
+   other than 0. */
+ZABRELO_API int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
+                                               const uint16_t* b, size_t b_length, int level);
+
+/* zabrelo_compare16 of the UTF-16 forms of two UTF-8 texts, into *result.
+   The tie rule counts UTF-16 units. ZABRELO_INVALID_UTF8 when either text
+   is not well-formed UTF-8, ZABRELO_INVALID_ARGUMENT as for compare16 or
+   for a NULL result; on failure *result (when not NULL) is
+   ZABRELO_COMPARE_ERROR. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, const char* a,
+                                                         size_t a_length, const char* b, size_t b_length, int level,
+                                                         int* result);
+
+/* A status in words ("ok", "cannot open the table file", ...); never NULL,
+   also for a value that is no status. The text lives as long as the library. */
+ZABRELO_API const char* ZABRELO_CALL zabrelo_status_message(zabrelo_status status);
+
+/* The library's version, "major.minor.patch". */
+ZABRELO_API const char* ZABRELO_CALL zabrelo_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZABRELO_ZABRELO_H */

@@ -1,0 +1,181 @@
+// The C interface from inside: what a C client cannot see. Keys and
+// comparisons allocate nothing for ordinary texts and report running out of
+// memory for long ones; an open that runs out of memory says so; the detail
+// of a failure is cut at a character boundary; and, linked into a program,
+// the default table is found beside the program. The promises a client sees
+// are tested by tests/c/.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "AllocationCount.h"
+#include "TestFiles.h"
+#include "library/DefaultTable.h"
+#include "library/SystemPaths.h"
+#include "text/Utf8.h"
+#include "zabrelo/zabrelo.h"
+
+namespace {
+
+using zabrelo_test::AllocationsOf;
+using zabrelo_test::FailingAllocations;
+using zabrelo_test::TempDir;
+
+constexpr char kTable[] = "FA=t\r\n[0627][1,2,3]\r\n[0628][4,5,6]\r\n[0644][7,8,9]\r\n";
+
+void SetTableVariable(const char* value) {
+#ifdef _WIN32
+    _putenv_s("ZABRELO_TABLE", value ? value : "");
+#else
+    if (value) {
+        setenv("ZABRELO_TABLE", value, 1);
+    } else {
+        unsetenv("ZABRELO_TABLE");
+    }
+#endif
+}
+
+// `letters` Arabic letters (two UTF-8 bytes each) and their UTF-16 form.
+struct Text {
+    explicit Text(std::size_t letters) {
+        for (std::size_t i = 0; i < letters; ++i) utf16 += i % 2 ? u'\u0628' : u'\u0644';
+        utf8 = zabrelo::Utf16ToUtf8(utf16, zabrelo::LoneSurrogate::kReplace);
+    }
+    const uint16_t* Units() const { return reinterpret_cast<const uint16_t*>(utf16.data()); }
+    std::u16string utf16;
+    std::string utf8;
+};
+
+// Under valgrind the library's calls of operator new go to valgrind's own
+// rather than this program's: nothing is counted, and nothing can fail.
+bool LibraryAllocationsAreCounted() {
+    const std::string text(64, 'a');
+    return AllocationsOf([&] { zabrelo::Utf8ToUtf16Lenient(text.data(), text.size(), zabrelo::LoneSurrogate::kKeep); }) >
+           0;
+}
+
+class CInterfaceTest : public ::testing::Test {
+   protected:
+    void SetUp() override { ASSERT_EQ(zabrelo_open(dir_.Write("t.txt", kTable).c_str(), &collator_), ZABRELO_OK); }
+    void TearDown() override { zabrelo_close(collator_); }
+
+    TempDir dir_;
+    zabrelo_collator* collator_ = nullptr;
+};
+
+TEST_F(CInterfaceTest, OrdinaryTextsAllocateNothing) {
+    const Text word(3), longest(512);  // 1024 bytes of UTF-8: the most decoded on the stack
+    uint8_t key[4096];
+    std::size_t length = 0;
+    int result = 0;
+    for (const Text* text : {&word, &longest}) {
+        const Text& t = *text;
+        const std::size_t units = t.utf16.size(), bytes = t.utf8.size();
+        EXPECT_EQ(AllocationsOf([&] { zabrelo_key16(collator_, t.Units(), units, 3, key, sizeof key, &length); }), 0u);
+        EXPECT_EQ(AllocationsOf([&] { zabrelo_key8(collator_, t.utf8.data(), bytes, 3, key, sizeof key, &length); }),
+                  0u);
+        EXPECT_EQ(length, 3 * units);
+        EXPECT_EQ(AllocationsOf([&] { result = zabrelo_compare16(collator_, t.Units(), units, word.Units(), 3, 3); }),
+                  0u);
+        // Both texts of a comparison share the stack: 1024 bytes in all.
+        const std::size_t first = std::min<std::size_t>(bytes, 1024 - 6);
+        EXPECT_EQ(
+            AllocationsOf([&] { zabrelo_compare8(collator_, t.utf8.data(), first, word.utf8.data(), 6, 3, &result); }),
+            0u);
+    }
+}
+
+TEST_F(CInterfaceTest, LongUtf8TextsTakeOneBlockAndReportWhenThereIsNone) {
+    if (!LibraryAllocationsAreCounted()) GTEST_SKIP() << "allocations are not counted";
+    const Text text(513), word(3);
+    uint8_t key[2048];
+    std::size_t length = 0;
+    int result = 0;
+    EXPECT_EQ(AllocationsOf(
+                  [&] { zabrelo_key8(collator_, text.utf8.data(), text.utf8.size(), 3, key, sizeof key, &length); }),
+              1u);
+    EXPECT_EQ(length, 3 * 513u);
+    // Two texts that fit the stack only apart share one block too.
+    EXPECT_EQ(
+        AllocationsOf([&] { zabrelo_compare8(collator_, text.utf8.data(), 600, text.utf8.data(), 600, 3, &result); }),
+        1u);
+
+    zabrelo_status longKey, shortKey, longCompare;
+    {
+        FailingAllocations failing;
+        longKey = zabrelo_key8(collator_, text.utf8.data(), text.utf8.size(), 3, key, sizeof key, &length);
+        longCompare = zabrelo_compare8(collator_, word.utf8.data(), 6, text.utf8.data(), text.utf8.size(), 3, &result);
+        shortKey = zabrelo_key8(collator_, word.utf8.data(), word.utf8.size(), 3, key, sizeof key, &length);
+    }
+    EXPECT_EQ(longKey, ZABRELO_OUT_OF_MEMORY);
+    EXPECT_EQ(longCompare, ZABRELO_OUT_OF_MEMORY);
+    EXPECT_EQ(result, ZABRELO_COMPARE_ERROR);
+    EXPECT_EQ(shortKey, ZABRELO_OK);
+    EXPECT_EQ(length, 9u);
+}
+
+TEST_F(CInterfaceTest, AnOpenWithoutMemoryFailsCleanly) {
+    if (!LibraryAllocationsAreCounted()) GTEST_SKIP() << "allocations are not counted";
+    const std::string path = dir_.Path("t.txt");
+    zabrelo_collator* collator = collator_;
+    zabrelo_open_detail detail;
+    zabrelo_status status;
+    {
+        FailingAllocations failing;
+        status = zabrelo_open_detailed(path.c_str(), &collator, &detail);
+    }
+    EXPECT_EQ(status, ZABRELO_OUT_OF_MEMORY);
+    EXPECT_EQ(collator, nullptr);
+    if (status == ZABRELO_OK) zabrelo_close(collator);
+    EXPECT_EQ(detail.status, ZABRELO_OUT_OF_MEMORY);
+    EXPECT_STREQ(detail.message, "out of memory");
+}
+
+TEST(CInterfaceDetailTest, LongPathsAreCutAtACharacterBoundary) {
+    // 700 two-byte letters after "./": the 1023 bytes that fit end inside a letter.
+    const std::string path = "./" + Text(700).utf8 + ".txt";
+    zabrelo_collator* collator = nullptr;
+    zabrelo_open_detail detail;
+    ASSERT_EQ(zabrelo_open_detailed(path.c_str(), &collator, &detail), ZABRELO_CANNOT_OPEN);
+    const std::string file = detail.file, message = detail.message;
+    EXPECT_EQ(file.size(), 1022u);
+    EXPECT_EQ(path.compare(0, file.size(), file), 0);
+    std::u16string decoded;
+    EXPECT_TRUE(zabrelo::Utf8ToUtf16(message.data(), message.size(), decoded));
+    EXPECT_EQ(message.size(), 1022u);
+}
+
+// Linked into a program, as here, the library's own file is the program:
+// the default table is the copy beside it (this build copies one there).
+TEST(DefaultTableTest, LinkedIntoAProgramItLooksBesideTheProgram) {
+    const std::filesystem::path dir = zabrelo::ModuleDirectory();
+#ifdef _WIN32
+    EXPECT_TRUE(std::filesystem::exists(dir / "zabrelo_tests.exe")) << dir;
+#else
+    EXPECT_TRUE(std::filesystem::exists(dir / "zabrelo_tests")) << dir;
+#endif
+    SetTableVariable(nullptr);
+    const zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
+    EXPECT_EQ(found.path, (dir / "UrduCOdepage.txt").string());
+    EXPECT_EQ(found.problem, "");
+    SetTableVariable("");
+    EXPECT_EQ(zabrelo::FindDefaultTable().path, found.path);
+    SetTableVariable("elsewhere.txt");
+    EXPECT_EQ(zabrelo::FindDefaultTable().path, "elsewhere.txt");
+    SetTableVariable(nullptr);
+}
+
+TEST(DefaultTableTest, PathKinds) {
+    TempDir dir;
+    EXPECT_EQ(zabrelo::KindOf(dir.Write("t.txt", "x").c_str()), zabrelo::PathKind::kOther);
+    EXPECT_EQ(zabrelo::KindOf(dir.Root().string().c_str()), zabrelo::PathKind::kDirectory);
+    EXPECT_EQ(zabrelo::KindOf(dir.Path("missing").c_str()), zabrelo::PathKind::kMissing);
+    EXPECT_EQ(zabrelo::KindOf(dir.Path("t.txt/below").c_str()), zabrelo::PathKind::kMissing);
+    EXPECT_EQ(zabrelo::OpenFailure(dir.Path("t.txt").c_str()), "");
+    EXPECT_NE(zabrelo::OpenFailure(dir.Path("missing").c_str()), "");
+}
+
+}  // namespace
