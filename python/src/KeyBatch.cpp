@@ -1,4 +1,4 @@
-// KeyBatch: each thread takes one contiguous share of the texts and writes
+// KeyBatch: each thread takes chunks of the texts as it goes and writes
 // their keys to an arena of its own; pointers into an arena are taken only
 // once it has stopped growing. Sorting works on 32-byte items whose first
 // sixteen key bytes settle nearly every comparison without following the
@@ -6,6 +6,7 @@
 #include "KeyBatch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -20,7 +21,9 @@ namespace {
 constexpr std::size_t kTextsPerThread = 16384;
 constexpr std::size_t kArenaBytesPerText = 32;  // a first guess; an arena grows when keys are longer
 constexpr std::size_t kSlack = 8;                // bytes after the last key that comparisons may read
+constexpr std::size_t kChunkTexts = 4096;        // texts a thread keys at a time
 constexpr std::size_t kBucketSortTexts = 4096;   // below this, one plain sort
+constexpr std::size_t kGroupsPerThread = 16;     // groups of buckets the sort shares out, per thread
 constexpr std::size_t kBuckets = 65536;          // one per value of a key's first two bytes
 constexpr std::size_t kRadixTexts = 48;          // below this, a comparison sort
 
@@ -149,41 +152,48 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, s
     if (n > kMaxTexts) throw std::length_error("too many texts");
     threads = std::max(1U, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, n))));
     arenas_.resize(threads);
-    counts_.resize(n < kBucketSortTexts ? 0 : threads);
     items_ = LargeBuffer<KeyedText>(n);
+    // Threads take chunks of texts as they go, so a thread that gets less
+    // of a busy machine's time keys fewer texts instead of holding up the rest.
+    const std::size_t chunks = (n + kChunkTexts - 1) / kChunkTexts;
+    std::atomic<std::size_t> nextChunk{0};
 
     RunShares(threads, [&](unsigned share) {
         LargeBuffer<unsigned char>& arena = arenas_[share];
-        const std::size_t begin = n * share / threads, end = n * (share + 1) / threads;
-        std::size_t room = std::max<std::size_t>(64, (end - begin) * kArenaBytesPerText);
+        std::size_t room = std::max<std::size_t>(64, n / threads * kArenaBytesPerText);
         arena = LargeBuffer<unsigned char>(room + kSlack);
+        std::vector<std::size_t> taken;  // this thread's chunks, and below where their keys start
+        std::vector<std::size_t> starts;
         std::u16string scratch;
         std::size_t used = 0;
-        if (!counts_.empty()) counts_[share].assign(kBuckets, 0);
-        std::uint32_t* const counts = counts_.empty() ? nullptr : counts_[share].data();
-        for (std::size_t i = begin; i < end; ++i) {
-            std::size_t count = 0;
-            const char16_t* const units = Utf16Units(texts[i], scratch, count);
-            std::size_t size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, room - used);
-            if (size > UINT32_MAX) throw std::length_error("a key of 4 GiB or more");
-            if (size > room - used) {
-                room = std::max(room * 2, used + size);
-                LargeBuffer<unsigned char> larger(room + kSlack);
-                std::memcpy(larger.data(), arena.data(), used);
-                arena = std::move(larger);
-                size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, size);
+        for (std::size_t chunk; (chunk = nextChunk++) < chunks;) {
+            taken.push_back(chunk);
+            starts.push_back(used);
+            for (std::size_t i = chunk * kChunkTexts, end = std::min(n, i + kChunkTexts); i < end; ++i) {
+                std::size_t count = 0;
+                const char16_t* const units = Utf16Units(texts[i], scratch, count);
+                std::size_t size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, room - used);
+                if (size > UINT32_MAX) throw std::length_error("a key of 4 GiB or more");
+                if (size > room - used) {
+                    room = std::max(room * 2, used + size);
+                    LargeBuffer<unsigned char> larger(room + kSlack);
+                    std::memcpy(larger.data(), arena.data(), used);
+                    arena = std::move(larger);
+                    size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, size);
+                }
+                const unsigned char* const key = arena.data() + used;
+                items_[i] = {Head(key, size, 0), Head(key, size, 8), nullptr, static_cast<std::uint32_t>(size),
+                             static_cast<std::uint32_t>(i)};
+                used += size;
             }
-            const unsigned char* const key = arena.data() + used;
-            items_[i] = {Head(key, size, 0), Head(key, size, 8), nullptr, static_cast<std::uint32_t>(size),
-                         static_cast<std::uint32_t>(i)};
-            if (counts) ++counts[items_[i].head >> 48];
-            used += size;
         }
-        // The arena has stopped growing: the keys lie in it one after another.
-        const unsigned char* key = arena.data();
-        for (std::size_t i = begin; i < end; ++i) {
-            items_[i].key = key;
-            key += items_[i].keySize;
+        // The arena has stopped growing: each chunk's keys lie in it one after another.
+        for (std::size_t c = 0; c < taken.size(); ++c) {
+            const unsigned char* key = arena.data() + starts[c];
+            for (std::size_t i = taken[c] * kChunkTexts, end = std::min(n, i + kChunkTexts); i < end; ++i) {
+                items_[i].key = key;
+                key += items_[i].keySize;
+            }
         }
     });
 }
@@ -199,47 +209,60 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     };
     const std::size_t n = items_.size();
     KeyedText* const items = items_.data();
-    if (counts_.empty()) {
+    if (n < kBucketSortTexts) {
         std::sort(items, items + n, before);
         return;
     }
     // First a counting sort by the key's first two bytes (the first letters'
-    // primaries), which the threads that built the keys have counted: each
-    // thread moves its own items. Buckets come in key order (reversed with
-    // `reverse`). Then each bucket on its own, small enough to sort in cache,
-    // the buckets shared out between threads: by the next bytes while they
-    // tell items apart, and by comparison (ties by position) at the end.
-    const std::size_t shares = counts_.size();
-    std::vector<std::vector<std::uint32_t>> next(shares, std::vector<std::uint32_t>(kBuckets));
+    // primaries): each thread counts, then moves, one part of the items, the
+    // buckets in key order (reversed with `reverse`). Then each bucket on its
+    // own, small enough to sort in cache, groups of buckets taken by the
+    // threads as they go: by the next bytes while they tell items apart, and
+    // by comparison (ties by position) at the end.
+    threads = std::max(1U, threads);
+    const auto bucketOf = [](const KeyedText& item) { return static_cast<std::size_t>(item.head >> 48); };
+    std::vector<std::vector<std::uint32_t>> next(threads, std::vector<std::uint32_t>(kBuckets, 0));
+    RunShares(threads, [&](unsigned share) {
+        std::uint32_t* const count = next[share].data();
+        for (std::size_t i = n * share / threads, end = n * (share + 1) / threads; i < end; ++i) {
+            ++count[bucketOf(items[i])];
+        }
+    });
     std::vector<std::size_t> starts(kBuckets + 1);
     std::uint32_t position = 0;
     for (std::size_t k = 0; k < kBuckets; ++k) {
-        const std::size_t prefix = reverse ? kBuckets - 1 - k : k;
+        const std::size_t bucket = reverse ? kBuckets - 1 - k : k;
         starts[k] = position;
-        for (std::size_t share = 0; share < shares; ++share) {
-            next[share][prefix] = position;
-            position += counts_[share][prefix];
+        for (unsigned share = 0; share < threads; ++share) {
+            const std::uint32_t count = next[share][bucket];
+            next[share][bucket] = position;
+            position += count;
         }
     }
     starts[kBuckets] = n;
     LargeBuffer<KeyedText> distributed(n);
-    RunShares(static_cast<unsigned>(shares), [&](unsigned share) {
+    RunShares(threads, [&](unsigned share) {
         std::uint32_t* const to = next[share].data();
-        for (std::size_t i = n * share / shares, end = n * (share + 1) / shares; i < end; ++i) {
-            distributed[to[items[i].head >> 48]++] = items[i];
+        for (std::size_t i = n * share / threads, end = n * (share + 1) / threads; i < end; ++i) {
+            distributed[to[bucketOf(items[i])]++] = items[i];
         }
     });
     items_.Swap(distributed);
     KeyedText* const sorted = items_.data();
-    threads = std::max(1U, threads);
-    // The old item buffer is scratch space now.
-    KeyedText* const scratch = distributed.data();
-    RunShares(threads, [&](unsigned share) {
-        // A bucket goes to the share in whose part of the items it starts.
-        for (std::size_t k = 0; k < kBuckets; ++k) {
-            const std::size_t size = starts[k + 1] - starts[k];
-            if (starts[k] * threads / n != share || size < 2) continue;
-            RadixSort(sorted + starts[k], scratch + starts[k], size, 2, true, reverse, before);
+    KeyedText* const scratch = distributed.data();  // the old item buffer
+    // Groups of whole buckets of about a sixteenth of a thread's share each.
+    std::vector<std::size_t> groups{0};
+    for (std::size_t k = 1; k < kBuckets; ++k) {
+        if ((starts[k] - starts[groups.back()]) * threads * kGroupsPerThread >= n) groups.push_back(k);
+    }
+    groups.push_back(kBuckets);
+    std::atomic<std::size_t> nextGroup{0};
+    RunShares(threads, [&](unsigned) {
+        for (std::size_t g; (g = nextGroup++) + 1 < groups.size();) {
+            for (std::size_t k = groups[g]; k < groups[g + 1]; ++k) {
+                const std::size_t size = starts[k + 1] - starts[k];
+                if (size > 1) RadixSort(sorted + starts[k], scratch + starts[k], size, 2, true, reverse, before);
+            }
         }
     });
 }

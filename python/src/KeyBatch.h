@@ -48,9 +48,6 @@ public:
 
 private:
     std::vector<LargeBuffer<unsigned char>> arenas_;  // one per thread: the key bytes
-    // Per thread, how many of its items have each value of the key's first
-    // two bytes; counted while keying, for the sort's first pass.
-    std::vector<std::vector<std::uint32_t>> counts_;
     LargeBuffer<KeyedText> items_;
 };
 
