@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Times `zabrelo sort` against `LC_ALL=ur_PK.UTF-8 sort` on the same
-# generated input (default 1,000,000 lines of Urdu words and phrases), side
-# by side in one run, and checks that zabrelo is at least 3 times faster.
+# generated Urdu phrases, side by side in one run, in two cases:
+#   in memory:   LINES lines (default 1,000,000); zabrelo at least 4 times faster;
+#   past memory: 3 x LINES lines, both with -S 16M -T DIR, so both sort in runs
+#                on disk; zabrelo's output must equal its sort in memory, its
+#                peak RSS stay within 64 MB and DIR end empty, and it must be
+#                at least 3 times faster.
 #   bench/sort-bench.sh [LINES] [ZABRELO]
-# Without ZABRELO it builds a Release tree in build-bench/.
+# Without ZABRELO it builds a Release tree in build-bench/. The peak RSS comes
+# from GNU time (/usr/bin/time; apt-get install time). Exits 1 when a bar is missed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lines=${1:-1000000}
@@ -13,20 +18,43 @@ if [ -z "$tool" ]; then
   cmake --build build-bench -j 2 --target zabrelo-tool >/dev/null
   tool=build-bench/zabrelo
 fi
+[ -x /usr/bin/time ] || { echo "needs GNU time for the peak RSS: apt-get install time"; exit 2; }
 if ! locale -a | grep -qix 'ur_PK.utf-\?8'; then
   localedef -i ur_PK -f UTF-8 ur_PK.UTF-8
 fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-bench/phrases.sh "$lines" >"$work/input"
+mkdir "$work/runs"
+missed=0
 
 seconds() { local t0 t1; t0=$(date +%s.%N); "$@"; t1=$(date +%s.%N); echo "$t1 - $t0" | bc; }
+# ratio NAME SLOWER FASTER BAR: prints the ratio; a ratio under BAR is a miss.
+ratio() {
+  local r; r=$(echo "scale=1; $2 / $3" | bc)
+  printf '%s: zabrelo is %sx faster\n' "$1" "$r"
+  [ "$(echo "$2 >= $4 * $3" | bc)" = 1 ] || { echo "  slower than required (${4}x)"; missed=1; }
+}
+
+bench/phrases.sh "$lines" >"$work/input"
+printf 'in memory: %s lines (%s bytes), cores: %s\n' "$lines" "$(wc -c <"$work/input")" "$(nproc)"
 z=$(seconds "$tool" sort --quiet -o "$work/z.out" "$work/input")
 g=$(seconds env LC_ALL=ur_PK.UTF-8 sort -o "$work/g.out" "$work/input")
-ratio=$(echo "scale=1; $g / $z" | bc)
-printf 'lines: %s (%s bytes), cores: %s\n' "$lines" "$(wc -c <"$work/input")" "$(nproc)"
-printf 'zabrelo sort:               %6.2f s\n' "$z"
-printf 'LC_ALL=ur_PK.UTF-8 sort:    %6.2f s\n' "$g"
-printf 'zabrelo is %sx faster\n' "$ratio"
-[ "$(echo "$g >= 3 * $z" | bc)" = 1 ] || { echo "slower than required (3x)"; exit 1; }
+printf '  zabrelo sort:               %6.2f s\n' "$z"
+printf '  LC_ALL=ur_PK.UTF-8 sort:    %6.2f s\n' "$g"
+ratio "in memory" "$g" "$z" 4
+
+big=$((3 * lines))
+bench/phrases.sh "$big" >"$work/input"
+printf 'past memory (-S 16M): %s lines (%s bytes)\n' "$big" "$(wc -c <"$work/input")"
+"$tool" sort --quiet -o "$work/memory.out" "$work/input"
+z=$(seconds /usr/bin/time -f %M -o "$work/rss" "$tool" sort --quiet -S 16M -T "$work/runs" -o "$work/z.out" "$work/input")
+g=$(seconds env LC_ALL=ur_PK.UTF-8 sort -S 16M -T "$work/runs" -o "$work/g.out" "$work/input")
+rss=$(($(tail -1 "$work/rss") / 1024))
+printf '  zabrelo sort -S 16M:              %6.2f s, peak RSS %s MB\n' "$z" "$rss"
+printf '  LC_ALL=ur_PK.UTF-8 sort -S 16M:   %6.2f s\n' "$g"
+ratio "past memory" "$g" "$z" 3
+cmp -s "$work/z.out" "$work/memory.out" || { echo "  the output differs from the sort in memory"; missed=1; }
+[ "$rss" -le 64 ] || { echo "  peak RSS above 64 MB"; missed=1; }
+[ -z "$(ls -A "$work/runs")" ] || { echo "  left in the temporary folder: $(ls "$work/runs")"; missed=1; }
+exit "$missed"

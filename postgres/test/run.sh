@@ -32,7 +32,7 @@ files=$work/data/zabrelo-test
 mkdir "$files"
 cp tests/data/urdu-ordered.txt postgres/test/data/mixed-scripts.txt examples/example-table.txt "$files/"
 for list in urdu-ordered mixed-scripts; do
-  "$tool" key -t data/UrduCOdepage.txt <"$files/$list.txt" >"$files/$list.keys"
+  "$tool" key --table data/UrduCOdepage.txt <"$files/$list.txt" >"$files/$list.keys"
 done
 : >"$files/empty-table.txt"
 cp examples/example-table.txt "$files/unreadable-table.txt"

@@ -78,4 +78,10 @@ int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std
     }
 }
 
+void UnweighedUnits::Collect(const char* text, std::size_t size, std::u16string& out) const {
+    out.clear();
+    Cursor cursor(*this, text, size);
+    for (long unit = cursor.Next(); unit >= 0; unit = cursor.Next()) out += static_cast<char16_t>(unit);
+}
+
 }  // namespace zabrelo

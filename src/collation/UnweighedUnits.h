@@ -21,6 +21,7 @@
 
 #include <bitset>
 #include <cstddef>
+#include <string>
 
 #include "zabrelo/ZabreloLib.h"
 
@@ -45,6 +46,9 @@ public:
     /// positive. Ill-formed bytes read as the keys read them, each as one
     /// U+FFFD (itself unweighed). Allocates nothing.
     int Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize) const;
+    /// Replaces `out` with the unweighed units of a UTF-8 text, read as
+    /// Compare reads it.
+    void Collect(const char* text, std::size_t size, std::u16string& out) const;
 
 private:
     std::bitset<65536> unweighed_;

@@ -69,7 +69,7 @@ def read_words():
 
 def command_keys(words, level):
     """The zabrelo command's keys: one line per word, a hex group per level."""
-    out = subprocess.run([COMMAND, "key", "-t", TABLE, "-l", str(level)], input="\n".join(words).encode("utf-8"),
+    out = subprocess.run([COMMAND, "key", "--table", TABLE, "-l", str(level)], input="\n".join(words).encode("utf-8"),
                          stdout=subprocess.PIPE, check=True).stdout.decode("ascii").splitlines()
     assert len(out) == len(words), (len(out), len(words))
     return [bytes.fromhex(line.replace(" ", "")) for line in out]

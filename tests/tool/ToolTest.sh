@@ -88,6 +88,147 @@ many-lines)  # enough lines for several threads: the same order on any number of
   status 0 zabrelo sort -s -j 3 -r in; same out want
   for letter in ا ب پ; do grep "^$letter" in | awk '!seen[$0]++'; done >want
   status 0 zabrelo sort -s -u -j 2 in; same out want ;;
+external)  # past -S: runs in scratch files, merged in passes, give the same bytes as in memory, as do -m and -c
+  bash "$SRC/bench/phrases.sh" 5000 >in
+  # Latin words and digits (unweighed), repeats, CR LF ends.
+  { head -200 "$ORDERED" | sed 's/$/ 7/'; head -100 "$ORDERED"; printf 'abc\nxyz\nabc\r\nکتاب 2\nکتاب 10\n'; } >>in
+  shuf --random-source=<(yes) in >shuffled
+  mkdir tmp
+  for flags in "" "-s" "-r" "-u" "-s -u" "-r -u" "-s -r -u" "-l 1 -u" "-l 2 -s -r" "-k 2,2 -u" "-k 2 -r -s" \
+               "-k 1,1r -k 2,2 -u" "-s -u -k 2,2"; do
+    zabrelo sort $flags shuffled >want || fail "sort $flags"
+    zabrelo sort $flags -S 16K --batch-size=3 -j 1 -T tmp shuffled >got || fail "sort -S $flags"
+    same got want
+    [ -z "$(ls -A tmp)" ] || fail "left in the temporary folder: $(ls tmp)"
+    zabrelo sort -c $flags want || fail "-c $flags rejects what sort $flags wrote"
+    # Sorted parts merged: the same again, with fewer inputs at once than there are.
+    split -n l/4 shuffled part.
+    for part in part.*; do zabrelo sort $flags "$part" >"$part.sorted" || fail "sort $flags $part"; done
+    zabrelo sort -m $flags --batch-size=3 -T tmp part.*.sorted >got || fail "-m $flags"
+    same got want
+    rm part.*
+  done
+  status 1 zabrelo sort -C shuffled ;;
+fields)  # -k and -t as in sort: missing and empty fields, blanks, characters, several keys
+  printf 'ب,2,z\nا,10,y\nپ,,x\nت\n' >in
+  printf 'x  ب\ny ا\nz  ا\n' >blanks
+  printf 'سب\nست\nسَت\n' >chars
+  printf 'ا,1\nب,1\nا,2\n' >dups
+  for row in "in -t , -k 2,2:پ,,x|ت|ا,10,y|ب,2,z" "in -t , -k 3,3r:ب,2,z|ا,10,y|پ,,x|ت" \
+             "in -t , -k1,1 -r:ت|پ,,x|ب,2,z|ا,10,y" "in -t, -k2,2 -k1,1r:ت|پ,,x|ا,10,y|ب,2,z" \
+             "in --field-separator=, --key=3:ت|پ,,x|ا,10,y|ب,2,z" \
+             "blanks -k2,2:z  ا|x  ب|y ا" "blanks -k2,2b:z  ا|x  ب|y ا" "blanks -b -k2,2:z  ا|y ا|x  ب" \
+             "blanks -k2.2b,2.2b:z  ا|x  ب|y ا" "chars -k1.2,1.2:سَت|سب|ست" "chars -k1.3:سب|ست|سَت" \
+             "dups -t , -k1,1 -u:ا,1|ب,1" "dups -t , -k1,1 -u -r:ب,1|ا,2" "dups -s -t, -k1,1:ا,1|ا,2|ب,1" \
+             "dups -t , -k 2,2 -u -s:ا,1|ا,2"; do
+    zabrelo sort ${row%%:*} >out || fail "sort ${row%%:*}"
+    printf '%s\n' "${row#*:}" | tr '|' '\n' >want; same out want
+  done
+  # An Urdu comma separates too: the separator is a character, not a byte.
+  printf 'ب،ا\nا،ب\n' | zabrelo sort -t '،' -k2,2 >out; printf 'ب،ا\nا،ب\n' >want; same out want
+  for bad in "-k 0:field number is zero" "-k 1.0:character position is zero" "-k 2,:no field number after ','" \
+              "-k 1n:'n' is no option zabrelo sorts by" "-k 1,2,3:stray character ','" "-t ab:more than one character" \
+              "-t '':the field separator is empty" "-t , -t ';':incompatible field separators"; do
+    eval "zabrelo sort ${bad%%:*} in" >out 2>err && fail "accepted ${bad%%:*}"
+    grep -q -- "${bad#*:}" err || fail "${bad%%:*}: $(cat err)"
+  done ;;
+csv)  # RFC 4180 fields: quoted separators and line breaks, doubled quotes, empty and missing fields; --header
+  printf 'name,city\r\n"ب, ج",2\r\n"ا ""x""",1\r\nپ,"two\r\nlines"\r\n,\r\nت\r\n' >in
+  head='name,city\r\n' comma=',\r\n' alif='"ا ""x""",1\r\n' be='"ب, ج",2\r\n' pe='پ,"two\r\nlines"\r\n' te='ت\r\n'
+  for row in "-k1,1:$head$comma$alif$be$pe$te" "-k2,2:$head$comma$te$alif$be$pe" "-k2,2 -r:$head$pe$be$alif$te$comma"; do
+    zabrelo sort --csv --header ${row%%:*} in >out || fail "--csv ${row%%:*}"
+    printf "${row#*:}" >want; same out want
+  done
+  # Another separator: then "," is text, and a quote that does not open a field is text too.
+  printf 'b;"x;y"\na;"z"\n' | zabrelo sort --csv -t ';' -k2,2 >out; printf 'b;"x;y"\na;"z"\n' >want; same out want
+  # Line numbers count the lines inside records.
+  printf 'a,"x\ny"\nc,1\nb,2\n' >c2
+  status 1 zabrelo sort -c --csv c2; grep -qx 'zabrelo: c2:4: disorder: b,2' err || fail "$(cat err)"
+  printf 'a\nb,"open\nc\n' >open
+  status 2 zabrelo sort --csv open
+  grep -qx 'zabrelo: open:2: a quoted field is not closed before the end of the file' err || fail "$(cat err)"
+  # Each input's header: written once; one that differs is an error, not a line sorted in.
+  printf 'h\nب\n' >h1; printf 'h\nا\n' >h2; printf 'H\nپ\n' >h3
+  status 0 zabrelo sort --header h1 h2; printf 'h\nا\nب\n' >want; same out want
+  status 0 zabrelo sort --header -m h1 h2; same out want
+  status 0 zabrelo sort --header -c h1
+  status 2 zabrelo sort --header h1 h3 -o x
+  grep -qx "zabrelo: h3: its header differs from that of h1 .*" err || fail "$(cat err)"; [ -e x ] && fail "wrote x"; true ;;
+check)  # -c and -C: the first line out of order, as the sort orders; with -u, a repeat is out of order too
+  printf 'ا\nب\nب\n' >dup; printf 'abc\nxyz\nabc\n' >apart; printf 'کتاب\nکِتاب\n' >marks; printf 'ab\nac\nxb\n' >firsts
+  for row in "0:dup" "1:-u dup:3" "0:-s apart" "1:apart:3" "1:-s -u apart:3" "0:-l 1 marks" "1:-l 1 -u marks:2" \
+             "0:-k 1.1,1.1 firsts" "1:-u -k 1.1,1.1 firsts:2" "1:-r dup:2" "0:--check=silent dup"; do
+    IFS=: read -r want flags line <<<"$row"
+    status "$want" zabrelo sort -c $flags
+    if [ "$want" = 1 ]; then
+      file=${flags##* }
+      grep -qx "zabrelo: $file:$line: disorder: .*" err || fail "-c $flags: $(cat err)"
+      status 1 zabrelo sort -C $flags; [ -s err ] && fail "-C printed $(cat err)"
+    fi
+  done
+  printf 'ب\nا\n' | zabrelo sort -c 2>err; grep -qx 'zabrelo: standard input:2: disorder: ا' err || fail "$(cat err)"
+  status 2 zabrelo sort -c -o x dup; grep -q 'options -c and -o are incompatible' err || fail "$(cat err)"
+  status 2 zabrelo sort -c dup dup; grep -q "extra operand 'dup' not allowed with -c" err || fail "$(cat err)"
+  status 2 zabrelo sort -c -C dup; status 2 zabrelo sort --check=loud dup ;;
+merge)  # -m: inputs taken as sorted and merged, equal lines from the earlier file first
+  printf 'x\nا\nپ\n' >m1; printf 'y\nا\nب\n' >m2
+  for row in ":x|y|ا|ا|ب|پ" "-s:x|y|ا|ا|ب|پ" "-u:x|y|ا|ب|پ"; do
+    zabrelo sort -m ${row%%:*} m1 m2 >out || fail "-m ${row%%:*}"
+    printf '%s\n' "${row#*:}" | tr '|' '\n' >want; same out want
+  done
+  printf 'x\nا\n' >s1; printf 'y\nا\n' >s2
+  zabrelo sort -m -s s2 s1 >out; printf 'y\nx\nا\nا\n' >want; same out want
+  # Onto one of its inputs, and through runs when there are more inputs than --batch-size.
+  zabrelo sort -m -o m1 --batch-size=2 m1 m2 m1 m2 || fail "-m -o"
+  printf 'x\nx\ny\ny\nا\nا\nا\nا\nب\nب\nپ\nپ\n' >want; same m1 want ;;
+signals)  # SIGTERM, SIGINT and SIGHUP mid-run leave no file behind and the target as it was
+  [ -n "$WINDOWS" ] && { echo "skipped: POSIX signals"; return 0; }
+  bash "$SRC/bench/phrases.sh" 20000 | zabrelo sort >sorted
+  mkdir tmp; printf 'old\n' >target
+  # bash starts background commands with SIGINT ignored, and the tool keeps what its parent ignores.
+  run() { env --default-signal=INT,HUP,TERM "$TOOL" "$@" & }
+  pid= writer=
+  trap 'kill $pid $writer 2>/dev/null; rm -rf "$WORK"' EXIT
+  wait_for() { for i in $(seq 100); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
+  for signal in TERM INT HUP; do
+    # A merge whose second input stops halfway: the output's temporary file exists by then.
+    mkfifo fifo; { cat sorted; exec sleep 30; } >fifo & writer=$!
+    run sort -m -o target sorted fifo; pid=$!
+    wait_for "ls target.zabrelo-* >/dev/null 2>&1"
+    kill -$signal $pid; wait $pid; got=$?
+    [ "$got" = $((128 + $(kill -l $signal))) ] || fail "SIG$signal: exit $got"
+    kill $writer; wait $writer 2>/dev/null; rm fifo
+    ls target.zabrelo-* 2>/dev/null && fail "SIG$signal left the temporary file"
+    printf 'old\n' >want; same target want
+    # A sort past -S, stopped wherever it is: its runs are open files without a name.
+    mkfifo fifo; { cat sorted; exec sleep 30; } >fifo & writer=$!
+    run sort -S 16K -T tmp -o target fifo; pid=$!
+    wait_for "ls -l /proc/$pid/fd 2>/dev/null | grep -q '$WORK/tmp/zabrelo-.* (deleted)'"
+    kill -$signal $pid; wait $pid; got=$?
+    [ "$got" = $((128 + $(kill -l $signal))) ] || fail "SIG$signal: exit $got"
+    kill $writer; wait $writer 2>/dev/null; rm fifo
+    [ -z "$(ls -A tmp)" ] || fail "SIG$signal left $(ls tmp)"
+    ls target.zabrelo-* 2>/dev/null && fail "SIG$signal left the temporary file"
+    same target want
+  done ;;
+full-temp)  # a full temporary folder stops the sort with its name, the target as it was, nothing left
+  bash "$SRC/bench/phrases.sh" 40000 >in
+  printf 'old\n' >target; mkdir small
+  trap 'umount "$WORK/small" 2>/dev/null; rm -rf "$WORK"' EXIT
+  if [ -z "$WINDOWS" ] && [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=256k tmpfs small 2>/dev/null; then
+    echo "a full temporary folder: a 256 KB tmpfs"
+  else
+    echo "a full temporary folder: writes past 256 KB fail as on a full disk (ZABRELO_TEST_TEMP_LIMIT)"
+    export ZABRELO_TEST_TEMP_LIMIT=262144
+  fi
+  status 2 zabrelo sort -S 64K -T small -o target in
+  grep -qx 'zabrelo: cannot write a temporary file in small: No space left on device' err || fail "$(cat err)"
+  printf 'old\n' >want; same target want
+  [ -z "$(ls -A small)" ] || fail "left $(ls small)"
+  ls target.zabrelo-* 2>/dev/null && fail "left the output's temporary file"
+  status 2 zabrelo sort -S 64K -T missing in
+  grep -qx 'zabrelo: cannot create a temporary file in missing: No such file or directory' err || fail "$(cat err)"
+  unset ZABRELO_TEST_TEMP_LIMIT; true ;;
 output-onto-input)
   printf 'ب\nا\n' >f
   status 0 zabrelo sort -o f f; printf 'ا\nب\n' >want; same f want
@@ -116,17 +257,22 @@ invalid-utf8)  # the error names file and line, and -o leaves the file alone
     status 2 zabrelo sort bad2
     grep -qx 'zabrelo: bad2:2: invalid UTF-8' err || fail "not rejected: $bytes"
   done ;;
-write-error)  # a full disk or a closed pipe is an error, not success
+write-error)  # a full disk is an error, not success
   if [ -z "$WINDOWS" ] && [ -w /dev/full ]; then
     status 2 zabrelo sort "$ORDERED" -o /dev/full; grep -q 'write error' err || fail "$(cat err)"
     zabrelo sort "$ORDERED" >/dev/full 2>err && fail "disk full reported as success"
     grep -q 'write error' err || fail "no write error message"
-  fi
+  fi ;;
+closed-pipe)  # a reader that goes away ends the sort quietly, as sort does; with SIGPIPE ignored, it is an error
   # Far more than a pipe holds, so the writes go on after head has gone.
   for i in $(seq 100); do cat "$ORDERED"; done >big
-  zabrelo sort big 2>err | head -1 >/dev/null
-  [ "${PIPESTATUS[0]}" = 2 ] || fail "closed pipe: exit ${PIPESTATUS[0]}"
-  grep -q 'write error' err || fail "closed pipe not reported" ;;
+  zabrelo sort big 2>err | head -1 >/dev/null; got=${PIPESTATUS[0]}
+  [ "$got" = 141 ] || fail "closed pipe: exit $got"
+  [ -s err ] && fail "closed pipe reported: $(cat err)"
+  [ -n "$WINDOWS" ] && return 0
+  (trap '' PIPE; zabrelo sort big 2>err | head -1 >/dev/null; exit "${PIPESTATUS[0]}"); got=$?
+  [ "$got" = 2 ] || fail "closed pipe, SIGPIPE ignored: exit $got"
+  grep -qx 'zabrelo: write error on standard output: Broken pipe' err || fail "$(cat err)" ;;
 output-permissions)  # -o writes FILE as the user would: refused where they may not, owner, mode and links kept
   [ -n "$WINDOWS" ] && { echo "skipped: POSIX owners, modes and links"; return 0; }
   printf 'ب\nا\n' >h1; ln h1 h2; chmod 640 h1; printf 'ا\nب\n' >want
@@ -173,7 +319,13 @@ progress)  # progress only on a terminal that is not also getting the sorted lin
   same sorted want
   TERM=dumb script -qec "'$TOOL' sort in >sorted" /dev/null </dev/null >tty || fail "sort with TERM=dumb"
   [ -s tty ] && fail "wrote to a dumb terminal: $(od -c tty)"
-  same sorted want ;;
+  same sorted want
+  # Past -S, each run and each merge says which it is.
+  bash "$SRC/bench/phrases.sh" 3000 >big
+  TERM=xterm script -qec "'$TOOL' sort -S 16K --batch-size=2 -T . big >sorted" /dev/null </dev/null >tty || fail "sort past -S"
+  for stage in 'run 2: keys' 'merging runs into one of level 2' 'merging 0%'; do
+    grep -q "zabrelo: $stage" tty || fail "no '$stage' in $(tr '\r' '\n' <tty)"
+  done ;;
 output-to-pipe)  # a named pipe is written to, never replaced by a file
   [ -n "$WINDOWS" ] && { echo "skipped: no FIFOs for a Windows program"; return 0; }
   mkfifo p; cat p >got & reader=$!
@@ -191,24 +343,24 @@ unicode-names)  # Urdu file names and arguments reach the files and the library 
   status 0 zabrelo sort -o 'فہرست.txt' 'فہرست.txt'
   printf 'ا\r\nب\r\n' >want; same 'فہرست.txt' want
   printf 'FA=t\r\n[0627][61,5,1]\r\n[0628][62,5,1]\r\n' >'جدول.txt'
-  status 0 zabrelo key -t 'جدول.txt' 'با'; printf '6261 0505 0101\n' >want; same out want
+  status 0 zabrelo key --table 'جدول.txt' 'با'; printf '6261 0505 0101\n' >want; same out want
   status 0 zabrelo check 'جدول.txt'; grep -q '^جدول.txt: 2 code points' out || fail "$(cat out)"
   status 2 zabrelo sort 'نہیں.txt'; grep -qx 'zabrelo: نہیں.txt: .*' err || fail "$(cat err)" ;;
 table-errors)  # the file and the system's reason; the library's own report only on request
-  status 2 zabrelo sort -t missing.txt "$ORDERED"
+  status 2 zabrelo sort --table missing.txt "$ORDERED"
   printf 'zabrelo: missing.txt: No such file or directory\n' >want; same err want
-  status 2 zabrelo key --verbose -t missing.txt x
+  status 2 zabrelo key --verbose --table missing.txt x
   grep -q '^the library reports: Error Code (0x10) in .*: Could not open file: missing.txt\.$' err || fail "$(cat err)"
   mkdir dir
-  status 2 zabrelo compare -t dir a b; grep -qx 'zabrelo: dir: Is a directory' err || fail "$(cat err)"
-  status 2 zabrelo sort -t '' "$ORDERED"; grep -q 'table name is empty' err || fail "$(cat err)"
+  status 2 zabrelo compare --table dir a b; grep -qx 'zabrelo: dir: Is a directory' err || fail "$(cat err)"
+  status 2 zabrelo sort --table '' "$ORDERED"; grep -q 'table name is empty' err || fail "$(cat err)"
   printf 'FA=t\r\n[0627]]\r\n' >bad.txt
-  status 2 zabrelo sort -t bad.txt "$ORDERED"
+  status 2 zabrelo sort --table bad.txt "$ORDERED"
   grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)" ;;
 not-a-table)  # a word list loads without error but weighs nothing: refused, never sorted by
   printf 'apple\nbanana\ncherry\n' >words.txt
   for command in "sort words.txt" "key ب" "compare ا ب"; do
-    status 2 zabrelo $command -t words.txt
+    status 2 zabrelo $command --table words.txt
     grep -qx "zabrelo: words.txt: not a usable weight table: it gives no letter a weight; .*" err || fail "$command: $(cat err)"
     [ -s out ] && fail "$command wrote output"
   done
@@ -220,7 +372,7 @@ default-table)  # found beside the built tool whatever the current directory, ne
   printf 'FA=t\r\n[0627][2,1,1]\r\n[0628][1,1,1]\r\n' >UrduCOdepage.txt  # ب before ا
   status 0 zabrelo sort in; printf 'ا\nب\n' >want; same out want
   ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort in >out || fail "ZABRELO_TABLE"; printf 'ب\nا\n' >want; same out want
-  ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort -t "$SRC/data/UrduCOdepage.txt" in >out || fail "--table"
+  ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort --table "$SRC/data/UrduCOdepage.txt" in >out || fail "--table"
   printf 'ا\nب\n' >want; same out want ;;
 installed)  # an installed copy, moved elsewhere, still finds its library and table
   cmake --install "${ZABRELO_BUILD_DIR:-$(dirname "$TOOL")}" --prefix "$WORK/a" >/dev/null || fail "install"
@@ -242,11 +394,15 @@ usage)
   status 2 zabrelo compare onlyone
   status 2 zabrelo sort --ver "$ORDERED"; grep -q "'--ver' is ambiguous; possibilities: '--verbose' '--version'" err || fail "$(cat err)"
   status 0 zabrelo sort --rev --qu "$ORDERED"; tac "$ORDERED" >want; same out want
+  # -t is sort's field separator: the table is --table alone, in every command.
+  for c in "key -t t.txt ab" "compare -t t.txt a b"; do
+    status 2 zabrelo $c; grep -q "unknown option '-t'" err || fail "$c: $(cat err)"
+  done
   for c in "" sort key compare check; do
     status 0 zabrelo $c --version; grep -q '^zabrelo [0-9]' out || fail "$c --version"
   done
   for c in sort key compare check; do
-    for h in --help -h --he; do
+    for h in --help -h --hel; do
       status 0 zabrelo $c $h; grep -q "^Usage: zabrelo $c" out || fail "$c $h"
     done
   done ;;
@@ -277,11 +433,11 @@ signature)  # a UTF-8 signature is no part of the first line: it leads the outpu
   printf '\xef\xbb\xbfب\n' | zabrelo key >out; printf 'ب\n' | zabrelo key >want; same out want ;;
 key-compare)
   printf 'FA=t\r\n[0627][61,5,1]\r\n[064E][0,7,0]\r\n' >t.txt
-  status 0 zabrelo key -t t.txt 'اَ ا' ab; printf '614161 050705 0101\n  \n' >want; same out want
-  printf 'اَ\n' | zabrelo key -t t.txt -l2 >out; printf '61 0507\n' >want; same out want
-  status 0 zabrelo compare -t t.txt 'ا' 'اَ'; [ "$(cat out)" = -1 ] || fail "compare: $(cat out)"
-  status 0 zabrelo compare -t t.txt -l 1 'اَ' 'ا'; [ "$(cat out)" = 0 ] || fail "tie rule: $(cat out)"
-  status 0 zabrelo compare -t t.txt -l 1 'ا' 'اَ'; [ "$(cat out)" = -1 ] || fail "tie rule: $(cat out)" ;;
+  status 0 zabrelo key --table t.txt 'اَ ا' ab; printf '614161 050705 0101\n  \n' >want; same out want
+  printf 'اَ\n' | zabrelo key --table t.txt -l2 >out; printf '61 0507\n' >want; same out want
+  status 0 zabrelo compare --table t.txt 'ا' 'اَ'; [ "$(cat out)" = -1 ] || fail "compare: $(cat out)"
+  status 0 zabrelo compare --table t.txt -l 1 'اَ' 'ا'; [ "$(cat out)" = 0 ] || fail "tie rule: $(cat out)"
+  status 0 zabrelo compare --table t.txt -l 1 'ا' 'اَ'; [ "$(cat out)" = -1 ] || fail "tie rule: $(cat out)" ;;
 check-clean)
   status 0 zabrelo check "$SRC/data/UrduCOdepage.txt" ;;
 check-warnings)  # one line per kind of problem, each named by its line

@@ -20,7 +20,7 @@ constexpr char kHelp[] =
     "Equal keys give -1 when A has fewer UTF-16 code units than B, else 0.\n"
     "\n"
     "  -l, --level N      compare N levels, 1 to 3 (default 3)\n"
-    "  -t, --table PATH   the weight table (default: $ZABRELO_TABLE, else the one\n"
+    "      --table=FILE   the weight table (default: $ZABRELO_TABLE, else the one\n"
     "                     installed with zabrelo)\n"
     "      --verbose      follow a table error with the library's own report\n"
     "  -h, --help         show this help\n"
@@ -29,7 +29,7 @@ constexpr char kHelp[] =
 }  // namespace
 
 int RunCompare(int argc, char** argv) {
-    const Options options("compare", {{'l', "level", true}, {'t', "table", true}, {0, "verbose", false}},
+    const Options options("compare", {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}},
                           argc, argv, 2);
     if (options.Has("help")) return ShowText(kHelp);
     if (options.Has("version")) return ShowVersion();

@@ -1,12 +1,10 @@
-// InputText: reading and line splitting. A last line without an end gets
-// the end its file used before it (LF when there is none to copy), as sort
-// does, so joining files never glues two lines together. A UTF-8 signature
-// (EF BB BF) that begins a file marks the file's encoding, not its first
-// line's text: it is taken off and only remembered.
+// InputText: reading and line splitting. A regular file is read straight
+// into place, as much of it at once as a chunk takes; a pipe in blocks. A
+// UTF-8 signature (EF BB BF) that begins a file marks the file's encoding,
+// not its first line's text: it is taken off and only remembered.
 #include "InputText.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "Platform.h"
@@ -20,8 +18,25 @@ constexpr char kLf[] = "\n";
 constexpr char kCrLf[] = "\r\n";
 constexpr char kNul[] = "";  // one byte: the terminating NUL itself
 constexpr char kSignature[] = "\xEF\xBB\xBF";
+const char* const kEnds[] = {kLf, kCrLf, kNul};
+
+// Reads go at least this far, so small budgets still read in useful pieces,
+// and not much further than the budget: what a chunk does not take is copied
+// into the next one. A pipe is read at most this far at a time.
+constexpr std::size_t kMinRead = 4 << 10;
+constexpr std::size_t kPipeRead = 1 << 20;
+constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads in one call
 
 }  // namespace
+
+std::uint8_t EndNumber(const Line& line) {
+    return line.end == kCrLf ? 1 : line.end == kNul ? 2 : 0;
+}
+
+void SetEnd(Line& line, std::uint8_t number) {
+    line.end = kEnds[number < 3 ? number : 0];
+    line.endSize = number == 1 ? 2 : 1;
+}
 
 std::string ReadWhole(const std::string& name) {
     const bool isStdin = name == "-";
@@ -31,13 +46,6 @@ std::string ReadWhole(const std::string& name) {
     std::FILE* const file = opened.get();
     if (!file) throw ToolError(shown + ": " + LastSystemError());
     std::string bytes;
-    // A regular file is read straight into place; a pipe, or whatever the
-    // file grew by meanwhile, goes through the chunks below.
-    const long long size = RegularFileSize(file);
-    if (size > 0 && static_cast<unsigned long long>(size) < bytes.max_size()) {
-        bytes.resize(static_cast<std::size_t>(size));
-        bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-    }
     std::vector<char> chunk(1 << 20);
     std::size_t n;
     while (!std::ferror(file) && (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
@@ -47,46 +55,251 @@ std::string ReadWhole(const std::string& name) {
     return bytes;
 }
 
-void InputText::Read(const std::string& name) {
-    std::string bytes = ReadWhole(name);
-    names_.push_back(name == "-" ? "standard input" : name);
-    firstLine_.push_back(lines_.size());
-    buffers_.push_back(std::make_unique<std::string>(std::move(bytes)));
-    const std::string& stored = *buffers_.back();
-    const bool hasSignature = stored.compare(0, 3, kSignature) == 0;
-    hadSignature_ = hadSignature_ || hasSignature;
-    Split(stored.data() + (hasSignature ? 3 : 0), stored.data() + stored.size());
-}
-
-void InputText::Split(const char* p, const char* const limit) {
-    const char delimiter = zeroTerminated_ ? '\0' : '\n';
-    const char* lastEnd = zeroTerminated_ ? kNul : kLf;
-    while (p < limit) {
-        const char* stop = static_cast<const char*>(std::memchr(p, delimiter, static_cast<std::size_t>(limit - p)));
-        Line line{p, 0, lastEnd, static_cast<std::uint8_t>(lastEnd == kCrLf ? 2 : 1)};
-        if (!stop) {
-            line.size = static_cast<std::size_t>(limit - p);
-            p = limit;
-        } else {
-            line.size = static_cast<std::size_t>(stop - p);
-            p = stop + 1;
-            if (!zeroTerminated_ && line.size > 0 && stop[-1] == '\r') {
-                --line.size;
-                line.end = lastEnd = kCrLf;
-                line.endSize = 2;
-            } else {
-                line.end = lastEnd = zeroTerminated_ ? kNul : kLf;
-                line.endSize = 1;
-            }
-        }
-        lines_.push_back(line);
+void Headers::Offer(const std::string& shown, const Line& line) {
+    const std::string text(line.text, line.size);
+    if (!has_) {
+        has_ = true;
+        shown_ = shown;
+        text_ = text;
+        end_.assign(line.end, line.endSize);
+    } else if (text != text_) {
+        // Sorted in among the lines, or dropped, it would be lost either way.
+        throw ToolError(shown + ": its header differs from that of " + shown_ +
+                        " (--header takes each input's first line for the same header)");
     }
 }
 
+InputText::InputText(std::vector<std::string> names, RecordFormat format, Headers* headers)
+    : names_(std::move(names)), format_(std::move(format)), headers_(headers),
+      delimiter_(format_.zeroTerminated ? '\0' : '\n') {}
+
+InputText::~InputText() {
+    if (stream_ && stream_ != stdin) std::fclose(stream_);
+}
+
+std::string InputText::Shown(std::size_t file) const {
+    return names_[file] == "-" ? "standard input" : names_[file];
+}
+
+bool InputText::Fill(std::size_t textLimit) {
+    lines_.clear();
+    segments_.clear();
+    textBytes_ = 0;
+    limit_ = textLimit;
+    // What is read but not taken yet stays, moved to a block of its own.
+    const std::size_t unread = blockUsed_ - recordStart_;
+    if (unread > 0 || !blocks_.empty()) {
+        std::unique_ptr<char[]> kept;
+        if (unread > 0) {
+            kept.reset(new char[std::max(unread, kMinRead)]);
+            std::memcpy(kept.get(), block_ + recordStart_, unread);
+        }
+        blocks_.clear();
+        block_ = kept.get();
+        blockSize_ = unread > 0 ? std::max(unread, kMinRead) : 0;
+        if (kept) blocks_.push_back(std::move(kept));
+        scanned_ -= recordStart_;
+        recordStart_ = 0;
+        blockUsed_ = unread;
+    }
+    for (;;) {
+        if (stream_ && !fileStart_ && block_) Split();
+        if (!lines_.empty() && (Full() || eager_)) break;
+        if (ended_) CloseFile();  // Split took its last line
+        if (!stream_ && !OpenNext()) {
+            atEnd_ = true;
+            break;
+        }
+        Read();
+    }
+    return !lines_.empty();
+}
+
+void InputText::Release() {
+    std::vector<Line>().swap(lines_);
+    if (blockUsed_ == recordStart_) {
+        blocks_.clear();
+        block_ = nullptr;
+        blockSize_ = blockUsed_ = recordStart_ = scanned_ = 0;
+    }
+}
+
+bool InputText::OpenNext() {
+    if (file_ >= names_.size()) return false;
+    const std::string& name = names_[file_++];
+    stream_ = name == "-" ? stdin : OpenForReading(name);
+    if (!stream_) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
+    remaining_ = RegularFileSize(stream_);
+    regular_ = remaining_ >= 0;
+    ended_ = false;
+    fileStart_ = true;
+    firstRecord_ = true;
+    lineNumber_ = 0;
+    lastEnd_ = format_.zeroTerminated ? kNul : kLf;
+    csvState_ = CsvState::kFieldStart;
+    return true;
+}
+
+void InputText::CloseFile() {
+    if (stream_ != stdin) std::fclose(stream_);
+    stream_ = nullptr;
+    ended_ = false;
+}
+
+void InputText::Read() {
+    const std::size_t want = ReadSize();
+    MakeRoom(want);
+    const std::size_t asked = std::min(want, blockSize_ - blockUsed_);
+    // What a pipe has now, not all that was asked: a merge goes on with the
+    // lines an input has sent so far.
+    const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
+    if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
+    const auto n = static_cast<std::size_t>(got);
+    blockUsed_ += n;
+    if (remaining_ > 0) remaining_ -= std::min(static_cast<long long>(n), remaining_);
+    // A regular file is read to its end when it asked one byte more than was
+    // left (a huge read may also stop short, at the system's limit).
+    ended_ = n == 0 || (regular_ && remaining_ == 0 && n < asked);
+    // A signature is looked for once three bytes are at hand: a pipe may
+    // send fewer at first.
+    const std::size_t start = blockUsed_ - recordStart_;
+    if (fileStart_ && (start >= 3 || ended_)) {
+        fileStart_ = false;
+        if (start >= 3 && std::memcmp(block_ + recordStart_, kSignature, 3) == 0) {
+            hadSignature_ = true;
+            recordStart_ += 3;
+            scanned_ = recordStart_;
+        }
+    }
+}
+
+std::size_t InputText::ReadSize() const {
+    const std::size_t budget = limit_ > textBytes_ ? limit_ - textBytes_ : 0;
+    // A pipe, or a file that has grown since it was opened, is read in blocks.
+    if (remaining_ <= 0) return std::clamp(budget, kMinRead, kPipeRead);
+    // A regular file: what is left of it, within the budget, and one byte
+    // more, so the read that takes the rest also finds the end.
+    const auto left = static_cast<unsigned long long>(remaining_) + 1;
+    return static_cast<std::size_t>(std::min<unsigned long long>({std::max(budget, kMinRead), left, kMostRead}));
+}
+
+void InputText::MakeRoom(std::size_t want) {
+    const std::size_t room = blockSize_ - blockUsed_;
+    if (room >= want || (room >= kMinRead && block_)) return;
+    // A new block, with the record read in part moved to its start: what the
+    // old block holds besides stays for the lines that point into it.
+    const std::size_t partial = blockUsed_ - recordStart_;
+    const std::size_t size = std::max(want, kMinRead) + partial;
+    std::unique_ptr<char[]> block(new char[size]);
+    if (partial > 0) std::memcpy(block.get(), block_ + recordStart_, partial);
+    const bool oldHasLines = block_ && recordStart_ > 0;
+    if (!oldHasLines && !blocks_.empty()) blocks_.pop_back();  // nothing points into it
+    block_ = block.get();
+    blocks_.push_back(std::move(block));
+    blockSize_ = size;
+    blockUsed_ = partial;
+    scanned_ -= recordStart_;
+    recordStart_ = 0;
+}
+
+void InputText::Split() {
+    const char* const base = block_;
+    const char* const limit = base + blockUsed_;
+    if (!format_.csv) {
+        while (!Full()) {
+            const char* const from = base + scanned_;
+            const auto* stop =
+                static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
+            if (!stop) {
+                scanned_ = blockUsed_;
+                break;
+            }
+            AddRecord(base + recordStart_, stop, true);
+            recordStart_ = scanned_ = static_cast<std::size_t>(stop + 1 - base);
+        }
+    } else {
+        // A separator cut off at the end of what was read would not be seen
+        // as one; it is looked at again once the rest has come.
+        const char* p = base + scanned_;
+        const std::size_t hold = ended_ ? 0 : format_.separator.size() - 1;
+        const char* const scanLimit = limit - std::min<std::size_t>(hold, static_cast<std::size_t>(limit - p));
+        while (p < scanLimit && !Full()) {
+            if (*p == delimiter_ && csvState_ != CsvState::kQuoted) {
+                AddRecord(base + recordStart_, p, true);
+                ++p;
+                recordStart_ = static_cast<std::size_t>(p - base);
+                csvState_ = CsvState::kFieldStart;
+                continue;
+            }
+            // Most records have no quote at all: then the next delimiter ends them.
+            if (csvState_ == CsvState::kFieldStart && p == base + recordStart_) {
+                const auto* stop =
+                    static_cast<const char*>(std::memchr(p, delimiter_, static_cast<std::size_t>(scanLimit - p)));
+                if (stop && !std::memchr(p, '"', static_cast<std::size_t>(stop - p))) {
+                    p = stop;
+                    continue;
+                }
+            }
+            if (CsvStep(csvState_, p, limit, format_.separator) == CsvRole::kSeparator) {
+                p += format_.separator.size();
+            } else {
+                ++p;
+            }
+        }
+        scanned_ = static_cast<std::size_t>(p - base);
+    }
+    // At the end of the file, what follows the last line end is a line too.
+    if (ended_ && !Full() && scanned_ == blockUsed_ && blockUsed_ > recordStart_) {
+        if (format_.csv && csvState_ == CsvState::kQuoted) {
+            throw ToolError(Shown(file_ - 1) + ":" + std::to_string(lineNumber_ + 1) +
+                            ": a quoted field is not closed before the end of the file");
+        }
+        AddRecord(base + recordStart_, limit, false);
+        recordStart_ = scanned_ = blockUsed_;
+    }
+}
+
+void InputText::AddRecord(const char* start, const char* stop, bool terminated) {
+    Line line{start, static_cast<std::size_t>(stop - start), lastEnd_,
+              static_cast<std::uint8_t>(lastEnd_ == kCrLf ? 2 : 1)};
+    if (terminated) {
+        if (!format_.zeroTerminated && line.size > 0 && stop[-1] == '\r') {
+            --line.size;
+            line.end = lastEnd_ = kCrLf;
+            line.endSize = 2;
+        } else {
+            line.end = lastEnd_ = format_.zeroTerminated ? kNul : kLf;
+            line.endSize = 1;
+        }
+    }
+    const std::uint64_t number = lineNumber_ + 1;
+    lineNumber_ += 1;
+    if (format_.csv) lineNumber_ += static_cast<std::uint64_t>(std::count(start, stop, delimiter_));
+    if (firstRecord_) {
+        firstRecord_ = false;
+        if (format_.header && headers_) {
+            headers_->Offer(Shown(file_ - 1), line);
+            return;
+        }
+    }
+    if (segments_.empty() || segments_.back().file != file_ - 1) {
+        segments_.push_back({file_ - 1, lines_.size(), number});
+    }
+    lines_.push_back(line);
+    textBytes_ += line.size + line.endSize;
+}
+
 std::string InputText::Where(std::size_t index) const {
-    const auto it = std::upper_bound(firstLine_.begin(), firstLine_.end(), index);
-    const auto file = static_cast<std::size_t>(it - firstLine_.begin()) - 1;
-    return names_[file] + ":" + std::to_string(index - firstLine_[file] + 1);
+    const auto it = std::upper_bound(segments_.begin(), segments_.end(), index,
+                                     [](std::size_t i, const Segment& s) { return i < s.firstLine; });
+    const Segment& segment = *(it - 1);
+    std::uint64_t number = segment.number;
+    for (std::size_t i = segment.firstLine; i < index; ++i) {
+        const Line& line = lines_[i];
+        number += 1;
+        if (format_.csv) number += static_cast<std::uint64_t>(std::count(line.text, line.text + line.size, delimiter_));
+    }
+    return Shown(segment.file) + ":" + std::to_string(number);
 }
 
 }  // namespace zabrelo_tool

@@ -22,7 +22,7 @@ constexpr char kHelp[] =
     "holds no bytes prints as nothing, so a key always has LEVEL-1 spaces.\n"
     "\n"
     "  -l, --level N      levels to show, 1 to 3 (default 3)\n"
-    "  -t, --table PATH   the weight table (default: $ZABRELO_TABLE, else the one\n"
+    "      --table=FILE   the weight table (default: $ZABRELO_TABLE, else the one\n"
     "                     installed with zabrelo)\n"
     "      --verbose      follow a table error with the library's own report\n"
     "  -h, --help         show this help\n"
@@ -50,7 +50,7 @@ std::string ReadableKey(ZabreloLib& lib, const std::u16string& text, int level) 
 }  // namespace
 
 int RunKey(int argc, char** argv) {
-    const Options options("key", {{'l', "level", true}, {'t', "table", true}, {0, "verbose", false}}, argc,
+    const Options options("key", {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, argc,
                           argv, 2);
     if (options.Has("help")) return ShowText(kHelp);
     if (options.Has("version")) return ShowVersion();
@@ -71,12 +71,13 @@ int RunKey(int argc, char** argv) {
             output.Write(ReadableKey(lib, text, level));
         }
     } else {
-        InputText input(false);
-        input.Read("-");
-        for (std::size_t i = 0; i < input.Lines().size(); ++i) {
-            const Line& line = input.Lines()[i];
-            if (!zabrelo::Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
-            output.Write(ReadableKey(lib, text, level));
+        InputText input({"-"}, RecordFormat(), nullptr);
+        while (input.Fill(1 << 20)) {
+            for (std::size_t i = 0; i < input.Lines().size(); ++i) {
+                const Line& line = input.Lines()[i];
+                if (!zabrelo::Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
+                output.Write(ReadableKey(lib, text, level));
+            }
         }
     }
     output.Commit();

@@ -20,6 +20,7 @@ const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>
                            const std::string& name) {
     std::vector<const OptionSpec*> starts;
     for (const OptionSpec& option : specs) {
+        if (!option.longName) continue;
         if (name == option.longName) return option;
         if (std::string(option.longName).compare(0, name.size(), name) == 0) starts.push_back(&option);
     }
@@ -30,6 +31,12 @@ const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>
         options.Fail(message);
     }
     return *starts.front();
+}
+
+// The name an option's values are kept under: its long name, or the letter
+// of an option that has none.
+std::string NameOf(const OptionSpec& option) {
+    return option.longName ? option.longName : std::string(1, option.shortName);
 }
 
 }  // namespace
@@ -52,10 +59,11 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
         // The value of an option that takes one: inline, or the next argument.
         const auto takeValue = [&](const OptionSpec& option, const std::string& inlineValue,
                                    bool hasInline, const std::string& shown) {
+            std::vector<std::string>& values = values_[NameOf(option)];
             if (hasInline) {
-                values_[option.longName].push_back(inlineValue);
+                values.push_back(inlineValue);
             } else if (i + 1 < argc) {
-                values_[option.longName].push_back(argv[++i]);
+                values.push_back(argv[++i]);
             } else {
                 Fail("option '" + shown + "' needs a value");
             }
@@ -65,7 +73,9 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
             const OptionSpec& found = FindLong(*this, specs, name);
             const std::string shown = std::string("--") + found.longName;
-            if (found.takesValue) {
+            if (found.optionalValue) {
+                values_[found.longName].push_back(equals == std::string::npos ? "" : arg.substr(equals + 1));
+            } else if (found.takesValue) {
                 takeValue(found, equals == std::string::npos ? "" : arg.substr(equals + 1),
                           equals != std::string::npos, shown);
             } else if (equals != std::string::npos) {
@@ -85,7 +95,7 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
                 takeValue(*found, arg.substr(k + 1), k + 1 < arg.size(), std::string("-") + arg[k]);
                 break;
             }
-            values_[found->longName].push_back("");
+            values_[NameOf(*found)].push_back("");
         }
     }
 }

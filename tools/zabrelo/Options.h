@@ -14,8 +14,11 @@ namespace zabrelo_tool {
 
 struct OptionSpec {
     char shortName;        // 0 when the option has only a long name
-    const char* longName;
+    const char* longName;  // nullptr when it has only a short one: then known by that letter
     bool takesValue;
+    // A value that only "--name=VALUE" gives (as in "--check=quiet"); "--name"
+    // alone gives "".
+    bool optionalValue = false;
 };
 
 class Options {
@@ -25,6 +28,7 @@ public:
     /// or a missing value.
     Options(const std::string& command, std::vector<OptionSpec> specs, int argc, char** argv, int first);
 
+    /// Options are named by their long name, or by their letter when they have none.
     bool Has(const std::string& longName) const { return values_.count(longName) != 0; }
     /// The last value given, or `fallback`.
     std::string Value(const std::string& longName, const std::string& fallback = "") const;

@@ -23,6 +23,7 @@ Output::~Output() {
     if (file_ && file_ != stdout) std::fclose(file_);
     if (target_ >= 0) CloseDescriptor(target_);
     if (!tempPath_.empty()) RemoveFile(tempPath_);
+    KeepOnSignal(tempSlot_);
 }
 
 void Output::Fail(const std::string& what, const std::string& reason) {
@@ -44,12 +45,17 @@ void Output::Open() {
     bool missing = false;
     target_ = OpenForWriting(path_, missing, reason);
     if (target_ < 0 && !missing) Fail("cannot write", reason);
-    file_ = CreateTemporary(path_, tempPath_, reason);
-    if (!file_ && target_ >= 0) {
-        // A file the user may write in a folder they may not: the result
-        // waits in the temporary folder and is then copied in.
-        file_ = CreateTemporary("", tempPath_, reason);
-        inPlace_ = true;
+    {
+        // A signal before the temporary file is named for removal would leave it.
+        const SignalsDeferred deferred;
+        file_ = CreateTemporary(path_, tempPath_, reason);
+        if (!file_ && target_ >= 0) {
+            // A file the user may write in a folder they may not: the result
+            // waits in the temporary folder and is then copied in.
+            file_ = CreateTemporary("", tempPath_, reason);
+            inPlace_ = true;
+        }
+        if (file_) tempSlot_ = RemoveOnSignal(tempPath_);
     }
     if (!file_) Fail("cannot write", reason);
     // Renaming over the file would drop its other links, owner or extended
@@ -64,6 +70,7 @@ void Output::Write(const char* data, std::size_t size) {
 
 void Output::Flush() {
     if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
+        if (file_ == stdout && ReaderGone()) EndForGoneReader();
         Fail("write error on", LastSystemError());
     }
     pending_.clear();
@@ -71,7 +78,10 @@ void Output::Flush() {
 
 void Output::Commit() {
     Flush();
-    if (std::fflush(file_) != 0 || std::ferror(file_)) Fail("write error on", LastSystemError());
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+        if (file_ == stdout && ReaderGone()) EndForGoneReader();
+        Fail("write error on", LastSystemError());
+    }
     if (tempPath_.empty()) {
         if (file_ != stdout) {
             const int closed = std::fclose(file_);
@@ -86,8 +96,12 @@ void Output::Commit() {
     file_ = nullptr;
     if (closed != 0) Fail("write error on", LastSystemError());
     if (inPlace_) {
+        // Once the old content starts to go, the copy must finish: a signal
+        // now would leave a half-written file and remove the whole result.
+        const SignalsDeferred deferred;
         if (!WriteInPlace(tempPath_, target_, reason)) {
             const std::string kept = tempPath_;
+            KeepOnSignal(tempSlot_);
             tempPath_.clear();
             Fail("write error on", reason + "; the whole result is in " + kept);
         }
@@ -98,6 +112,7 @@ void Output::Commit() {
         target_ = -1;
         if (!MoveOver(tempPath_, path_, reason)) Fail("cannot replace", reason);
     }
+    KeepOnSignal(tempSlot_);
     tempPath_.clear();
 }
 

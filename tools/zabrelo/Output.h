@@ -5,7 +5,8 @@
 // is written to a temporary file first and then either renamed over the
 // file, when that changes nothing else one could see, or copied into it.
 // So a failed or interrupted run never leaves a half-written file, and the
-// file may also be one of the inputs.
+// file may also be one of the inputs. The temporary file goes on an error
+// and when a signal ends the run.
 #ifndef ZABRELO_TOOL_OUTPUT_H
 #define ZABRELO_TOOL_OUTPUT_H
 
@@ -48,6 +49,7 @@ private:
     std::string name_;  // as given, for messages
     std::string path_;  // symbolic links resolved
     std::string tempPath_;
+    int tempSlot_ = -1;      // its place among the names a signal removes
     std::FILE* file_ = nullptr;
     int target_ = -1;        // the existing file, open for writing; -1 when there is none
     bool inPlace_ = false;   // copy the result into target_ rather than rename over it

@@ -19,7 +19,6 @@
 #include "library/SystemPaths.h"
 #include "text/Utf8.h"
 #else
-#include <csignal>
 #include <cstdlib>
 #include <unistd.h>
 #endif
@@ -99,6 +98,8 @@ std::FILE* OpenForReading(const std::string& path) {
     return file;
 }
 
+int DescriptorOf(std::FILE* file) { return _fileno(file); }
+
 long long RegularFileSize(std::FILE* file) {
     struct _stat64 info {};
     if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return -1;
@@ -139,7 +140,17 @@ std::string EnvironmentValue(const char* name) {
     return value ? Narrow(value) : std::string();
 }
 
-void IgnoreBrokenPipeSignal() {}
+std::uint64_t PhysicalMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
+std::uint64_t FreeMemory() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+}
 
 #else
 
@@ -159,6 +170,8 @@ std::FILE* OpenForReading(const std::string& path) {
     }
     return file;
 }
+
+int DescriptorOf(std::FILE* file) { return fileno(file); }
 
 long long RegularFileSize(std::FILE* file) {
     struct stat info {};
@@ -191,7 +204,24 @@ std::string EnvironmentValue(const char* name) {
     return value ? value : std::string();
 }
 
-void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
+namespace {
+
+std::uint64_t Pages(int name) {
+    const long pages = sysconf(name), size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size) : 0;
+}
+
+}  // namespace
+
+std::uint64_t PhysicalMemory() { return Pages(_SC_PHYS_PAGES); }
+
+std::uint64_t FreeMemory() {
+#ifdef _SC_AVPHYS_PAGES
+    return Pages(_SC_AVPHYS_PAGES);
+#else
+    return 0;
+#endif
+}
 
 #endif
 

@@ -1,10 +1,12 @@
 // Platform: the few operating-system questions the tool asks, kept in one
 // place: its command line, how files and standard streams are opened, where
-// its own executable lives, the terminal, the cores and the last error.
+// its own executable lives, the terminal, the cores, the memory, the last
+// error, scratch files and the signals that end a run.
 // Everything above this layer holds text and file names as UTF-8.
 #ifndef ZABRELO_TOOL_PLATFORM_H
 #define ZABRELO_TOOL_PLATFORM_H
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,6 +27,9 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 /// OpenFile(path, "rb"), except that a directory fails with EISDIR on every
 /// system (POSIX would open it and fail only on the first read).
 std::FILE* OpenForReading(const std::string& path);
+/// The descriptor of a stream, for reads that take what a pipe has now
+/// (ReadSome) where fread would wait for all it asked.
+int DescriptorOf(std::FILE* file);
 /// The size of the regular file open as `file`, or -1 for anything else
 /// (a pipe, a terminal, a device).
 long long RegularFileSize(std::FILE* file);
@@ -47,9 +52,58 @@ std::string EnvironmentValue(const char* name);
 int CoreCount();
 /// strerror(errno), for messages.
 std::string LastSystemError();
-/// Makes a write to a closed pipe fail with an error the tool reports,
-/// instead of killing it silently.
-void IgnoreBrokenPipeSignal();
+/// The physical memory, and the part of it that is free now, in bytes; 0
+/// when the system does not say.
+std::uint64_t PhysicalMemory();
+std::uint64_t FreeMemory();
+
+// --- Scratch files and signals (PlatformTemp.cpp) ---
+
+/// $TMPDIR, else /tmp; on Windows the user's temporary folder.
+std::string TemporaryDirectory();
+/// Creates a file in `dir` that exists only while it is open: on POSIX its
+/// name is removed at once, on Windows the system deletes it on closing, so
+/// it never outlives the process, however that ends. Open for reading and
+/// writing. A descriptor, or -1 with the system's reason.
+int CreateScratchFile(const std::string& dir, std::string& reason);
+/// Writes all `size` bytes at the file's position (a full disk fails).
+bool WriteFully(int fd, const char* data, std::size_t size, std::string& reason);
+/// Reads up to `size` bytes: how many, 0 at the end, -1 on an error (errno).
+long long ReadSome(int fd, char* data, std::size_t size);
+/// Moves back to the start of the file.
+bool Rewind(int fd);
+
+/// Makes SIGHUP, SIGINT, SIGQUIT, SIGPIPE and SIGTERM (each unless the
+/// parent ignored it) first remove the files named by RemoveOnSignal, then
+/// end the process as they would have. So a sort whose reader has gone
+/// (`zabrelo sort big | head`) ends quietly, as sort does; with SIGPIPE
+/// ignored, the write fails and is reported instead. On Windows the files
+/// go at Ctrl-C, Ctrl-Break and the closing of the console.
+void InstallSignalCleanup();
+/// Whether the write to standard output that just failed went to a pipe
+/// whose reader has gone. Only Windows says so: elsewhere SIGPIPE has ended the process
+/// before, unless ignored, and then the failure is reported as such.
+bool ReaderGone();
+/// Ends the process as SIGPIPE does elsewhere: the files named by
+/// RemoveOnSignal removed, nothing printed, exit status 141 (128 + SIGPIPE,
+/// what a shell shows for it).
+[[noreturn]] void EndForGoneReader();
+/// Names `path` for removal by such a signal. A handle for KeepOnSignal;
+/// -1 when `path` cannot be taken (too long, or no room left).
+int RemoveOnSignal(const std::string& path);
+void KeepOnSignal(int handle);
+/// Holds those signals back while it lives, for a step that must not stop
+/// halfway; one that arrives meanwhile acts when it ends. No-op on Windows.
+class SignalsDeferred {
+public:
+    SignalsDeferred();
+    ~SignalsDeferred();
+    SignalsDeferred(const SignalsDeferred&) = delete;
+    SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+
+private:
+    unsigned long saved_[32];  // the thread's signal mask before (room for a sigset_t)
+};
 
 // --- Replacing a named output file (PlatformOutput.cpp) ---
 // Functions that can fail return false (or null, or -1) and say why in `reason`.

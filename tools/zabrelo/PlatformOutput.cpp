@@ -60,23 +60,14 @@ int OpenForWriting(const std::string& path, bool& missing, std::string& reason) 
 void CloseDescriptor(int fd) { _close(fd); }
 
 std::FILE* CreateTemporary(const std::string& beside, std::string& tempPath, std::string& reason) {
-    std::string base = beside;
-    if (base.empty()) {
-        std::wstring folder(MAX_PATH + 1, L'\0');
-        const DWORD n = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-        if (n == 0 || n > folder.size()) {
-            reason = LastWindowsError();
-            return nullptr;
-        }
-        folder.resize(n);
-        base = NarrowPath(folder) + "zabrelo";
-    }
+    const std::string base = beside.empty() ? TemporaryDirectory() + "\\zabrelo" : beside;
     // A name of this process's own, created new: another run's temporary
     // file, or a file that happens to bear the name, is never written over.
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
         tempPath = base + ".zabrelo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
-        handle = CreateFileW(WidePath(tempPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        // Shared for deletion only: the Ctrl-C handler may remove it while open.
+        handle = CreateFileW(WidePath(tempPath).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
@@ -171,13 +162,7 @@ int OpenForWriting(const std::string& path, bool& missing, std::string& reason) 
 void CloseDescriptor(int fd) { close(fd); }
 
 std::FILE* CreateTemporary(const std::string& beside, std::string& tempPath, std::string& reason) {
-    std::string pattern;
-    if (!beside.empty()) {
-        pattern = beside + ".zabrelo-XXXXXX";
-    } else {
-        const char* folder = std::getenv("TMPDIR");
-        pattern = std::string(folder && *folder ? folder : "/tmp") + "/zabrelo-XXXXXX";
-    }
+    std::string pattern = beside.empty() ? TemporaryDirectory() + "/zabrelo-XXXXXX" : beside + ".zabrelo-XXXXXX";
     const int fd = mkstemp(pattern.data());  // created new, mode 0600
     std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!file) {

@@ -32,8 +32,8 @@ Progress::~Progress() {
     if (shown_) std::fputs("\r\033[K", stderr);
 }
 
-void Progress::Stage(const char* name, std::size_t total) {
-    stage_ = name;
+void Progress::Stage(std::string name, std::size_t total) {
+    stage_ = std::move(name);
     total_ = total;
     if (enabled_) Show(0);
 }
@@ -50,9 +50,9 @@ void Progress::Show(std::size_t done) {
     lastShown_ = now;
     shown_ = true;
     if (total_ == 0) {
-        std::fprintf(stderr, "\r\033[Kzabrelo: %s...", stage_);
+        std::fprintf(stderr, "\r\033[Kzabrelo: %s...", stage_.c_str());
     } else {
-        std::fprintf(stderr, "\r\033[Kzabrelo: %s %zu%%", stage_,
+        std::fprintf(stderr, "\r\033[Kzabrelo: %s %zu%%", stage_.c_str(),
                      static_cast<std::size_t>(100.0 * static_cast<double>(done) / static_cast<double>(total_)));
     }
     std::fflush(stderr);

@@ -1,5 +1,6 @@
 // Progress: one line on standard error saying what a long sort is doing
-// (reading, keys, sorting, writing). Shown only where it cannot get in the
+// (reading, keys, sorting, writing, merging; for a run past the memory
+// limit, which run). Shown only where it cannot get in the
 // way: standard error is a terminal that takes escapes (not TERM=dumb) and
 // the sorted lines do not go to a terminal, where it would land between
 // them. Silent for the first two seconds ($ZABRELO_PROGRESS_DELAY seconds),
@@ -23,7 +24,7 @@ public:
     Progress& operator=(const Progress&) = delete;
 
     /// Starts a stage; `total` 0 shows no percentage.
-    void Stage(const char* name, std::size_t total = 0);
+    void Stage(std::string name, std::size_t total = 0);
     /// Reports `done` of the stage's total; cheap enough to call often.
     void Update(std::size_t done);
 
@@ -32,7 +33,7 @@ private:
 
     bool enabled_;
     bool shown_ = false;
-    const char* stage_ = "";
+    std::string stage_;
     std::size_t total_ = 0;
     std::chrono::steady_clock::duration quietPeriod_;
     std::chrono::steady_clock::time_point start_;

@@ -1,17 +1,15 @@
-// SortCommand: `zabrelo sort`. Reads every input before writing anything
-// (so -o may name an input), keys each line once, sorts in the order
-// LineOrder defines and writes the lines back byte for byte with their own
-// line ends.
+// SortCommand: `zabrelo sort`. Reads the options and the table, then sorts
+// (SortInputs.cpp: in memory, or in runs on disk past -S), merges (-m) or
+// checks (-c, -C) in the order LineOrder defines, with keys LineKeys makes.
 #include <cstdio>
 
 #include "Commands.h"
-#include "InputText.h"
+#include "LineKeys.h"
 #include "LineOrder.h"
 #include "Options.h"
-#include "Output.h"
-#include "Platform.h"
 #include "Progress.h"
-#include "SortKeys.h"
+#include "SortJob.h"
+#include "SortSettings.h"
 #include "Table.h"
 
 namespace zabrelo_tool {
@@ -31,9 +29,10 @@ constexpr char kHelp[] =
     "their unweighed characters (as UTF-16 code units), then byte by byte and by\n"
     "line end, so the output does not depend on the input order.\n"
     "\n"
+    "Order:\n"
     "  -l, --level N         compare N levels: 1 letters, 2 and diacritics,\n"
     "                        3 and letter variants (default 3)\n"
-    "  -t, --table PATH      the weight table (default: $ZABRELO_TABLE, else the\n"
+    "      --table=FILE      the weight table (default: $ZABRELO_TABLE, else the\n"
     "                        one installed with zabrelo)\n"
     "  -r, --reverse         reverse the order, the byte comparison included\n"
     "  -s, --stable          order lines with equal keys by input order alone\n"
@@ -41,96 +40,90 @@ constexpr char kHelp[] =
     "                        characters are the same, keep only the first written:\n"
     "                        at -l 1, words that differ only in diacritics; never\n"
     "                        \"abc\" and \"xyz\", or \"کتاب\" and \"کتاب2\"\n"
+    "\n"
+    "Fields:\n"
+    "  -k, --key=POS1[,POS2] order by the text from POS1 to POS2 (to the line's\n"
+    "                        end without POS2). POS is F[.C][OPTS]: field F and\n"
+    "                        its character C, both from 1 (C 0 in POS2: the\n"
+    "                        field's last); OPTS: b (blanks before the field do\n"
+    "                        not count), r (this key descending). Several -k\n"
+    "                        count in order; lines whose keys are all equal go\n"
+    "                        by their whole lines. With -k, -u compares the keys\n"
+    "  -t, --field-separator=SEP  fields end at the character SEP (\\0: NUL)\n"
+    "                        rather than where blanks begin\n"
+    "  -b, --ignore-leading-blanks  b for each key without options of its own\n"
+    "      --csv             records and fields as in CSV (RFC 4180): a field in\n"
+    "                        double quotes may hold the separator (',' or -t's),\n"
+    "                        doubled quotes and line breaks, so a record may span\n"
+    "                        lines; keys see the fields without their quotes\n"
+    "      --header          the first line of each input is its header: it is\n"
+    "                        written first, once (every input must have the\n"
+    "                        same), and never sorted\n"
+    "A character is a Unicode character (code point): a diacritic is one of its\n"
+    "own. Positions past a field's end stop at its end. Blanks are spaces and\n"
+    "tabs; without -t, each field begins with the blanks before it.\n"
+    "\n"
+    "Checking and merging:\n"
+    "  -c, --check           check that the input is sorted: at the first line\n"
+    "                        out of order, print FILE:LINE: disorder: LINE and\n"
+    "                        exit with status 1; with -u, a repeated line is out\n"
+    "                        of order too\n"
+    "  -C, --check=quiet     the same, without printing\n"
+    "  -m, --merge           merge FILEs that are sorted already, without sorting\n"
+    "                        them again; of lines that sort the same, the earlier\n"
+    "                        file's come first\n"
+    "\n"
+    "Memory and output:\n"
+    "  -S, --buffer-size=SIZE  take at most SIZE of memory for the input's lines\n"
+    "                        and their keys at once; a larger input is sorted in\n"
+    "                        runs kept on disk and merged. SIZE ends in K, M, G\n"
+    "                        or T (powers of 1024; K when none), b for bytes, or\n"
+    "                        % of the physical memory. Default: half the memory\n"
+    "                        free, at least an eighth of all of it\n"
+    "  -T, --temporary-directory=DIR  keep runs in DIR, not in $TMPDIR or /tmp;\n"
+    "                        several -T take turns\n"
+    "      --batch-size=N    merge at most N runs or FILEs at once (default 64)\n"
     "  -o, --output FILE     write to FILE as if writing it yourself: a file you may\n"
     "                        not write is refused, and FILE keeps its owner, mode\n"
     "                        and links; it may be one of the inputs, and is changed\n"
     "                        only once the whole result is written\n"
-    "  -j, --jobs N          build keys on N threads (default: one per core)\n"
+    "  -j, --jobs N          build keys and sort on N threads (default: one per\n"
+    "                        core)\n"
     "  -z, --zero-terminated lines end in NUL, not line feed\n"
     "      --quiet           no progress line on a long run\n"
     "      --verbose         follow a table error with the library's own report\n"
     "  -h, --help            show this help\n"
     "      --version         show the version\n"
     "\n"
-    "A long run shows its progress on standard error after two seconds\n"
-    "($ZABRELO_PROGRESS_DELAY), when that is a terminal and the sorted lines\n"
-    "do not go to one, and never with TERM=dumb.\n"
+    "Runs on disk have no name another program could open, and go when the sort\n"
+    "ends, however it ends. A long run shows its progress on standard error\n"
+    "after two seconds ($ZABRELO_PROGRESS_DELAY), when that is a terminal and the\n"
+    "sorted lines do not go to one, and never with TERM=dumb.\n"
     "\n"
-    "Exit status: 0 on success, 2 on an error (invalid UTF-8 names its file and\n"
-    "line; nothing is written then).\n";
-
-constexpr char kSignature[] = "\xEF\xBB\xBF";
-
-// The -o file: none (standard output), or one non-empty name, given any
-// number of times.
-std::string OutputPath(const Options& options) {
-    const std::vector<std::string>& given = options.Values("output");
-    for (const std::string& path : given) {
-        if (path.empty()) options.Fail("the output file name is empty");
-        if (path != given.front()) options.Fail("multiple output files specified");
-    }
-    return given.empty() ? std::string() : given.front();
-}
+    "Exit status: 0 on success (with -c, -C: the input is sorted), 1 when -c or -C\n"
+    "finds a line out of order, 2 on an error (invalid UTF-8 names its file and\n"
+    "line; nothing is written then, and -o's FILE is left as it was). When the\n"
+    "reader of the output goes away (zabrelo sort | head), the sort ends quietly,\n"
+    "as sort does.\n";
 
 }  // namespace
 
 int RunSort(int argc, char** argv) {
-    const Options options("sort",
-                          {{'l', "level", true},
-                           {'t', "table", true},
-                           {'r', "reverse", false},
-                           {'s', "stable", false},
-                           {'u', "unique", false},
-                           {'o', "output", true},
-                           {'j', "jobs", true},
-                           {'z', "zero-terminated", false},
-                           {0, "quiet", false},
-                           {0, "verbose", false}},
-                          argc, argv, 2);
+    const Options options("sort", SortOptionSpecs(), argc, argv, 2);
     if (options.Has("help")) return ShowText(kHelp);
     if (options.Has("version")) return ShowVersion();
-    const int level = options.Number("level", 1, 3, 3);
-    const int jobs = options.Number("jobs", 1, 1024, CoreCount());
-    const std::string outputPath = OutputPath(options);
+    const SortSettings settings = ReadSortSettings(options);
 
     ZabreloLib lib;
     const UnweighedUnits unweighed = LoadTable(lib, TablePath(options), options.Has("verbose"));
-
-    Progress progress(!options.Has("quiet"), outputPath.empty());
-    progress.Stage("reading");
-    InputText input(options.Has("zero-terminated"));
-    std::vector<std::string> files = options.Operands();
-    if (files.empty()) files.push_back("-");
-    for (const std::string& file : files) input.Read(file);
-
-    SortKeys keys(lib, input, level, jobs, progress);
-    std::vector<KeyedLine>& items = keys.Items();
-
-    progress.Stage("sorting");
-    const LineOrder order(input.Lines(), unweighed, options.Has("reverse"), options.Has("stable"));
-    keys.Sort(options.Has("reverse"), jobs);
-
-    Output output(outputPath);
-    output.Open();
-    progress.Stage("writing", items.size());
-    if (input.HadSignature()) output.Write(kSignature, 3);
-    const std::vector<Line>& lines = input.Lines();
-    const bool unique = options.Has("unique");
-    KeyedLine* const first = items.data();
-    KeyedLine* const last = first + items.size();
-    for (KeyedLine* run = first; run < last;) {
-        const auto [end, kept] = order.NextRun(run, last, unique);
-        for (const KeyedLine* item = run; item < kept; ++item) {
-            const Line& line = lines[item->line];
-            output.Write(line.text, line.size);
-            output.Write(line.end, line.endSize);
-        }
-        const auto done = static_cast<std::size_t>(end - first);
-        if (done >> 16 != static_cast<std::size_t>(run - first) >> 16) progress.Update(done);
-        run = end;
-    }
-    output.Commit();
-    return 0;
+    const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
+                        settings.fieldMode, settings.format.separator);
+    const LineOrder order(unweighed, settings.reverse, settings.stable, keys.Fields());
+    Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
+    const SortJob job{settings, lib, keys, order, progress};
+    if (settings.check != CheckMode::kNone) return CheckInput(job);
+    if (settings.merge) return MergeInputs(job);
+    return SortInputs(job);
 }
 
 }  // namespace zabrelo_tool

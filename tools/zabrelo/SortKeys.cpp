@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "ToolError.h"
-#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -20,47 +19,54 @@ constexpr std::size_t kProgressStep = 4096;
 constexpr std::size_t kLinesPerThread = 20000;  // below this a thread costs more than it saves
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
 
+std::size_t Threads(int jobs, std::size_t lines) {
+    return std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(jobs), lines / kLinesPerThread));
+}
+
 }  // namespace
 
-SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int jobs, Progress& progress) {
+SortKeys::SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs) : lib_(lib), keys_(keys), jobs_(jobs) {}
+
+void SortKeys::Build(const InputText& input, Progress& progress) {
     const std::vector<Line>& lines = input.Lines();
     const std::size_t n = lines.size();
     if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
-    const std::size_t threads = std::max<std::size_t>(
-        1, std::min<std::size_t>(static_cast<std::size_t>(jobs), n / kLinesPerThread));
+    const std::size_t threads = Threads(jobs_, n);
+    // The last chunk's keys tell how much room these will take.
+    const std::size_t keyBytes = KeyBytes(), keyedLines = items_.size();
     arenas_.resize(threads);
     items_.resize(n);
-    std::vector<std::size_t> offsets(n);
     std::vector<std::size_t> firstBad(threads, kNoLine);
     std::atomic<std::size_t> done{0};
-    progress.Stage("keys", n);
 
     const auto work = [&](std::size_t t, bool reports) {
+        KeyBuilder builder(keys_, lib_);
         std::string& arena = arenas_[t];
         const std::size_t begin = n * t / threads, end = n * (t + 1) / threads;
-        arena.reserve((end - begin) * 24);
-        std::u16string text;
+        arena.clear();
+        arena.reserve(keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24);
         for (std::size_t i = begin; i < end; ++i) {
-            if (!zabrelo::Utf8ToUtf16(lines[i].text, lines[i].size, text)) {
+            const std::size_t before = arena.size();
+            KeyedLine& item = items_[i];
+            item.line = static_cast<std::uint32_t>(i);
+            if (!builder.Append(lines[i].text, lines[i].size, arena)) {
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
+                item.keySize = 0;
                 continue;
             }
-            const std::string key = lib.GetCollationKey(text, level);
-            offsets[i] = arena.size();
-            arena += key;
-            std::uint64_t head = 0;
-            for (std::size_t k = 0; k < 8; ++k) {
-                head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0U);
-            }
-            items_[i].head = head;
-            items_[i].keySize = static_cast<std::uint32_t>(key.size());
-            items_[i].line = static_cast<std::uint32_t>(i);
+            item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+            SetHeads(item, arena.data() + before);
             if ((i - begin) % kProgressStep == kProgressStep - 1) {
                 done += kProgressStep;
                 if (reports) progress.Update(done.load());
             }
         }
-        for (std::size_t i = begin; i < end; ++i) items_[i].key = arena.data() + offsets[i];
+        // The arena has stopped growing: the keys lie in it in line order.
+        const char* key = arena.data();
+        for (std::size_t i = begin; i < end; ++i) {
+            items_[i].key = key;
+            key += items_[i].keySize;
+        }
     };
 
     std::vector<std::thread> workers;
@@ -72,7 +78,18 @@ SortKeys::SortKeys(const ZabreloLib& lib, const InputText& input, int level, int
     if (bad != kNoLine) throw ToolError(input.Where(bad) + ": invalid UTF-8");
 }
 
-void SortKeys::Sort(bool reverse, int jobs) {
+std::size_t SortKeys::KeyBytes() const {
+    std::size_t bytes = 0;
+    for (const std::string& arena : arenas_) bytes += arena.size();
+    return bytes;
+}
+
+void SortKeys::Release() {
+    std::vector<std::string>().swap(arenas_);
+    std::vector<KeyedLine>().swap(items_);
+}
+
+void SortKeys::Sort(bool reverse) {
     // Equal keys are ordered by line index, which keeps the sort stable in
     // both directions (-r reverses the keys, not the ties) and makes every
     // item distinct, so a plain sort does what a slower stable sort would.
@@ -83,8 +100,7 @@ void SortKeys::Sort(bool reverse, int jobs) {
     };
     // Each thread sorts one run; neighbouring runs are then merged pairwise.
     const std::size_t n = items_.size();
-    const std::size_t runs = std::max<std::size_t>(
-        1, std::min<std::size_t>(static_cast<std::size_t>(jobs), n / kLinesPerThread));
+    const std::size_t runs = Threads(jobs_, n);
     std::vector<std::size_t> bounds;
     for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(n * r / runs);
     const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };

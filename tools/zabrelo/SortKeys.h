@@ -10,53 +10,82 @@
 #include <vector>
 
 #include "InputText.h"
+#include "LineKeys.h"
 #include "Progress.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
 struct KeyedLine {
-    std::uint64_t head;  // the key's first 8 bytes, big-endian, zero-padded: decides most comparisons
+    // The key's first 16 bytes, big-endian, zero-padded, in two halves: they
+    // decide most comparisons without reading the key itself.
+    std::uint64_t head;
+    std::uint64_t head2;
     const char* key;
     std::uint32_t keySize;
     std::uint32_t line;  // index into the input's lines
 };
 
+/// The first 8 bytes of `size` at `key`, big-endian, zero-padded.
+inline std::uint64_t KeyHead(const char* key, std::size_t size) {
+    std::uint64_t head = 0;
+    for (std::size_t k = 0; k < 8; ++k) head = (head << 8) | (k < size ? static_cast<unsigned char>(key[k]) : 0U);
+    return head;
+}
+
+/// Sets the item's heads from its key, `key` (its bytes wherever they lie now).
+inline void SetHeads(KeyedLine& item, const char* key) {
+    item.head = KeyHead(key, item.keySize);
+    item.head2 = item.keySize > 8 ? KeyHead(key + 8, item.keySize - 8) : 0;
+}
+
 /// Unsigned byte order of the keys: the collation order.
 inline int CompareKeys(const KeyedLine& a, const KeyedLine& b) {
     if (a.head != b.head) return a.head < b.head ? -1 : 1;
-    // Equal heads: padding may hide a length difference, so compare from the start.
+    if (a.head2 != b.head2) return a.head2 < b.head2 ? -1 : 1;
+    // Equal heads: the bytes both keys have among the first 16 are equal (a
+    // length difference may hide in the padding, which the sizes settle).
     const std::uint32_t common = a.keySize < b.keySize ? a.keySize : b.keySize;
-    const int order = common == 0 ? 0 : std::char_traits<char>::compare(a.key, b.key, common);
+    const int order = common <= 16 ? 0 : std::char_traits<char>::compare(a.key + 16, b.key + 16, common - 16);
     if (order != 0) return order;
     return a.keySize < b.keySize ? -1 : a.keySize > b.keySize ? 1 : 0;
 }
 
 /// CompareKeys(a, b) == 0, mostly without reading the keys: equal keys have
-/// equal heads and sizes, and then differ, if at all, after the head.
+/// equal heads and sizes, and then differ, if at all, after the heads.
 inline bool KeysEqual(const KeyedLine& a, const KeyedLine& b) {
-    return a.head == b.head && a.keySize == b.keySize &&
-           (a.keySize <= 8 || std::char_traits<char>::compare(a.key + 8, b.key + 8, a.keySize - 8) == 0);
+    return a.head == b.head && a.head2 == b.head2 && a.keySize == b.keySize &&
+           (a.keySize <= 16 || std::char_traits<char>::compare(a.key + 16, b.key + 16, a.keySize - 16) == 0);
 }
 
 class SortKeys {
 public:
-    /// Builds the keys at `level` with `jobs` threads. Throws ToolError
-    /// naming the first line (in input order) that is not valid UTF-8.
-    SortKeys(const ZabreloLib& lib, const InputText& input, int level, int jobs, Progress& progress);
+    /// Keys lines as `keys` defines, on up to `jobs` threads.
+    SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs);
     SortKeys(const SortKeys&) = delete;
     SortKeys& operator=(const SortKeys&) = delete;
 
-    /// Sorts the items by key on up to `jobs` threads, ascending or with
-    /// `reverse` descending; equal keys keep their input order either way
-    /// (LineOrder::NextRun then finishes each run of them).
-    void Sort(bool reverse, int jobs);
+    /// Keys the lines `input` holds: one item per line, in input order.
+    /// Throws ToolError naming the first line (in input order) that is not
+    /// valid UTF-8.
+    void Build(const InputText& input, Progress& progress);
 
-    /// One item per line: in input order until sorted.
+    /// Sorts the items by key, ascending or with `reverse` descending; equal
+    /// keys keep their input order either way (LineOrder::NextRun then
+    /// finishes each run of them).
+    void Sort(bool reverse);
+
     std::vector<KeyedLine>& Items() { return items_; }
+    /// The bytes the keys take.
+    std::size_t KeyBytes() const;
+    /// Gives back the memory of the keys.
+    void Release();
 
 private:
-    std::vector<std::string> arenas_;  // one per thread: the key bytes
+    const ZabreloLib& lib_;
+    const LineKeys& keys_;
+    int jobs_;
+    std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk
     std::vector<KeyedLine> items_;
 };
 

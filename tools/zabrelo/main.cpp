@@ -20,7 +20,7 @@ constexpr char kUsage[] =
     "Usage: zabrelo COMMAND [OPTION]... [ARGUMENT]...\n"
     "Put Urdu text in dictionary order.\n"
     "\n"
-    "  zabrelo sort [FILE]...       sort UTF-8 lines (-l, -t, -r, -u, -o, -j, -z)\n"
+    "  zabrelo sort [FILE]...       sort UTF-8 lines (-l, -k, -t, -r, -u, -c, -m, -o...)\n"
     "  zabrelo key [TEXT]...        show sort keys in hex, one group per level\n"
     "  zabrelo compare A B          print -1, 0 or 1 as the library compares A and B\n"
     "  zabrelo check TABLE          report what the loader makes of a weight table\n"
@@ -37,7 +37,7 @@ int Report(const std::string& message, int exitCode = zabrelo_tool::kExitTrouble
 
 int main(int argc, char** argv) {
     using namespace zabrelo_tool;
-    IgnoreBrokenPipeSignal();
+    InstallSignalCleanup();
     UseBinaryStdio();
     // The commands parse UTF-8 whatever the system's own argv holds.
     std::vector<std::string> args = Arguments(argc, argv);

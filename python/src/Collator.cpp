@@ -1,0 +1,282 @@
+// Collator: making one (the table's load and its errors), its repr, pickling
+// and attributes, and the methods on one or two texts, sort_key and compare.
+// These two are called once per text, so they take their arguments the
+// vectorcall way and allocate nothing but the result.
+#include "Collator.h"
+
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#include "Arguments.h"
+#include "Errors.h"
+#include "Gil.h"
+#include "Ref.h"
+#include "TextUnits.h"
+#include "collation/CollationKeys.h"
+#include "collation/TableLoader.h"
+#include "zabrelo/VantorException.h"
+
+namespace zabrelo_python {
+
+namespace {
+
+using zabrelo::CollationTable;
+
+PyObject* g_bundledTable = nullptr;  // a str the package sets on import
+
+// Keys of texts longer than this are built with the GIL released, so that
+// other threads run meanwhile.
+constexpr std::size_t kReleaseGilUnits = std::size_t{1} << 16;
+
+// The key of a text of up to 512 units fits here (at most two prepared
+// units per unit, one byte each per level): written once, then copied into
+// the bytes object. A longer key is written straight into the bytes object
+// once its length is known.
+constexpr std::size_t kStackKeyBytes = CollationTable::kMaxLevel * 2 * 512;
+
+// A file that is no weight table at all (a word list, say) may load without
+// a complaint and then weigh nothing: every key would be empty.
+bool WeighsAnyLetter(const CollationTable& table) {
+    for (std::int32_t c = CollationTable::kRangeFirst; c < CollationTable::kRangeLimit; ++c) {
+        const auto unit = static_cast<char16_t>(c);
+        if (zabrelo::WriteKey(table, &unit, 1, CollationTable::kMaxLevel, nullptr, 0) > 0) return true;
+    }
+    const auto special = static_cast<char16_t>(CollationTable::kSpecialCodePoint);
+    return zabrelo::WriteKey(table, &special, 1, CollationTable::kMaxLevel, nullptr, 0) > 0;
+}
+
+// Loads the table at `path` (str or bytes). The file is opened with
+// Python's open() first, so a file that cannot be opened raises Python's
+// own error with the system's reason and the path: FileNotFoundError,
+// IsADirectoryError, PermissionError.
+bool LoadTable(PyObject* path, std::shared_ptr<const CollationTable>& table) {
+    const Ref io(PyImport_ImportModule("io"));
+    if (!io) return false;
+    const Ref file(PyObject_CallMethod(io.get(), "open", "Os", path, "rb"));
+    if (!file) return false;
+    const Ref closed(PyObject_CallMethod(file.get(), "close", nullptr));
+    if (!closed) return false;
+    PyObject* encoded = nullptr;
+    if (!PyUnicode_FSConverter(path, &encoded)) return false;
+    const Ref name(encoded);
+    bool loaded = false;
+    try {
+        loaded = zabrelo::TableLoader::Initialize(table, PyBytes_AS_STRING(encoded), nullptr);
+    } catch (const VantorException& e) {
+        // The file went away or turned unreadable since open() above.
+        PyErr_Format(PyExc_OSError, "%R: %s", path, e.GetErrorMessage().c_str());
+        return false;
+    } catch (...) {
+        RaiseCurrentException();
+        return false;
+    }
+    if (!loaded) {
+        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: no header, or a line without a weight field",
+                     path);
+        return false;
+    }
+    if (!WeighsAnyLetter(*table)) {
+        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: it gives no letter a weight", path);
+        return false;
+    }
+    return true;
+}
+
+PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    static const char* keywords[] = {"table", "level", nullptr};
+    PyObject* table = Py_None;
+    PyObject* levelArgument = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OO:Collator", const_cast<char**>(keywords), &table,
+                                     &levelArgument)) {
+        return nullptr;
+    }
+    int level = 0;
+    if (!LevelOf(levelArgument, CollationTable::kMaxLevel, level)) return nullptr;
+    if (table == Py_None) Py_INCREF(Py_None);
+    Ref path(table == Py_None ? Py_None : PyOS_FSPath(table));
+    if (!path) return nullptr;
+    PyObject* const source = table == Py_None ? g_bundledTable : path.get();
+    if (!source) {
+        PyErr_SetString(PyExc_RuntimeError, "the bundled table is unknown: import zabrelo, not its extension alone");
+        return nullptr;
+    }
+    std::shared_ptr<const CollationTable> loaded;
+    if (!LoadTable(source, loaded)) return nullptr;
+    auto* const self = reinterpret_cast<CollatorObject*>(type->tp_alloc(type, 0));
+    if (!self) return nullptr;
+    new (&self->table) std::shared_ptr<const CollationTable>(std::move(loaded));
+    self->path = path.release();
+    self->level = level;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+void CollatorDealloc(PyObject* object) {
+    auto* const self = reinterpret_cast<CollatorObject*>(object);
+    PyTypeObject* const type = Py_TYPE(object);
+    self->table.~shared_ptr();
+    Py_XDECREF(self->path);
+    type->tp_free(object);
+    Py_DECREF(type);  // instances of a heap type hold a reference to it
+}
+
+PyObject* CollatorRepr(PyObject* object) {
+    const auto* const self = reinterpret_cast<CollatorObject*>(object);
+    return PyUnicode_FromFormat("%s(table=%R, level=%d)", Py_TYPE(object)->tp_name, self->path, self->level);
+}
+
+// Pickled as the arguments that made it: the table is loaded again where it
+// is unpickled (a Dask worker, say), the bundled one from that machine's package.
+PyObject* CollatorReduce(PyObject* object, PyObject*) {
+    const auto* const self = reinterpret_cast<CollatorObject*>(object);
+    return Py_BuildValue("(O(Oi))", reinterpret_cast<PyObject*>(Py_TYPE(object)), self->path, self->level);
+}
+
+PyObject* GetTable(PyObject* object, void*) {
+    PyObject* const path = reinterpret_cast<CollatorObject*>(object)->path;
+    Py_INCREF(path);
+    return path;
+}
+
+PyObject* GetLevel(PyObject* object, void*) {
+    return PyLong_FromLong(reinterpret_cast<CollatorObject*>(object)->level);
+}
+
+// The key of one text as a bytes object.
+PyObject* KeyBytes(const CollationTable& table, const TextRef& text, int level) {
+    const Utf16Text units(text);
+    const bool release = units.Count() > kReleaseGilUnits;
+    const auto write = [&](unsigned char* out, std::size_t capacity) {
+        if (!release) return zabrelo::WriteKey(table, units.Units(), units.Count(), level, out, capacity);
+        const ReleasedGil unlocked;
+        return zabrelo::WriteKey(table, units.Units(), units.Count(), level, out, capacity);
+    };
+    unsigned char stack[kStackKeyBytes];
+    const std::size_t size = write(stack, sizeof stack);
+    if (size <= sizeof stack) {
+        return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(stack), static_cast<Py_ssize_t>(size));
+    }
+    if (size > static_cast<std::size_t>(PY_SSIZE_T_MAX)) throw std::length_error("the key is too long for bytes");
+    Ref bytes(PyBytes_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(size)));
+    if (!bytes) return nullptr;
+    write(reinterpret_cast<unsigned char*>(PyBytes_AS_STRING(bytes.get())), size);
+    return bytes.release();
+}
+
+constexpr char kSortKeyDoc[] =
+    "sort_key($self, /, text, level=None)\n--\n\n"
+    "The sort key of text: bytes whose order is the collation order.\n\n"
+    "level None takes the collator's level; 0 or less gives b'', above 3\n"
+    "counts as 3. Use it as sorted(words, key=collator.sort_key).";
+
+PyObject* SortKey(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static const char* const names[] = {"text", "level"};
+    static const Parameters parameters{"sort_key", names, 2, 2, 1};
+    PyObject* values[2];
+    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
+    const auto* const self = reinterpret_cast<CollatorObject*>(object);
+    int level = 0;
+    TextRef text{};
+    if (!TextOf(values[0], "sort_key", "argument 'text'", text) || !LevelOf(values[1], self->level, level)) {
+        return nullptr;
+    }
+    try {
+        return KeyBytes(*self->table, text, level);
+    } catch (...) {
+        return RaiseCurrentException();
+    }
+}
+
+constexpr char kCompareDoc[] =
+    "compare($self, /, a, b, level=None)\n--\n\n"
+    "-1, 0 or 1 as a's key orders before, equal to or after b's.\n\n"
+    "Equal keys give -1 when a has fewer UTF-16 units than b, else 0, so\n"
+    "compare(a, b) and compare(b, a) may be 0 and -1.";
+
+PyObject* Compare(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static const char* const names[] = {"a", "b", "level"};
+    static const Parameters parameters{"compare", names, 3, 3, 2};
+    PyObject* values[3];
+    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
+    const auto* const self = reinterpret_cast<CollatorObject*>(object);
+    int level = 0;
+    TextRef a{}, b{};
+    if (!TextOf(values[0], "compare", "argument 'a'", a) || !TextOf(values[1], "compare", "argument 'b'", b) ||
+        !LevelOf(values[2], self->level, level)) {
+        return nullptr;
+    }
+    try {
+        const Utf16Text first(a), second(b);
+        const auto compare = [&] {
+            return zabrelo::CompareStrings(*self->table, first.Units(), first.Count(), second.Units(),
+                                           second.Count(), level);
+        };
+        int order = 0;
+        if (first.Count() + second.Count() > kReleaseGilUnits) {
+            const ReleasedGil unlocked;
+            order = compare();
+        } else {
+            order = compare();
+        }
+        return PyLong_FromLong(order);
+    } catch (...) {
+        return RaiseCurrentException();
+    }
+}
+
+template <class Function>
+PyCFunction AsMethod(Function* function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+PyMethodDef kMethods[] = {
+    {"sort_key", AsMethod(SortKey), METH_FASTCALL | METH_KEYWORDS, kSortKeyDoc},
+    {"compare", AsMethod(Compare), METH_FASTCALL | METH_KEYWORDS, kCompareDoc},
+    {"sort_keys", AsMethod(CollatorSortKeys), METH_FASTCALL | METH_KEYWORDS, kSortKeysDoc},
+    {"sorted", AsMethod(CollatorSorted), METH_FASTCALL | METH_KEYWORDS, kSortedDoc},
+    {"__reduce__", CollatorReduce, METH_NOARGS, nullptr},
+    {nullptr, nullptr, 0, nullptr}};
+
+PyGetSetDef kAttributes[] = {
+    {"table", GetTable, nullptr, "The table's path as given, or None for the bundled table.", nullptr},
+    {"level", GetLevel, nullptr, "The level used when a call gives none (0 to 3).", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr}};
+
+constexpr char kCollatorDoc[] =
+    "Collator(table=None, level=3)\n--\n\n"
+    "Urdu collation with one weight table.\n\n"
+    "table is the path of a weight table (str or os.PathLike), or None for\n"
+    "the table bundled with the package. level (1 letters; 2 and diacritics;\n"
+    "3 and letter variants) is the default of every method. A file that\n"
+    "cannot be opened raises FileNotFoundError (or another OSError) naming\n"
+    "it; a file that is no usable weight table raises ValueError.\n\n"
+    "A collator never changes once made: share one between threads.";
+
+}  // namespace
+
+PyObject* NewCollatorType() {
+    static PyType_Slot slots[] = {{Py_tp_new, reinterpret_cast<void*>(CollatorNew)},
+                                  {Py_tp_dealloc, reinterpret_cast<void*>(CollatorDealloc)},
+                                  {Py_tp_repr, reinterpret_cast<void*>(CollatorRepr)},
+                                  {Py_tp_methods, kMethods},
+                                  {Py_tp_getset, kAttributes},
+                                  {Py_tp_doc, const_cast<char*>(kCollatorDoc)},
+                                  {0, nullptr}};
+    static PyType_Spec spec = {"zabrelo.Collator", sizeof(CollatorObject), 0,
+                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
+    return PyType_FromSpec(&spec);
+}
+
+PyObject* SetBundledTable(PyObject*, PyObject* path) {
+    if (!PyUnicode_Check(path)) {
+        PyErr_SetString(PyExc_TypeError, "the bundled table's path must be a str");
+        return nullptr;
+    }
+    Py_INCREF(path);
+    PyObject* const old = g_bundledTable;
+    g_bundledTable = path;
+    Py_XDECREF(old);
+    Py_RETURN_NONE;
+}
+
+}  // namespace zabrelo_python

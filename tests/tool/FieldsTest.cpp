@@ -1,0 +1,128 @@
+// Fields: -k parsed as sort parses it, and the text a key picks out of a
+// line with blanks, a separator character or CSV between the fields.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Fields.h"
+#include "ToolError.h"
+
+namespace {
+
+using zabrelo_tool::FieldSplitter;
+using zabrelo_tool::KeyRange;
+using zabrelo_tool::ParseKeyRange;
+using zabrelo_tool::ToolError;
+
+struct RangeCase {
+    const char* text;
+    bool globalBlanks, globalReverse;
+    KeyRange want;  // startField, startChar, skipStartBlanks, endField, endChar, skipEndBlanks, reverse
+    const char* why;
+};
+const RangeCase kRangeCases[] = {
+    {"2", false, false, {2, 1, false, 0, 0, false, false}, "no POS2: to the line's end"},
+    {"2,2", false, false, {2, 1, false, 2, 0, false, false}, "one field"},
+    {"1.3,2.4", false, false, {1, 3, false, 2, 4, false, false}, "characters"},
+    {"3,3.0", false, false, {3, 1, false, 3, 0, false, false}, ".0 in POS2: the field's end"},
+    {"2b,3r", false, false, {2, 1, true, 3, 0, false, true}, "options on either position"},
+    {"1,1b", false, false, {1, 1, false, 1, 0, true, false}, "b on POS2 only"},
+    {"2,2", true, true, {2, 1, true, 2, 0, true, true}, "no options of its own: takes -b and -r"},
+    {"2,2r", true, false, {2, 1, false, 2, 0, false, true}, "r of its own: no -b"},
+    {"2b,2", false, true, {2, 1, true, 2, 0, false, false}, "b of its own: no -r"},
+};
+
+TEST(KeyRangeTest, ReadsSortsSpelling) {
+    for (const RangeCase& c : kRangeCases) {
+        SCOPED_TRACE(std::string(c.text) + ": " + c.why);
+        const KeyRange key = ParseKeyRange(c.text, c.globalBlanks, c.globalReverse);
+        EXPECT_EQ(key.startField, c.want.startField);
+        EXPECT_EQ(key.startChar, c.want.startChar);
+        EXPECT_EQ(key.skipStartBlanks, c.want.skipStartBlanks);
+        EXPECT_EQ(key.endField, c.want.endField);
+        EXPECT_EQ(key.endChar, c.want.endChar);
+        EXPECT_EQ(key.skipEndBlanks, c.want.skipEndBlanks);
+        EXPECT_EQ(key.reverse, c.want.reverse);
+    }
+}
+
+TEST(KeyRangeTest, RefusesWhatSortRefuses) {
+    const std::pair<const char*, const char*> kBad[] = {
+        {"", "no field number"},        {"0", "field number is zero"},
+        {"1.0", "character position is zero"}, {"1,0", "field number is zero"},
+        {"1.", "no character position"}, {"1,", "no field number after ','"},
+        {"1n", "'n' is no option"},     {"1,2,3", "stray character ','"},
+        {"1-2", "stray character '-'"}, {"99999999999999", "no field number"},
+    };
+    for (const auto& [text, message] : kBad) {
+        try {
+            ParseKeyRange(text, false, false);
+            ADD_FAILURE() << "accepted '" << text << "'";
+        } catch (const ToolError& error) {
+            EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << text << ": " << error.what();
+            EXPECT_NE(std::string(error.what()).find(std::string("'") + text + "'"), std::string::npos) << error.what();
+        }
+    }
+}
+
+struct KeyCase {
+    FieldSplitter::Mode mode;
+    const char* separator;
+    const char* line;
+    const char* key;
+    const char* want;
+    const char* why;
+};
+constexpr FieldSplitter::Mode kBlanks = FieldSplitter::Mode::kBlanks;
+constexpr FieldSplitter::Mode kSeparator = FieldSplitter::Mode::kSeparator;
+constexpr FieldSplitter::Mode kCsv = FieldSplitter::Mode::kCsv;
+const KeyCase kKeyCases[] = {
+    {kBlanks, "", "a  b c", "2,2", "  b", "a field keeps the blanks before it"},
+    {kBlanks, "", "a  b c", "2b,2", "b", "b skips them"},
+    {kBlanks, "", " \ta b", "1,1", " \ta", "tabs are blanks; the first field's lead blanks are its own"},
+    {kBlanks, "", "a b  ", "3,3", "  ", "blanks at the end make a field"},
+    {kBlanks, "", "a b", "3,3", "", "a missing field is empty"},
+    {kBlanks, "", "", "1,1", "", "an empty line has no fields"},
+    {kBlanks, "", "a b c", "2", " b c", "no POS2: to the line's end"},
+    {kBlanks, "", "abc def", "1.2,1.3", "bc", "characters of a field"},
+    {kBlanks, "", "abc def", "1.5,1.9", "", "past the field's end: its end, not the next field"},
+    {kBlanks, "", "abc def", "2.2", "def", "the blank is the field's first character"},
+    {kBlanks, "", "abc def", "2.2b", "ef", "b: characters counted from the first non-blank"},
+    {kBlanks, "", "abc  def", "1,2.1b", "abc  d", "b on POS2 skips the end field's blanks"},
+    {kBlanks, "", "abc def", "1,2.0", "abc def", ".0 in POS2: the end field whole"},
+    {kBlanks, "", "abc def", "2,1", "", "an end before the start"},
+    {kBlanks, "", "کِتاب قلم", "1.2,1.2", "\u0650", "a diacritic is a character of its own"},
+    {kBlanks, "", "کِتاب قلم", "1.3,1.4", "تا", "characters, not bytes"},
+    {kBlanks, "", "a 😀b", "2.2,2.2", "😀", "one character beyond the BMP"},
+    {kSeparator, ",", "a,,c", "2,2", "", "an empty field"},
+    {kSeparator, ",", "a,,c", "3,3", "c", "counted past it"},
+    {kSeparator, ",", "a, b,c", "2,2", " b", "a blank is text"},
+    {kSeparator, ",", "a,b,c", "2", "b,c", "no POS2: the separators too"},
+    {kSeparator, ",", "a", "2,2", "", "a missing field"},
+    {kSeparator, ",", "ab,cd", "1.3", ",cd", "a start past the field's end stops there; on to the line's end"},
+    {kSeparator, "\u060C", "ب\u060Cا", "2,2", "ا", "an Urdu comma, two bytes, separates"},
+    {kSeparator, "\t", "a b\tc", "1,1", "a b", "a tab"},
+    {kCsv, ",", "\"a,b\",c", "1,1", "a,b", "a quoted separator"},
+    {kCsv, ",", "\"say \"\"hi\"\"\",x", "1,1", "say \"hi\"", "doubled quotes"},
+    {kCsv, ",", "\"x\r\ny\",z", "1,1", "x\r\ny", "a line break in quotes"},
+    {kCsv, ",", "a,\"b\",c", "2,3", "b,c", "two fields: their text joined by the separator"},
+    {kCsv, ",", "a,\"b,c\",d", "2.3,2.3", "c", "characters of the unquoted text"},
+    {kCsv, ",", "ab\"c,d", "1,1", "ab\"c", "a quote that opens no field is text"},
+    {kCsv, ",", "\"a\"b,c", "1,1", "ab", "text after a closing quote"},
+    {kCsv, ",", "\"\",x", "1,1", "", "an empty quoted field"},
+    {kCsv, ",", "a,", "2,2", "", "an empty last field"},
+    {kCsv, ",", "a", "2,2", "", "a missing field"},
+    {kCsv, ";", "\"a;b\";\"c,d\"", "2,2", "c,d", "another separator"},
+};
+
+TEST(FieldSplitterTest, PicksTheKeysText) {
+    for (const KeyCase& c : kKeyCases) {
+        SCOPED_TRACE(std::string(c.line) + " -k " + c.key + ": " + c.why);
+        FieldSplitter splitter(c.mode, c.separator);
+        const std::string line = c.line;
+        splitter.Split(line.data(), line.size());
+        EXPECT_EQ(std::string(splitter.Key(ParseKeyRange(c.key, false, false))), c.want);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// LineKeys: the sort key `zabrelo sort` gives a line, one byte string whose
+// unsigned byte order is the order of lines by their keys.
+//
+// Without -k it is the library's key of the whole line. With -k it joins,
+// key by key in order of priority, the library's key of the key's text and
+// that text's unweighed units (collation/UnweighedUnits.h), so lines whose keys have
+// equal weights are ordered, key by key, by what the table does not weigh.
+// Each part is escaped and closed so that no part is a start of another
+// (a 00 byte becomes 00 FF, 00 00 closes the part), which makes joined parts
+// compare part by part; a key in the other direction than the whole sort
+// has its parts' bytes inverted. Unless the sort is stable, the whole
+// line's key follows: lines whose keys are all equal are then ordered as
+// without -k, as sort's last resort compares whole lines. Last come four
+// bytes giving the length of the -k parts, which never decide an order
+// (everything before them differs first) and tell -u where the keys end.
+#ifndef ZABRELO_TOOL_LINEKEYS_H
+#define ZABRELO_TOOL_LINEKEYS_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Fields.h"
+#include "collation/UnweighedUnits.h"
+#include "zabrelo/ZabreloLib.h"
+
+namespace zabrelo_tool {
+
+using zabrelo::UnweighedUnits;
+
+class LineKeys {
+public:
+    /// `reverse` and `stable` are the whole sort's -r and -s; `keys` the -k
+    /// keys (none: the whole line), found in fields as `mode` and
+    /// `separator` say.
+    LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
+             FieldSplitter::Mode mode, std::string separator);
+
+    /// Whether keys are made of -k fields (so -u compares just those parts).
+    bool Fields() const { return !keys_.empty(); }
+
+    /// The -k part of a key made with Fields(): where the parts of the keys end.
+    static std::size_t FieldsSize(const char* key, std::size_t size);
+
+private:
+    friend class KeyBuilder;
+    const UnweighedUnits& unweighed_;
+    int level_;
+    bool reverse_;
+    bool stable_;
+    std::vector<KeyRange> keys_;
+    FieldSplitter::Mode mode_;
+    std::string separator_;
+};
+
+/// Builds keys as LineKeys defines them, with scratch space kept from line
+/// to line: one per thread (the library object serves them all at once).
+class KeyBuilder {
+public:
+    KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
+
+    /// Appends the key of a line to `out`. False, appending nothing, when the
+    /// line is not valid UTF-8.
+    bool Append(const char* text, std::size_t size, std::string& out);
+
+private:
+    const LineKeys& keys_;
+    const ZabreloLib& lib_;
+    FieldSplitter splitter_;
+    std::u16string units_;
+    std::u16string fieldUnits_;
+    std::string part_;
+};
+
+}  // namespace zabrelo_tool
+
+#endif  // ZABRELO_TOOL_LINEKEYS_H

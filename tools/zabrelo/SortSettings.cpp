@@ -1,0 +1,174 @@
+// SortSettings: reading the options, with sort's messages where sort has one.
+#include "SortSettings.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "Platform.h"
+#include "ToolError.h"
+#include "text/Utf8.h"
+
+namespace zabrelo_tool {
+
+namespace {
+
+constexpr std::size_t kLeastBufferSize = 1 << 10;
+// A 32-bit process has 2 GB of address space for everything.
+constexpr std::uint64_t kMostBufferSize32 = 512ULL << 20;
+constexpr std::uint64_t kFallbackBufferSize = 256ULL << 20;  // when the system does not say
+
+// The -o file: none (standard output), or one non-empty name, given any
+// number of times.
+std::string OutputPath(const Options& options) {
+    const std::vector<std::string>& given = options.Values("output");
+    for (const std::string& path : given) {
+        if (path.empty()) options.Fail("the output file name is empty");
+        if (path != given.front()) options.Fail("multiple output files specified");
+    }
+    return given.empty() ? std::string() : given.front();
+}
+
+// -t: one character, "\0" for NUL; every -t the same.
+std::string Separator(const Options& options) {
+    const std::vector<std::string>& given = options.Values("field-separator");
+    for (const std::string& text : given) {
+        if (text != given.front()) {
+            options.Fail("incompatible field separators '" + given.front() + "' and '" + text + "'");
+        }
+    }
+    if (given.empty()) return std::string();
+    const std::string& text = given.front();
+    if (text.empty()) options.Fail("the field separator is empty");
+    if (text == "\\0") return std::string(1, '\0');
+    std::u16string units;
+    if (!zabrelo::Utf8ToUtf16(text.data(), text.size(), units)) options.Fail("the field separator is not valid UTF-8");
+    const bool oneCharacter = units.size() == 1 || (units.size() == 2 && units[0] >= 0xD800 && units[0] < 0xDC00);
+    if (!oneCharacter) options.Fail("the field separator '" + text + "' is more than one character");
+    return text;
+}
+
+CheckMode Check(const Options& options) {
+    const bool quiet = options.Has("C");
+    if (!options.Has("check")) return quiet ? CheckMode::kQuiet : CheckMode::kNone;
+    const std::string how = options.Value("check");
+    CheckMode mode = CheckMode::kDiagnose;
+    if (how == "quiet" || how == "silent") {
+        mode = CheckMode::kQuiet;
+    } else if (!how.empty() && how != "diagnose-first") {
+        options.Fail("invalid argument '" + how + "' for '--check' (diagnose-first, quiet or silent)");
+    }
+    if (quiet && mode != CheckMode::kQuiet) options.Fail("options -c and -C are incompatible");
+    return mode;
+}
+
+}  // namespace
+
+std::vector<OptionSpec> SortOptionSpecs() {
+    return {{'l', "level", true},
+            {0, "table", true},
+            {'r', "reverse", false},
+            {'s', "stable", false},
+            {'u', "unique", false},
+            {'b', "ignore-leading-blanks", false},
+            {'k', "key", true},
+            {'t', "field-separator", true},
+            {0, "csv", false},
+            {0, "header", false},
+            {'c', "check", false, true},
+            {'C', nullptr, false},
+            {'m', "merge", false},
+            {'o', "output", true},
+            {'S', "buffer-size", true},
+            {'T', "temporary-directory", true},
+            {0, "batch-size", true},
+            {'j', "jobs", true},
+            {'z', "zero-terminated", false},
+            {0, "quiet", false},
+            {0, "verbose", false}};
+}
+
+SortSettings ReadSortSettings(const Options& options) {
+    SortSettings settings;
+    settings.level = options.Number("level", 1, 3, 3);
+    settings.reverse = options.Has("reverse");
+    settings.stable = options.Has("stable");
+    settings.unique = options.Has("unique");
+    settings.check = Check(options);
+    settings.merge = options.Has("merge");
+    settings.outputPath = OutputPath(options);
+    settings.jobs = options.Number("jobs", 1, 1024, CoreCount());
+    settings.quiet = options.Has("quiet");
+    for (const std::string& key : options.Values("key")) {
+        settings.keys.push_back(ParseKeyRange(key, options.Has("ignore-leading-blanks"), settings.reverse));
+    }
+    const std::string separator = Separator(options);
+    settings.format.zeroTerminated = options.Has("zero-terminated");
+    settings.format.csv = options.Has("csv");
+    settings.format.header = options.Has("header");
+    if (settings.format.csv) {
+        settings.fieldMode = FieldSplitter::Mode::kCsv;
+        settings.format.separator = separator.empty() ? "," : separator;
+        if (settings.format.separator == "\"") options.Fail("the field separator of --csv cannot be '\"'");
+    } else if (!separator.empty()) {
+        settings.fieldMode = FieldSplitter::Mode::kSeparator;
+        settings.format.separator = separator;
+    }
+    settings.bufferSize = options.Has("buffer-size")
+                              ? static_cast<std::size_t>(std::min<std::uint64_t>(
+                                    std::max<std::uint64_t>(ParseBufferSize(options.Value("buffer-size"),
+                                                                            PhysicalMemory()),
+                                                            kLeastBufferSize),
+                                    std::numeric_limits<std::size_t>::max()))
+                              : DefaultBufferSize();
+    for (const std::string& dir : options.Values("temporary-directory")) {
+        if (dir.empty()) options.Fail("the temporary folder's name is empty");
+        settings.tempDirs.push_back(dir);
+    }
+    if (settings.tempDirs.empty()) settings.tempDirs.push_back(TemporaryDirectory());
+    settings.batchSize = static_cast<std::size_t>(options.Number("batch-size", 2, 512, 64));
+    settings.files = options.Operands();
+    if (settings.files.empty()) settings.files.push_back("-");
+    if (settings.check != CheckMode::kNone) {
+        if (!settings.outputPath.empty()) options.Fail("options -c and -o are incompatible");
+        if (settings.files.size() > 1) options.Fail("extra operand '" + settings.files[1] + "' not allowed with -c");
+    }
+    return settings;
+}
+
+std::uint64_t ParseBufferSize(const std::string& text, std::uint64_t physicalMemory) {
+    const auto fail = [&text](const std::string& why) -> std::uint64_t {
+        throw ToolError("sort: " + why + " -S argument '" + text + "'\nTry 'zabrelo sort --help'.");
+    };
+    std::size_t at = 0;
+    std::uint64_t number = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        const auto digit = static_cast<std::uint64_t>(text[at] - '0');
+        if (number > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return fail("too large");
+        number = number * 10 + digit;
+    }
+    if (at == 0) return fail("invalid");
+    const std::string suffix = text.substr(at);
+    if (suffix == "%") {
+        if (number > 100) return fail("more than 100% of the memory in");
+        return physicalMemory / 100 * number;
+    }
+    // Powers of 1024 by place in this list; a lower-case k as sort takes it.
+    static const std::string kUnits = "bKMGTPE";
+    std::size_t unit = suffix.empty() || suffix == "k" ? 1 : std::string::npos;
+    if (suffix.size() == 1 && suffix != "k") unit = kUnits.find(suffix[0]);
+    if (unit == std::string::npos) return fail("invalid suffix in");
+    for (; unit > 0; --unit) {
+        if (number > std::numeric_limits<std::uint64_t>::max() / 1024) return fail("too large");
+        number *= 1024;
+    }
+    return number;
+}
+
+std::size_t DefaultBufferSize() {
+    const std::uint64_t physical = PhysicalMemory();
+    std::uint64_t size = physical == 0 ? kFallbackBufferSize : std::max(FreeMemory() / 2, physical / 8);
+    if (sizeof(void*) < 8) size = std::min(size, kMostBufferSize32);
+    return static_cast<std::size_t>(std::max<std::uint64_t>(size, kLeastBufferSize));
+}
+
+}  // namespace zabrelo_tool
