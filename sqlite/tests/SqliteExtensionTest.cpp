@@ -120,7 +120,9 @@ protected:
     Db db_;
 };
 
-std::vector<std::string> UrduList() { return zabrelo_test::ReadLines(std::string(ZABRELO_TEST_DATA_DIR) + "/urdu-ordered.txt"); }
+std::vector<std::string> UrduList() {
+    return zabrelo_test::ReadLines(std::string(ZABRELO_TEST_DATA_DIR) + "/urdu-ordered.txt");
+}
 
 TEST_F(ExtensionTest, OrderByUrduIsTheWordListsOrder) {
     std::vector<std::string> words = UrduList();
@@ -330,7 +332,8 @@ TEST_F(ExtensionTest, UrduKeyArguments) {
 
 TEST(ExtensionLoadTest, BothEntryPointsAndTheNameSQLiteDerives) {
     unsetenv("ZABRELO_TABLE");
-    for (const char* entry : {static_cast<const char*>(nullptr), "sqlite3_zabrelosqlite_init", "sqlite3_extension_init"}) {
+    const char* const entries[] = {nullptr, "sqlite3_zabrelosqlite_init", "sqlite3_extension_init"};
+    for (const char* entry : entries) {
         Db db;
         EXPECT_EQ(db.Load(entry), "") << (entry != nullptr ? entry : "derived");
         EXPECT_EQ(db.Value("SELECT 'abc' < 'xyz' COLLATE URDU1"), "1");

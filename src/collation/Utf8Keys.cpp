@@ -3,9 +3,9 @@
 // close neighbours that share their first letters, and a common start
 // weighs the same in both: cut where the walk can split both texts the same
 // way, each level's key bytes are the start's, then the rest's, so the keys
-// are compared from the cut. Most pairs are then settled by the first letter
-// after it, read straight from its two bytes (QuickOrder); the rest go level
-// by level from the cut (CompareFromCut).
+// are compared from the cut. Most pairs are then settled by the first letters
+// after it, read straight from their bytes (QuickOrder); the rest go level
+// by level from the cut through the whole walk (CompareFromCut).
 #include "collation/Utf8Keys.h"
 
 #include <algorithm>
@@ -14,9 +14,24 @@
 
 #include "collation/Utf8Walk.h"
 
+// The rare ways out of the usual comparison stay out of its code, which
+// a sort runs some twenty times a row.
+#if defined(__GNUC__)
+#define ZABRELO_RARE __attribute__((noinline))
+#else
+#define ZABRELO_RARE
+#endif
+
 namespace zabrelo {
 
 namespace {
+
+// The unit of the two-byte UTF-8 sequence at `p`, and its offset in the
+// table's range (kRangeSize beyond it).
+inline char16_t UnitAt(const unsigned char* p) {
+    return static_cast<char16_t>(((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+}
+inline unsigned ArabicOffset(const unsigned char* p) { return CollationTable::RangeIndex(UnitAt(p)); }
 
 // Whether `bytes[i]` begins a character of its text: any byte but a
 // continuation byte does, whatever comes before it, since no well-formed
@@ -29,7 +44,7 @@ inline bool Begins(const unsigned char* bytes, std::size_t i) { return (bytes[i]
 inline bool JoinsBackAt(const CollationTable& table, const unsigned char* bytes, std::size_t size, std::size_t i) {
     const unsigned lead = bytes[i];
     if (lead < 0xD8 || lead > 0xDB || i + 1 >= size || (bytes[i + 1] & 0xC0) != 0x80) return false;
-    return JoinsBack(table, static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F)));
+    return table.Key(ArabicOffset(bytes + i)).ender != 0;
 }
 
 // A place where both texts can be cut in two with the same start: the walk
@@ -108,8 +123,8 @@ private:
 // compared from the cut too, its bytes before it being the same in both;
 // once one ends first, the keys go on as KeyBytes, one with its next
 // level from the start where the other still has bytes of this one.
-int CompareFromCut(const CollationTable& table, const unsigned char* a, std::size_t aSize, const unsigned char* b,
-                   std::size_t bSize, std::size_t cut, int levels) {
+ZABRELO_RARE int CompareFromCut(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+                                const unsigned char* b, std::size_t bSize, std::size_t cut, int levels) {
     for (int level = 0; level < levels; ++level) {
         LevelBytes x(table, a + cut, aSize - cut, level), y(table, b + cut, bSize - cut, level);
         for (;;) {
@@ -132,28 +147,25 @@ int CompareFromCut(const CollationTable& table, const unsigned char* a, std::siz
     return 0;
 }
 
-// What QuickLevelOne::Next returns besides a level-1 byte.
+// What QuickLevel::Next returns besides a level-1 byte.
 constexpr int kNoMoreBytes = kLevelEnd;  // the text's level-1 bytes have ended
 constexpr int kWalkNeeded = -2;          // it takes the whole walk to tell
 constexpr int kNoCut = -3;               // the walk may join the first unit to the one before
 
-// The unit the walk reads for `u`, an Arabic letter inside a text (not its
-// last): U+0626 reads as a hamza there, the other letters the walk
-// rewrites as two units, which QuickLevelOne leaves to the walk.
-inline char16_t InsideUnit(char16_t u) { return u == u'\u0626' ? u'\u0621' : u; }
-
-// The level-1 bytes of a text from a cut, read quickly: the elements that a
-// space, ASCII that weighs nothing, or an Arabic letter (a two-byte
-// sequence) with at most the letter after it settle, as they mostly do;
-// anything else is left to the whole walk (kWalkNeeded): a letter the walk
-// splits in two, U+200C, other characters. The usual letter passes one
-// test, whatever it is: the letters come in no order a branch could learn.
-class QuickLevelOne {
+// One level's bytes (`kLevel`, 0-based) of a text from a cut, read
+// quickly: the elements that a space, ASCII that weighs nothing, or an
+// Arabic letter (a two-byte sequence) with at most the letter after it
+// settle, as they mostly do; anything else is left to the whole walk
+// (kWalkNeeded): a letter the walk splits in two, U+200C, other
+// characters. The usual letter passes one test, whatever it is: the
+// letters come in no order a branch could learn.
+template <int kLevel>
+class QuickLevel {
 public:
     /// From `p` (not inside a character) to `end`; `atStart` when `p` is
     /// the text's start, else the first unit must not be one the walk may
     /// join to the unit before it (kNoCut).
-    QuickLevelOne(const CollationTable& table, const unsigned char* p, const unsigned char* end, bool atStart)
+    QuickLevel(const CollationTable& table, const unsigned char* p, const unsigned char* end, bool atStart)
         : table_(&table), p_(p), end_(end), first_(!atStart) {}
 
     ZABRELO_UTF8WALK_INLINE int Next() {
@@ -162,65 +174,73 @@ public:
             if (left == 0) return kNoMoreBytes;
             if (p_[0] < 0x80) {
                 first_ = false;
-                if (*p_++ == ' ') return kSpaceWeights[0];
+                if (*p_++ == ' ' && kSpaceWeights[kLevel] != 0) return kSpaceWeights[kLevel];
                 continue;  // ASCII outside the table weighs nothing
             }
             if (left < 2 || p_[0] - 0xD8u > 3u || (p_[1] & 0xC0) != 0x80) return kWalkNeeded;
-            const auto unit = static_cast<char16_t>(((p_[0] & 0x1F) << 6) | (p_[1] & 0x3F));
-            const unsigned index = CollationTable::RangeIndex(left > 2 ? InsideUnit(unit) : unit);
+            const unsigned offset = ArabicOffset(p_);
             // The unit after it, when that is an Arabic letter, the only
             // kind that may end a pair; else the end's entry, which ends none.
-            char16_t next = 0;
-            unsigned nextIndex = CollationTable::kRangeSize;
+            unsigned nextOffset = CollationTable::kRangeSize;
             if (left >= 4) {
-                next = static_cast<char16_t>(((p_[2] & 0x1F) << 6) | (p_[3] & 0x3F));
                 const bool arabic = (p_[2] - 0xD8u <= 3u) & ((p_[3] & 0xC0) == 0x80);
-                nextIndex = arabic ? CollationTable::RangeIndex(next) : static_cast<unsigned>(CollationTable::kRangeSize);
+                nextOffset = arabic ? ArabicOffset(p_ + 2) : static_cast<unsigned>(CollationTable::kRangeSize);
             }
-            const CollationTable::KeyUnit& key = table_->Key(index);
-            const unsigned nextEnder = table_->Key(nextIndex).ender;
-            const bool joins = first_ && table_->Key(CollationTable::RangeIndex(unit)).ender != 0;
-            const unsigned blocked = (key.route & (CollationTable::kWalk | nextEnder)) | (joins ? 1u : 0u);
-            first_ = false;
+            const CollationTable::KeyUnit& key = table_->Key(offset);
+            const unsigned blocked = (key.route & (CollationTable::kWalk | table_->Key(nextOffset).ender)) |
+                                     (first_ ? key.ender : 0u);
             if (blocked == 0) {
+                first_ = false;
                 p_ += 2;
-                if (key.keep[0] != 0) return key.bytes[0];
-                continue;  // a mark without a level-1 weight
+                if (key.keep[kLevel] != 0) return key.bytes[kLevel];
+                continue;  // a mark without a weight at this level
             }
-            if (joins) return kNoCut;
-            if (key.route == CollationTable::kWalk) return kWalkNeeded;
-            // A letter that may pair, before one that may end a pair.
-            const int byte = Pair(index, next, left);
-            if (byte != kNoMoreBytes) return byte;
+            const int byte = Element(UnitAt(p_), left >= 4 ? UnitAt(p_ + 2) : u'\0', nextOffset, left);
+            if (byte != kGoOn) return byte;
         }
     }
 
 private:
-    // The level-1 byte of the element a letter (`index`) starts that may
-    // pair with the next letter, `next`: the pair's, or the letter's own
-    // when they do not pair; it moves past the element. kNoMoreBytes when
-    // the element has no level-1 weight; kWalkNeeded when `next` is a
-    // letter the walk splits.
-    int Pair(unsigned index, char16_t next, std::size_t left) {
+    static constexpr int kGoOn = -4;  // Element's: the element weighs nothing at this level
+
+    // The byte of the element that the letter `unit` starts when its own
+    // weights do not simply stand: it is the first at a cut and the walk may
+    // join it to the unit before (kNoCut); it is U+0626 inside the text,
+    // which the walk reads as a hamza; or it may pair with the next letter,
+    // `next` (`nextOffset`), which may end a pair. Moves past the element:
+    // kGoOn when it weighs nothing at this level. kWalkNeeded for a letter
+    // the walk splits in two.
+    ZABRELO_RARE int Element(char16_t unit, char16_t next, unsigned nextOffset, std::size_t left) {
+        if (first_ && JoinsBack(*table_, unit)) return kNoCut;
+        first_ = false;
+        if (IsRewritten(unit)) {
+            if (unit != u'\u0626' || left == 2) return kWalkNeeded;
+            unit = u'\u0621';
+        }
+        const unsigned index = CollationTable::RangeIndex(unit);
+        const CollationTable::KeyUnit& key = table_->Key(index);
+        if (key.route == CollationTable::kWalk) return kWalkNeeded;
         std::size_t used = 2;
         const std::int32_t* weights = table_->Own(index).weights;
-        if (!IsRewritten(next) || (next == u'\u0626' && left > 4)) {
-            const unsigned prepared = CollationTable::RangeIndex(InsideUnit(next));
-            if (prepared < static_cast<unsigned>(CollationTable::kRangeSize) && table_->FollowerAt(prepared)) {
+        if (key.route == CollationTable::kWalkBeforeEnder && table_->Key(nextOffset).ender != 0) {
+            if (IsRewritten(next)) {
+                if (next != u'\u0626' || left == 4) return kWalkNeeded;
+                next = u'\u0621';
+            }
+            const unsigned offset = CollationTable::RangeIndex(next);
+            if (offset < static_cast<unsigned>(CollationTable::kRangeSize) && table_->FollowerAt(offset)) {
                 // The first entry that pairs wins, as in the walk.
                 for (const CollationEntry& entry : table_->Slot(table_->Own(index).slot)) {
-                    if (entry.codePoint == static_cast<std::int32_t>(InsideUnit(next))) {
+                    if (entry.codePoint == static_cast<std::int32_t>(next)) {
                         weights = entry.weights;
                         used = 4;
                         break;
                     }
                 }
             }
-        } else {
-            return kWalkNeeded;
         }
         p_ += used;
-        return weights[0] != 0 ? weights[0] & 0xFF : kNoMoreBytes;
+        return weights[kLevel] != 0 ? weights[kLevel] & 0xFF : kGoOn;
     }
 
     const CollationTable* table_;
@@ -229,19 +249,40 @@ private:
     bool first_;
 };
 
+// The first byte of a text's key after its level-1 bytes, kLevelEnd when
+// there is none: mostly the first letter's level-2 weight.
+ZABRELO_RARE int FirstByteAfterLevelOne(const CollationTable& table, const unsigned char* text, std::size_t size,
+                                        int levels) {
+    if (levels < 2) return kLevelEnd;
+    int byte = QuickLevel<1>(table, text, text + size, true).Next();
+    if (byte == kNoMoreBytes && levels > 2) byte = QuickLevel<2>(table, text, text + size, true).Next();
+    if (byte != kWalkNeeded) return byte;
+    return KeyBytes(table, text, size, LevelBytes(table, text, 0, 0), 0, levels).Next();
+}
+
+// The order of a text whose level-1 bytes have ended against one whose
+// level-1 bytes go on with `other` there: the first goes on with its
+// level-2 bytes, from its start; 0 when that byte is `other` too.
+ZABRELO_RARE int EndedFirst(const CollationTable& table, const unsigned char* ended, std::size_t size, int other,
+                            int levels) {
+    const int after = FirstByteAfterLevelOne(table, ended, size, levels);
+    if (after == kWalkNeeded || after == other) return 0;
+    return after < other ? -1 : 1;  // a key that ends (kLevelEnd) first
+}
+
 // The order of two texts whose first `common` bytes are the same, when
 // their level-1 bytes from the place where they begin to differ settle it,
 // read quickly: from the first differing characters, or, when the walk may
 // join one of them to the character before, from that character on. One
 // text may be the start of the other. A text whose level-1 bytes end first
 // goes on with its level-2 bytes, from its start. Else 0.
-int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize, const unsigned char* b,
-               std::size_t bSize, std::size_t common, int levels) {
+ZABRELO_UTF8WALK_INLINE int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+                                       const unsigned char* b, std::size_t bSize, std::size_t common, int levels) {
     std::size_t cut = common;
     if (cut < aSize && cut < bSize) {
         // Where the differing characters begin: there, or, when they share
-        // their first byte, one byte before (QuickLevelOne reads nothing
-        // that begins with a continuation byte).
+        // their first byte, one byte before (QuickLevel reads nothing that
+        // begins with a continuation byte).
         const bool inside = !Begins(a, cut);
         if (inside == Begins(b, cut) || (inside && cut == 0)) return 0;
         cut -= inside ? 1 : 0;
@@ -251,14 +292,15 @@ int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t 
         const unsigned char* shorter = cut == aSize ? a : b;
         if (cut >= 2 && shorter[cut - 2] == 0xD8 && shorter[cut - 1] == 0xA6) return 0;
     }
-    QuickLevelOne x(table, a + cut, a + aSize, cut == 0), y(table, b + cut, b + bSize, cut == 0);
+    QuickLevel<0> x(table, a + cut, a + aSize, cut == 0), y(table, b + cut, b + bSize, cut == 0);
     int p = x.Next(), q = y.Next();
+    if ((p | q) >= 0 && p != q) return (p > q) - (p < q);
     if ((p == kNoCut || q == kNoCut) && cut >= 2) {
         // From the letter before, which both texts share (when that is no
-        // Arabic letter, QuickLevelOne reads nothing there).
+        // Arabic letter, QuickLevel reads nothing there).
         cut -= 2;
-        x = QuickLevelOne(table, a + cut, a + aSize, cut == 0);
-        y = QuickLevelOne(table, b + cut, b + bSize, cut == 0);
+        x = QuickLevel<0>(table, a + cut, a + aSize, cut == 0);
+        y = QuickLevel<0>(table, b + cut, b + bSize, cut == 0);
         p = x.Next();
         q = y.Next();
     }
@@ -266,17 +308,12 @@ int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t 
         p = x.Next();
         q = y.Next();
     }
-    if (p == q || p < kNoMoreBytes || q < kNoMoreBytes) return 0;
-    if (p >= 0 && q >= 0) return (p > q) - (p < q);
+    if ((p | q) >= 0) return (p > q) - (p < q);
     // One text's level-1 bytes end here: its key goes on with its level-2
     // bytes, while the other's has this level-1 byte.
-    const bool aEnded = p == kNoMoreBytes;
-    const int other = aEnded ? q : p;
-    KeyBytes rest(table, aEnded ? a : b, aEnded ? aSize : bSize, LevelBytes(table, a, 0, 0), 0, levels);
-    const int after = rest.Next();
-    if (after == other) return 0;
-    const int order = (after > other) - (after < other);  // a key that ends (kLevelEnd) first
-    return aEnded ? order : -order;
+    if (p == kNoMoreBytes && q >= 0) return EndedFirst(table, a, aSize, q, levels);
+    if (q == kNoMoreBytes && p >= 0) return -EndedFirst(table, b, bSize, p, levels);
+    return 0;
 }
 
 }  // namespace
