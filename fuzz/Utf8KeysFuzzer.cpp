@@ -4,7 +4,9 @@
 // exactly its length. zabrelo_key8 and zabrelo_compare8 must refuse exactly
 // the texts the strict decoder refuses, and on the others give the key and
 // order of the UTF-16 form (zabrelo_key16, ZabreloLib). The lenient reading
-// of any bytes is well-formed UTF-16 with no more units than bytes.
+// of any bytes is well-formed UTF-16 with no more units than bytes, and the
+// keys and order that the core reads straight from any bytes (Utf8Keys, for
+// the SQLite collations) are those of the lenient reading.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "collation/CollationKeys.h"
+#include "collation/Utf8Keys.h"
+#include "library/CollatorHandle.h"
 #include "text/Utf8.h"
 #include "zabrelo/zabrelo.h"
 
@@ -74,6 +79,27 @@ void CheckLenient(const std::string& bytes, bool valid, const std::u16string& st
     if (valid) zabrelo_fuzz::Check(again == bytes, "valid UTF-8 encodes back byte for byte");
 }
 
+// Utf8Keys on any bytes against the lenient reading's key and key order.
+void CheckStraightFromBytes(const std::string& a, const char* exactA, const std::string& b, const char* exactB,
+                            int level, std::size_t capacity) {
+    using zabrelo::LoneSurrogate;
+    const zabrelo::CollationTable& table = *Collator()->table;
+    const std::u16string x = zabrelo::Utf8ToUtf16Lenient(a.data(), a.size(), LoneSurrogate::kReplace);
+    const std::u16string y = zabrelo::Utf8ToUtf16Lenient(b.data(), b.size(), LoneSurrogate::kReplace);
+    const int expected = zabrelo::CompareKeys(table, x.data(), x.size(), y.data(), y.size(), level);
+    zabrelo_fuzz::Check(zabrelo::CompareUtf8Keys(table, exactA, a.size(), exactB, b.size(), level) == expected,
+                        "CompareUtf8Keys is the key order of the lenient readings");
+    zabrelo_fuzz::Check(zabrelo::CompareUtf8Keys(table, exactB, b.size(), exactA, a.size(), level) == -expected,
+                        "CompareUtf8Keys is an order");
+    const std::string key = zabrelo::BuildKey(table, x.data(), x.size(), level);
+    std::unique_ptr<unsigned char[]> out(new unsigned char[capacity + 1]);
+    zabrelo_fuzz::Check(zabrelo::WriteUtf8Key(table, exactA, a.size(), level, out.get(), capacity) == key.size(),
+                        "WriteUtf8Key tells the lenient reading's key length");
+    zabrelo_fuzz::Check(std::string(reinterpret_cast<const char*>(out.get()), std::min(capacity, key.size())) ==
+                            key.substr(0, capacity),
+                        "WriteUtf8Key writes the lenient reading's key, as much as fits");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -98,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckLenient(a, validA, unitsA);
 
     const std::size_t capacity = (data[0] >> 4) * 4u;  // 0 (a preflight) to 60 bytes
+    CheckStraightFromBytes(a, exactA.get(), b, exactB.get(), level, capacity);
     const Key8Result key = Key8(exactA.get(), a.size(), level, capacity);
     if (!validA) {
         Check(key.status == ZABRELO_INVALID_UTF8 && key.length == 0, "key8 refuses what the strict decoder refuses");
