@@ -94,7 +94,10 @@ std::shared_ptr<const Loaded> SharedTable(std::string& error) {
 // What one registration (a collation, or urdu_key) holds: the table, kept
 // alive until SQLite drops the registration, and the collation's level.
 struct Registration {
+    Registration(std::shared_ptr<const Loaded> shared, int levelOf)
+        : loaded(std::move(shared)), table(*loaded->table), level(levelOf) {}
     std::shared_ptr<const Loaded> loaded;
+    const CollationTable& table;  // loaded's, one step nearer for each comparison
     int level;
 };
 
@@ -113,7 +116,7 @@ int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* 
     const auto& registration = *static_cast<const Registration*>(arg);
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
-    const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, static_cast<std::size_t>(aSize), b,
+    const int order = zabrelo::CompareUtf8Keys(registration.table, a, static_cast<std::size_t>(aSize), b,
                                                static_cast<std::size_t>(bSize), 3);
     return order != 0 ? order : CompareBytes(a, aSize, b, bSize);
 }
@@ -125,7 +128,7 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
     const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
-    const int order = zabrelo::CompareUtf8Keys(*registration.loaded->table, a, aLength, b, bLength, registration.level);
+    const int order = zabrelo::CompareUtf8Keys(registration.table, a, aLength, b, bLength, registration.level);
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
@@ -153,7 +156,7 @@ void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_error_nomem(context);
         return;
     }
-    const CollationTable& table = *registration.loaded->table;
+    const CollationTable& table = registration.table;
     unsigned char stack[kStackKey];
     const std::size_t length = zabrelo::WriteUtf8Key(table, text, size, level, stack, sizeof stack);
     if (length <= sizeof stack) {
@@ -168,7 +171,7 @@ void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, const void*, int, const void*),
                       const std::shared_ptr<const Loaded>& loaded, int level) {
-    auto* registration = new Registration{loaded, level};
+    auto* registration = new Registration(loaded, level);
     const int rc = sqlite3_create_collation_v2(db, name, SQLITE_UTF8, registration, compare, DropRegistration);
     // A failed registration leaves its data to the caller.
     if (rc != SQLITE_OK) delete registration;
@@ -178,7 +181,7 @@ int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, 
 int RegisterKey(sqlite3* db, int argc, const std::shared_ptr<const Loaded>& loaded) {
     // SQLite drops the data itself when the registration fails.
     return sqlite3_create_function_v2(db, "urdu_key", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      new Registration{loaded, 3}, UrduKey, nullptr, nullptr, DropRegistration);
+                                      new Registration(loaded, 3), UrduKey, nullptr, nullptr, DropRegistration);
 }
 
 // The routines SQLite hands every load are those of the one SQLite library
