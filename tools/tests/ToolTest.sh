@@ -379,7 +379,7 @@ default-table)  # found beside the built tool whatever the current directory, ne
   ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort in >out || fail "ZABRELO_TABLE"; printf 'ب\nا\n' >want; same out want
   ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort --table "$SRC/data/UrduCOdepage.txt" in >out || fail "--table"
   printf 'ا\nب\n' >want; same out want ;;
-installed)  # an installed copy, moved elsewhere, still finds its library and table
+installed)  # an installed copy, moved elsewhere, still finds its table (and on Windows its runtime DLLs)
   cmake --install "${ZABRELO_BUILD_DIR:-$(dirname "$TOOL")}" --prefix "$WORK/a" >/dev/null || fail "install"
   mv "$WORK/a" "$WORK/b"
   printf 'ب\nا\n' >in
