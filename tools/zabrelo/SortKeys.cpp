@@ -103,8 +103,7 @@ void SortKeys::Sort(bool reverse) {
     const std::size_t n = items_.size();
     const std::size_t runs = Threads(jobs_, n);
     std::vector<std::size_t> bounds;
-    for (std::size_t r = 0; r < runs; ++r) bounds.push_back(zabrelo::ShareOf(n, r, runs).begin);
-    bounds.push_back(n);
+    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(zabrelo::ShareOf(n, r, runs).begin);
     const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
 
     std::vector<std::thread> workers;
