@@ -2,7 +2,8 @@
 // same Urdu strings in one run: a key per string (as a new string, and into
 // a reused buffer), a compare per pair, through the C++ classes and the C
 // interface, and sorting the whole list both ways; ends with zabrelo's
-// ratio to each peer.
+// ratio to each peer, and with how the time of a key and a comparison grows
+// from a text of a million units to one of ten million.
 // Build and run with bench/run.sh; the figures are kept in bench/README.md.
 #include <algorithm>
 #include <clocale>
@@ -21,7 +22,9 @@
 #include <benchmark/benchmark.h>
 #include <unicode/ucol.h>
 
-#include "UrduWords.h"
+#include "KeyOrder.h"
+#include "UrduText.h"
+#include "library/KeyHead.h"
 #include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
 #include "zabrelo/zabrelo.h"
@@ -197,6 +200,37 @@ void KeyOfTenLetters(benchmark::State& state) {
     }
 }
 
+// Long texts: a key and a comparison must take time in proportion to the
+// text. The pattern holds a pair, hamza letters (one grows the prepared
+// string), a space, the non-joiner, a unit no table weighs and a lam that
+// pairs with nothing.
+constexpr std::size_t kShortLong = 1000000, kLongLong = 10000000;
+
+std::u16string LongText(std::size_t units) {
+    const std::u16string pattern = u"\u0644\u0627\u0626\u0623 \u200C\xD800\u0628\u0644\u0628";
+    std::u16string text;
+    text.reserve(units);
+    while (text.size() < units) text += pattern;
+    return text;
+}
+
+// Equal to LongText(units) but for the last unit (beh, waw): a comparison walks both whole.
+std::u16string LongTextOther(std::size_t units) { return LongText(units).substr(0, units - 1) + u"\u0648"; }
+
+void KeyOfLongText(benchmark::State& state, std::size_t units) {
+    const std::u16string text = LongText(units);
+    std::string key;
+    for (auto _ : state) {
+        ZabreloImpl::Key(text, key);
+        benchmark::DoNotOptimize(key.data());
+    }
+}
+
+void CompareLongTexts(benchmark::State& state, std::size_t units) {
+    const std::u16string a = LongText(units), b = LongTextOther(units);
+    for (auto _ : state) benchmark::DoNotOptimize(ZabreloImpl::Compare(a, b));
+}
+
 // What a caller writes: sort the list itself with the comparison.
 template <class Impl>
 void SortByCompare(benchmark::State& state) {
@@ -219,11 +253,9 @@ void BuildKeys(std::vector<std::string>& keys) {
 }
 
 // Sorts positions in the list by their keys without moving the keys. Each
-// position carries its key's first eight bytes as one big-endian number, so
-// most comparisons are one integer compare instead of a trip to the key;
-// only equal prefixes look at the whole keys. Zero padding keeps the prefix
-// order consistent with the byte order (a shorter key sorts first). Every
-// implementation's keys go through this same sort.
+// position carries its key's head, so most comparisons are one integer
+// compare instead of a trip to the key; only equal heads look at the whole
+// keys. Every implementation's keys go through this same sort.
 struct KeyPrefix {
     std::uint64_t prefix;
     std::uint32_t index;
@@ -232,12 +264,7 @@ struct KeyPrefix {
 void SortByKey(const std::vector<std::string>& keys, std::vector<std::uint32_t>& order) {
     std::vector<KeyPrefix> items(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        std::uint64_t prefix = 0;
-        const std::string& key = keys[i];
-        for (std::size_t k = 0; k < 8; ++k) {
-            prefix = (prefix << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
-        }
-        items[i] = {prefix, static_cast<std::uint32_t>(i)};
+        items[i] = {zabrelo::KeyHead(keys[i].data(), keys[i].size()), static_cast<std::uint32_t>(i)};
     }
     std::sort(items.begin(), items.end(), [&keys](const KeyPrefix& a, const KeyPrefix& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
@@ -359,6 +386,14 @@ void PrintSummary(const SummaryReporter& report, const double keyBytes[3], doubl
         std::printf("%-22s %-10s %9s %32s  < 2 keys of a ten-letter word (%s ns): %s\n", "copy of the object", "ns",
                     Figure(copy).c_str(), "", Figure(2 * tenLetters).c_str(), copy < 2 * tenLetters ? "met" : "MISSED");
     }
+    for (const char* measure : {"key", "compare"}) {
+        const double one = report.Time(std::string(measure) + "_1M_units/zabrelo");
+        const double ten = report.Time(std::string(measure) + "_10M_units/zabrelo");
+        if (one <= 0 || ten <= 0) continue;
+        std::printf("%-22s %-10s %9s %32s  10M units / 1M units: %.1fx, < 16x (linear: 10x): %s\n",
+                    (std::string(measure) + " of 10M units").c_str(), "ms", Figure(ten).c_str(), "", ten / one,
+                    ten / one < 16 ? "met" : "MISSED");
+    }
     // ICU's key is what ucol_getSortKey returns: its length counts the final
     // 0 byte its format ends with. The ICU column shows the key without it,
     // as the sort rows store it.
@@ -375,14 +410,29 @@ bool VerifyZabrelo(std::size_t pairs) {
         const std::u16string& a = gCorpus.wide[gCorpus.listSize + 2 * i];
         const std::u16string& b = gCorpus.wide[gCorpus.listSize + 2 * i + 1];
         for (int level = 1; level <= 3; ++level) {
-            const std::string ka = gZabrelo.GetCollationKey(a, level), kb = gZabrelo.GetCollationKey(b, level);
-            const int expected = ka < kb ? -1 : kb < ka ? 1 : (a.size() < b.size() ? -1 : 0);
+            const int expected = zabrelo_test::KeyOrder(gZabrelo.GetCollationKey(a, level), a.size(),
+                                                        gZabrelo.GetCollationKey(b, level), b.size());
             if (gZabrelo.Compare(a, b, level) != expected && ++bad <= 5)
                 std::fprintf(stderr, "mismatch: pair %zu level %d\n", i, level);
         }
     }
     if (bad != 0) std::fprintf(stderr, "Compare disagrees with the keys on %zu cases\n", bad);
     return bad == 0;
+}
+
+// The long texts' keys grow with the text, and the comparison sees the last unit.
+bool VerifyLongTexts() {
+    const std::string shortKey = gZabrelo.GetCollationKey(LongText(kShortLong), kLevel);
+    const std::string longKey = gZabrelo.GetCollationKey(LongText(kLongLong), kLevel);
+    const std::string otherKey = gZabrelo.GetCollationKey(LongTextOther(kLongLong), kLevel);
+    const int order = gZabrelo.Compare(LongText(kLongLong), LongTextOther(kLongLong), kLevel);
+    if (longKey.size() != 10 * shortKey.size() || order == 0 ||
+        order != zabrelo_test::KeyOrder(longKey, kLongLong, otherKey, kLongLong)) {
+        std::fprintf(stderr, "long texts: keys of %zu and %zu bytes, order %d\n", shortKey.size(), longKey.size(),
+                     order);
+        return false;
+    }
+    return true;
 }
 
 // The C interface must give the C++ API's answers: every string's key at
@@ -501,13 +551,13 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) return 2;
 
     if (!options.words.empty()) {
-        if (!zabrelo_bench::ReadWordFile(options.words, gCorpus.wide) || gCorpus.wide.empty()) {
+        if (!zabrelo_test::ReadWordFile(options.words, gCorpus.wide) || gCorpus.wide.empty()) {
             std::fprintf(stderr, "cannot read any words from %s\n", options.words.c_str());
             return 2;
         }
     } else {
         if (options.count == 0) options.count = 1;
-        gCorpus.wide = zabrelo_bench::GenerateUrdu(options.count, options.seed);
+        gCorpus.wide = zabrelo_test::GenerateUrdu(options.count, options.seed);
     }
     // Pairs drawn with a fixed LCG so every collator sees the same ones.
     gCorpus.listSize = gCorpus.wide.size();
@@ -534,7 +584,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zabrelo: the C interface cannot open %s\n", options.table.c_str());
         return 2;
     }
-    if (!VerifyZabrelo(options.verifyPairs) || !VerifyCInterface()) return 1;
+    if (!VerifyZabrelo(options.verifyPairs) || !VerifyCInterface() || !VerifyLongTexts()) return 1;
 
     UErrorCode status = U_ZERO_ERROR;
     gIcu = ucol_open("ur", &status);
@@ -561,6 +611,12 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("compare/zabrelo_c", ComparePerPair<ZabreloCImpl>)->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark("copy/zabrelo", CopyObject)->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark("key_ten_letters/zabrelo", KeyOfTenLetters)->Unit(benchmark::kNanosecond);
+    benchmark::RegisterBenchmark("key_1M_units/zabrelo", KeyOfLongText, kShortLong)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("key_10M_units/zabrelo", KeyOfLongText, kLongLong)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("compare_1M_units/zabrelo", CompareLongTexts, kShortLong)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("compare_10M_units/zabrelo", CompareLongTexts, kLongLong)
+        ->Unit(benchmark::kMillisecond);
     RegisterAll<IcuImpl>("icu");
     benchmark::RegisterBenchmark("key_into_buffer/icu", KeyIntoBuffer<IcuImpl>)->Unit(benchmark::kNanosecond);
     if (gGlibc != static_cast<locale_t>(nullptr)) {

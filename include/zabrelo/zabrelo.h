@@ -33,6 +33,10 @@ extern "C" {
    library's. */
 #define ZABRELO_VERSION_STRING "0.1.0"
 
+/* The default weight table's file name, as installed in
+   <prefix>/share/zabrelo/ and bundled by the database extensions. */
+#define ZABRELO_DEFAULT_TABLE_NAME "UrduCOdepage.txt"
+
 typedef struct zabrelo_collator zabrelo_collator;
 
 typedef enum zabrelo_status {
@@ -51,7 +55,7 @@ typedef enum zabrelo_status {
    current directory; on Windows the path is in the ANSI code page, as for
    ZabreloLib::Initialize) and stores a new collator in *collator.
    A NULL `table_path` opens the default table: the file $ZABRELO_TABLE
-   names when that is set and not empty, else UrduCOdepage.txt installed
+   names when that is set and not empty, else ZABRELO_DEFAULT_TABLE_NAME installed
    with the library (<prefix>/share/zabrelo/, found from the library file
    itself, <prefix>/lib/ or <prefix>/bin/, so a moved install still finds
    it), else the copy beside the library in a build tree. Never a copy in

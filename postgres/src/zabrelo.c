@@ -51,6 +51,8 @@ static void
 report_load_failure(const char *path, const zabrelo_open_detail *detail)
 {
 	int			fd;
+	int			code;
+	const char *problem;
 
 	switch (detail->status)
 	{
@@ -63,29 +65,30 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 						 errmsg("could not open zabrelo table \"%s\": %m", path),
 						 errhint("zabrelo.table names the weight table; the server must be able to read it.")));
 			close(fd);
-			ereport(ERROR,
-					(errcode(ERRCODE_UNDEFINED_FILE),
-					 errmsg("could not open zabrelo table \"%s\"", path),
-					 errdetail("%s.", detail->message)));
+			code = ERRCODE_UNDEFINED_FILE;
+			problem = "could not open zabrelo table \"%s\"";
 			break;
 		case ZABRELO_NOT_A_TABLE:
-			ereport(ERROR,
-					(errcode(ERRCODE_CONFIG_FILE_ERROR),
-					 errmsg("invalid zabrelo table \"%s\"", path),
-					 errdetail("%s.", detail->message)));
+			code = ERRCODE_CONFIG_FILE_ERROR;
+			problem = "invalid zabrelo table \"%s\"";
 			break;
 		case ZABRELO_OUT_OF_MEMORY:
 			ereport(ERROR,
 					(errcode(ERRCODE_OUT_OF_MEMORY),
 					 errmsg("out of memory"),
 					 errdetail("Loading zabrelo table \"%s\".", path)));
-			break;
+			return;
 		default:
 			ereport(ERROR,
 					(errcode(ERRCODE_INTERNAL_ERROR),
 					 errmsg("could not load zabrelo table \"%s\"", path),
 					 errdetail("%s", detail->message)));
+			return;
 	}
+	ereport(ERROR,
+			(errcode(code),
+			 errmsg(problem, path),
+			 errdetail("%s.", detail->message)));
 }
 
 /*
@@ -200,7 +203,7 @@ _PG_init(void)
 	char		installed[MAXPGPATH];
 
 	get_share_path(my_exec_path, share);
-	snprintf(installed, sizeof(installed), "%s/zabrelo/UrduCOdepage.txt", share);
+	snprintf(installed, sizeof(installed), "%s/zabrelo/%s", share, ZABRELO_DEFAULT_TABLE_NAME);
 
 	DefineCustomStringVariable("zabrelo.table",
 							   "The weight table zabrelo_key() uses.",

@@ -15,6 +15,7 @@
 #include "TextUnits.h"
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "library/TableInspection.h"
 #include "zabrelo/VantorException.h"
 
 namespace zabrelo_python {
@@ -34,17 +35,6 @@ constexpr std::size_t kReleaseGilUnits = std::size_t{1} << 16;
 // the bytes object. A longer key is written straight into the bytes object
 // once its length is known.
 constexpr std::size_t kStackKeyBytes = CollationTable::kMaxLevel * 2 * 512;
-
-// A file that is no weight table at all (a word list, say) may load without
-// a complaint and then weigh nothing: every key would be empty.
-bool WeighsAnyLetter(const CollationTable& table) {
-    for (std::int32_t c = CollationTable::kRangeFirst; c < CollationTable::kRangeLimit; ++c) {
-        const auto unit = static_cast<char16_t>(c);
-        if (zabrelo::WriteKey(table, &unit, 1, CollationTable::kMaxLevel, nullptr, 0) > 0) return true;
-    }
-    const auto special = static_cast<char16_t>(CollationTable::kSpecialCodePoint);
-    return zabrelo::WriteKey(table, &special, 1, CollationTable::kMaxLevel, nullptr, 0) > 0;
-}
 
 // Loads the table at `path` (str or bytes). The file is opened with
 // Python's open() first, so a file that cannot be opened raises Python's
@@ -76,7 +66,9 @@ bool LoadTable(PyObject* path, std::shared_ptr<const CollationTable>& table) {
                      path);
         return false;
     }
-    if (!WeighsAnyLetter(*table)) {
+    // A file that is no weight table at all (a word list, say) may load
+    // without a complaint and then weigh nothing: every key would be empty.
+    if (!zabrelo::WeighsALetter(*table)) {
         PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: it gives no letter a weight", path);
         return false;
     }
@@ -163,65 +155,58 @@ PyObject* KeyBytes(const CollationTable& table, const TextRef& text, int level) 
     return bytes.release();
 }
 
-constexpr char kSortKeyDoc[] =
-    "sort_key($self, /, text, level=None)\n--\n\n"
-    "The sort key of text: bytes whose order is the collation order.\n\n"
-    "level None takes the collator's level; 0 or less gives b'', above 3\n"
-    "counts as 3. Use it as sorted(words, key=collator.sort_key).";
+constexpr char kSortKeyDoc[] = R"(sort_key($self, /, text, level=None)
+--
+
+The sort key of text: bytes whose order is the collation order.
+
+level None takes the collator's level; 0 or less gives b'', above 3
+counts as 3. Use it as sorted(words, key=collator.sort_key).)";
 
 PyObject* SortKey(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const char* const names[] = {"text", "level"};
     static const Parameters parameters{"sort_key", names, 2, 2, 1};
-    PyObject* values[2];
-    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
-    const auto* const self = reinterpret_cast<CollatorObject*>(object);
-    int level = 0;
-    TextRef text{};
-    if (!TextOf(values[0], "sort_key", "argument 'text'", text) || !LevelOf(values[1], self->level, level)) {
-        return nullptr;
-    }
-    try {
-        return KeyBytes(*self->table, text, level);
-    } catch (...) {
-        return RaiseCurrentException();
-    }
+    return CallMethod<2>(parameters, object, args, nargs, kwnames,
+                         [](PyObject** values, int level, const CollationTable& table) -> PyObject* {
+                             TextRef text{};
+                             if (!TextOf(values[0], "sort_key", "argument 'text'", text)) return nullptr;
+                             return KeyBytes(table, text, level);
+                         });
 }
 
-constexpr char kCompareDoc[] =
-    "compare($self, /, a, b, level=None)\n--\n\n"
-    "-1, 0 or 1 as a's key orders before, equal to or after b's.\n\n"
-    "Equal keys give -1 when a has fewer UTF-16 units than b, else 0, so\n"
-    "compare(a, b) and compare(b, a) may be 0 and -1.";
+constexpr char kCompareDoc[] = R"(compare($self, /, a, b, level=None)
+--
+
+-1, 0 or 1 as a's key orders before, equal to or after b's.
+
+Equal keys give -1 when a has fewer UTF-16 units than b, else 0, so
+compare(a, b) and compare(b, a) may be 0 and -1.)";
 
 PyObject* Compare(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const char* const names[] = {"a", "b", "level"};
     static const Parameters parameters{"compare", names, 3, 3, 2};
-    PyObject* values[3];
-    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
-    const auto* const self = reinterpret_cast<CollatorObject*>(object);
-    int level = 0;
-    TextRef a{}, b{};
-    if (!TextOf(values[0], "compare", "argument 'a'", a) || !TextOf(values[1], "compare", "argument 'b'", b) ||
-        !LevelOf(values[2], self->level, level)) {
-        return nullptr;
-    }
-    try {
-        const Utf16Text first(a), second(b);
-        const auto compare = [&] {
-            return zabrelo::CompareStrings(*self->table, first.Units(), first.Count(), second.Units(),
-                                           second.Count(), level);
-        };
-        int order = 0;
-        if (first.Count() + second.Count() > kReleaseGilUnits) {
-            const ReleasedGil unlocked;
-            order = compare();
-        } else {
-            order = compare();
-        }
-        return PyLong_FromLong(order);
-    } catch (...) {
-        return RaiseCurrentException();
-    }
+    return CallMethod<3>(parameters, object, args, nargs, kwnames,
+                         [](PyObject** values, int level, const CollationTable& table) -> PyObject* {
+                             TextRef a{}, b{};
+                             if (!TextOf(values[0], "compare", "argument 'a'", a) ||
+                                 !TextOf(values[1], "compare", "argument 'b'", b)) {
+                                 return nullptr;
+                             }
+                             const Utf16Text first(a), second(b);
+                             const auto compare = [&] {
+                                 return zabrelo::CompareStrings(table, first.Units(), first.Count(), second.Units(),
+                                                                second.Count(), level);
+                             };
+                             if (first.Count() + second.Count() <= kReleaseGilUnits) {
+                                 return PyLong_FromLong(compare());
+                             }
+                             int order = 0;
+                             {
+                                 const ReleasedGil unlocked;
+                                 order = compare();
+                             }
+                             return PyLong_FromLong(order);
+                         });
 }
 
 template <class Function>
@@ -242,15 +227,18 @@ PyGetSetDef kAttributes[] = {
     {"level", GetLevel, nullptr, "The level used when a call gives none (0 to 3).", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
-constexpr char kCollatorDoc[] =
-    "Collator(table=None, level=3)\n--\n\n"
-    "Urdu collation with one weight table.\n\n"
-    "table is the path of a weight table (str or os.PathLike), or None for\n"
-    "the table bundled with the package. level (1 letters; 2 and diacritics;\n"
-    "3 and letter variants) is the default of every method. A file that\n"
-    "cannot be opened raises FileNotFoundError (or another OSError) naming\n"
-    "it; a file that is no usable weight table raises ValueError.\n\n"
-    "A collator never changes once made: share one between threads.";
+constexpr char kCollatorDoc[] = R"(Collator(table=None, level=3)
+--
+
+Urdu collation with one weight table.
+
+table is the path of a weight table (str or os.PathLike), or None for
+the table bundled with the package. level (1 letters; 2 and diacritics;
+3 and letter variants) is the default of every method. A file that
+cannot be opened raises FileNotFoundError (or another OSError) naming
+it; a file that is no usable weight table raises ValueError.
+
+A collator never changes once made: share one between threads.)";
 
 }  // namespace
 

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include "Arguments.h"
+#include "Errors.h"
 #include "collation/CollationTable.h"
 
 namespace zabrelo_python {
@@ -27,6 +29,29 @@ PyObject* NewCollatorType();
 
 /// Sets the path that Collator(table=None) loads.
 PyObject* SetBundledTable(PyObject* module, PyObject* path);
+
+/// A call of a method of `self` whose parameters are `parameters`, the last
+/// one its level: parses the arguments (null with TypeError set when they
+/// do not fit), then returns body(values, level, table), where `values` are
+/// the arguments as ParseArguments gives them and `level` the one asked
+/// for, the collator's when none. An exception `body` throws becomes
+/// Python's.
+template <Py_ssize_t N, class Body>
+PyObject* CallMethod(const Parameters& parameters, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                     PyObject* kwnames, const Body& body) {
+    static_assert(N > 0, "the level is a parameter");
+    const auto& collator = *reinterpret_cast<CollatorObject*>(self);
+    PyObject* values[N];
+    int level = 0;
+    if (!ParseArguments(parameters, args, nargs, kwnames, values) || !LevelOf(values[N - 1], collator.level, level)) {
+        return nullptr;
+    }
+    try {
+        return body(values, level, *collator.table);
+    } catch (...) {
+        return RaiseCurrentException();
+    }
+}
 
 // The batch methods, for the method table in Collator.cpp.
 PyObject* CollatorSortKeys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);

@@ -38,11 +38,11 @@ Ref GatherTexts(const char* function, PyObject* iterable, LargeBuffer<TextRef>& 
 }
 
 // Keys the texts and, unless `sort` is false, sorts them.
-std::unique_ptr<KeyBatch> Keyed(const CollatorObject& self, const LargeBuffer<TextRef>& texts, std::size_t units,
-                                int level, bool sort, bool reverse) {
+std::unique_ptr<KeyBatch> Keyed(const zabrelo::CollationTable& table, const LargeBuffer<TextRef>& texts,
+                                std::size_t units, int level, bool sort, bool reverse) {
     const auto work = [&] {
         const unsigned threads = ThreadsFor(texts.size());
-        auto batch = std::make_unique<KeyBatch>(*self.table, texts.data(), texts.size(), level, threads);
+        auto batch = std::make_unique<KeyBatch>(table, texts.data(), texts.size(), level, threads);
         if (sort) batch->Sort(reverse, threads);
         return batch;
     };
@@ -53,73 +53,66 @@ std::unique_ptr<KeyBatch> Keyed(const CollatorObject& self, const LargeBuffer<Te
 
 }  // namespace
 
-const char kSortKeysDoc[] =
-    "sort_keys($self, /, iterable, level=None)\n--\n\n"
-    "The sort key of every str in iterable, in order: a list of bytes,\n"
-    "built on several threads with the GIL released.";
+const char kSortKeysDoc[] = R"(sort_keys($self, /, iterable, level=None)
+--
+
+The sort key of every str in iterable, in order: a list of bytes,
+built on several threads with the GIL released.)";
 
 PyObject* CollatorSortKeys(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const char* const names[] = {"iterable", "level"};
     static const Parameters parameters{"sort_keys", names, 2, 2, 1};
-    PyObject* values[2];
-    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
-    const auto& self = *reinterpret_cast<CollatorObject*>(object);
-    int level = 0;
-    if (!LevelOf(values[1], self.level, level)) return nullptr;
-    LargeBuffer<TextRef> texts;
-    std::size_t units = 0;
-    try {
-        const Ref list = GatherTexts("sort_keys", values[0], texts, units);
-        if (!list) return nullptr;
-        const std::unique_ptr<KeyBatch> batch = Keyed(self, texts, units, level, false, false);
-        Ref keys(PyList_New(static_cast<Py_ssize_t>(texts.size())));
-        if (!keys) return nullptr;
-        Py_ssize_t i = 0;
-        for (const KeyedText& item : *batch) {
-            PyObject* const key = PyBytes_FromStringAndSize(reinterpret_cast<const char*>(item.key), item.keySize);
-            if (!key) return nullptr;
-            PyList_SET_ITEM(keys.get(), i++, key);
-        }
-        return keys.release();
-    } catch (...) {
-        return RaiseCurrentException();
-    }
+    return CallMethod<2>(parameters, object, args, nargs, kwnames,
+                         [](PyObject** values, int level, const zabrelo::CollationTable& table) -> PyObject* {
+                             LargeBuffer<TextRef> texts;
+                             std::size_t units = 0;
+                             const Ref list = GatherTexts("sort_keys", values[0], texts, units);
+                             if (!list) return nullptr;
+                             const std::unique_ptr<KeyBatch> batch = Keyed(table, texts, units, level, false, false);
+                             Ref keys(PyList_New(static_cast<Py_ssize_t>(texts.size())));
+                             if (!keys) return nullptr;
+                             Py_ssize_t i = 0;
+                             for (const KeyedText& item : *batch) {
+                                 PyObject* const key =
+                                     PyBytes_FromStringAndSize(reinterpret_cast<const char*>(item.key), item.keySize);
+                                 if (!key) return nullptr;
+                                 PyList_SET_ITEM(keys.get(), i++, key);
+                             }
+                             return keys.release();
+                         });
 }
 
-const char kSortedDoc[] =
-    "sorted($self, iterable, /, *, reverse=False, level=None)\n--\n\n"
-    "A new list of the str items of iterable in collation order.\n\n"
-    "The same as sorted(iterable, key=self.sort_key, reverse=reverse):\n"
-    "stable, items with equal keys keep their input order in both\n"
-    "directions. The keys are built and sorted on several threads with\n"
-    "the GIL released.";
+const char kSortedDoc[] = R"(sorted($self, iterable, /, *, reverse=False, level=None)
+--
+
+A new list of the str items of iterable in collation order.
+
+The same as sorted(iterable, key=self.sort_key, reverse=reverse):
+stable, items with equal keys keep their input order in both
+directions. The keys are built and sorted on several threads with
+the GIL released.)";
 
 PyObject* CollatorSorted(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const char* const names[] = {"iterable", "reverse", "level"};
     static const Parameters parameters{"sorted", names, 3, 1, 1};
-    PyObject* values[3];
-    if (!ParseArguments(parameters, args, nargs, kwnames, values)) return nullptr;
-    const auto& self = *reinterpret_cast<CollatorObject*>(object);
-    const int reverse = values[1] ? PyObject_IsTrue(values[1]) : 0;
-    if (reverse < 0) return nullptr;
-    int level = 0;
-    if (!LevelOf(values[2], self.level, level)) return nullptr;
-    LargeBuffer<TextRef> texts;
-    std::size_t units = 0;
-    try {
-        Ref list = GatherTexts("sorted", values[0], texts, units);
-        if (!list) return nullptr;
-        const std::unique_ptr<KeyBatch> batch = Keyed(self, texts, units, level, true, reverse != 0);
-        // The list is this call's own: its items are put in order in place.
-        PyObject** const items = PySequence_Fast_ITEMS(list.get());
-        const LargeBuffer<PyObject*> ordered(texts.size());
-        std::size_t i = 0;
-        for (const KeyedText& item : *batch) ordered[i++] = items[item.index];
-        std::copy(ordered.data(), ordered.data() + i, items);
-        return list.release();
-    } catch (...) {
-        return RaiseCurrentException();
-    }
+    return CallMethod<3>(parameters, object, args, nargs, kwnames,
+                         [](PyObject** values, int level, const zabrelo::CollationTable& table) -> PyObject* {
+                             const int reverse = values[1] ? PyObject_IsTrue(values[1]) : 0;
+                             if (reverse < 0) return nullptr;
+                             LargeBuffer<TextRef> texts;
+                             std::size_t units = 0;
+                             Ref list = GatherTexts("sorted", values[0], texts, units);
+                             if (!list) return nullptr;
+                             const std::unique_ptr<KeyBatch> batch =
+                                 Keyed(table, texts, units, level, true, reverse != 0);
+                             // The list is this call's own: its items are put in order in place.
+                             PyObject** const items = PySequence_Fast_ITEMS(list.get());
+                             const LargeBuffer<PyObject*> ordered(texts.size());
+                             std::size_t i = 0;
+                             for (const KeyedText& item : *batch) ordered[i++] = items[item.index];
+                             std::copy(ordered.data(), ordered.data() + i, items);
+                             return list.release();
+                         });
 }
 
 }  // namespace zabrelo_python

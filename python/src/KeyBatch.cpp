@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "collation/CollationKeys.h"
+#include "library/KeyHead.h"
+#include "library/ThreadShares.h"
 
 namespace zabrelo_python {
 
@@ -60,25 +62,6 @@ void RunShares(unsigned count, const Work& work) {
     }
 }
 
-// Eight key bytes from `p` as a big-endian number, so that numbers compare
-// as the bytes do. May read past the key: arenas end in kSlack spare bytes.
-inline std::uint64_t Load8(const unsigned char* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
-}
-
-// Eight bytes of a key from `offset`, zero-padded past its end.
-std::uint64_t Head(const unsigned char* key, std::size_t size, std::size_t offset) {
-    if (size >= offset + 8) return Load8(key + offset);
-    if (size <= offset) return 0;
-    const auto drop = static_cast<unsigned>(64 - 8 * (size - offset));
-    return Load8(key + offset) >> drop << drop;
-}
-
 // Unsigned byte order of the keys: the collation order. Inline, eight bytes
 // a step: the input holds many equal keys and keys equal in their first
 // eight bytes, and a call to memcmp per comparison cost more than the sort.
@@ -88,8 +71,9 @@ int CompareKeys(const KeyedText& a, const KeyedText& b) {
     // Equal heads: the zero padding may hide a length difference, so the
     // lengths decide once the common part is equal.
     const std::uint32_t common = std::min(a.keySize, b.keySize);
+    // Eight bytes a step may read past the shorter key: arenas end in kSlack spare bytes.
     for (std::uint32_t k = 16; k < common; k += 8) {
-        std::uint64_t x = Load8(a.key + k), y = Load8(b.key + k);
+        std::uint64_t x = zabrelo::BigEndian64(a.key + k), y = zabrelo::BigEndian64(b.key + k);
         if (common - k < 8) {
             const unsigned drop = 64 - 8 * (common - k);
             x >>= drop;
@@ -144,7 +128,7 @@ void RadixSort(KeyedText* data, KeyedText* other, std::size_t n, unsigned depth,
 
 unsigned ThreadsFor(std::size_t count) {
     const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(cores, count / kTextsPerThread)));
+    return static_cast<unsigned>(zabrelo::ThreadsFor(count, cores, kTextsPerThread));
 }
 
 KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, std::size_t n, int level,
@@ -182,8 +166,8 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, s
                     size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, size);
                 }
                 const unsigned char* const key = arena.data() + used;
-                items_[i] = {Head(key, size, 0), Head(key, size, 8), nullptr, static_cast<std::uint32_t>(size),
-                             static_cast<std::uint32_t>(i)};
+                items_[i] = {zabrelo::KeyHead(key, size), size > 8 ? zabrelo::KeyHead(key + 8, size - 8) : 0, nullptr,
+                             static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(i)};
                 used += size;
             }
         }
@@ -224,9 +208,8 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     std::vector<std::vector<std::uint32_t>> next(threads, std::vector<std::uint32_t>(kBuckets, 0));
     RunShares(threads, [&](unsigned share) {
         std::uint32_t* const count = next[share].data();
-        for (std::size_t i = n * share / threads, end = n * (share + 1) / threads; i < end; ++i) {
-            ++count[bucketOf(items[i])];
-        }
+        const zabrelo::Share part = zabrelo::ShareOf(n, share, threads);
+        for (std::size_t i = part.begin; i < part.end; ++i) ++count[bucketOf(items[i])];
     });
     std::vector<std::size_t> starts(kBuckets + 1);
     std::uint32_t position = 0;
@@ -243,9 +226,8 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     LargeBuffer<KeyedText> distributed(n);
     RunShares(threads, [&](unsigned share) {
         std::uint32_t* const to = next[share].data();
-        for (std::size_t i = n * share / threads, end = n * (share + 1) / threads; i < end; ++i) {
-            distributed[to[bucketOf(items[i])]++] = items[i];
-        }
+        const zabrelo::Share part = zabrelo::ShareOf(n, share, threads);
+        for (std::size_t i = part.begin; i < part.end; ++i) distributed[to[bucketOf(items[i])]++] = items[i];
     });
     items_.Swap(distributed);
     KeyedText* const sorted = items_.data();

@@ -91,14 +91,6 @@ bool FileReader::ReadUntil(std::string& out, int maxCount, char delimiter) {
     if (stream_.eof()) ZABRELO_RAISE_IO(kReadError, kEndOfFile);
     if (mode_ != kAsciiMode) ZABRELO_RAISE_IO(kReadError, kNotAscii);
 
-    std::string bytes;
-    const int stop = static_cast<unsigned char>(delimiter);
-    for (int count = 0; count < maxCount; ++count) {
-        const int c = zabrelo::NextByte(stream_);
-        if (c < 0 || c == stop) break;
-        bytes.push_back(static_cast<char>(c));
-    }
-    if (bytes.empty()) return false;
-    out = std::move(bytes);
-    return true;
+    return zabrelo::ReadDelimited(out, maxCount, static_cast<unsigned char>(delimiter),
+                                  [this] { return zabrelo::NextByte(stream_); });
 }

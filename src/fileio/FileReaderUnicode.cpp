@@ -16,18 +16,8 @@ namespace {
 
 constexpr long kNoDelimiter = -1;  // no 16-bit unit equals it
 
-// Reads up to `maxCount` units, stopping at `delimiter` (consumed, not
-// stored); `out` changes only when at least one unit was stored.
 bool ReadUnitsInto(std::ifstream& stream, std::u16string& out, int maxCount, long delimiter) {
-    std::u16string units;
-    for (int count = 0; count < maxCount; ++count) {
-        const long unit = zabrelo::NextUnit(stream);
-        if (unit < 0 || unit == delimiter) break;
-        units.push_back(static_cast<char16_t>(unit));
-    }
-    if (units.empty()) return false;
-    out = std::move(units);
-    return true;
+    return zabrelo::ReadDelimited(out, maxCount, delimiter, [&stream] { return zabrelo::NextUnit(stream); });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #define ZABRELO_STREAMSTEPS_H
 
 #include <fstream>
+#include <utility>
 
 namespace zabrelo {
 
@@ -39,6 +40,22 @@ inline std::streamsize NextBytes(std::ifstream& stream, unsigned char* buffer, i
     const std::streamsize got = stream.gcount();
     if (got != size && !stream.eof()) stream.setstate(std::ios::eofbit);
     return got;
+}
+
+/// Reads up to `maxCount` values with `next` (NextByte or NextUnit), stopping
+/// at the end of the file or at `delimiter`, which is consumed but not stored.
+/// `out` changes only when at least one value was stored; whether one was.
+template <class Text, class Next>
+bool ReadDelimited(Text& out, int maxCount, long delimiter, Next next) {
+    Text values;
+    for (int count = 0; count < maxCount; ++count) {
+        const long value = next();
+        if (value < 0 || value == delimiter) break;
+        values.push_back(static_cast<typename Text::value_type>(value));
+    }
+    if (values.empty()) return false;
+    out = std::move(values);
+    return true;
 }
 
 }  // namespace zabrelo

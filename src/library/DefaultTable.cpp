@@ -18,7 +18,6 @@ namespace zabrelo {
 
 namespace {
 
-constexpr char kTableName[] = "UrduCOdepage.txt";
 constexpr char kDataFromLibrary[] = ZABRELO_DATA_FROM_LIBRARY;
 constexpr char kEnvironment[] = "ZABRELO_TABLE";
 
@@ -30,9 +29,9 @@ DefaultTable FindDefaultTable() {
     const std::string unset = std::string("no default table: ") + kEnvironment + " is not set and ";
     const std::string dir = ModuleDirectory();
     if (dir.empty()) return {"", unset + "the library cannot tell where it is installed"};
-    std::string installed = dir + '/' + kDataFromLibrary + '/' + kTableName;
+    std::string installed = dir + '/' + kDataFromLibrary + '/' + kDefaultTableName;
     std::replace(installed.begin() + static_cast<std::ptrdiff_t>(dir.size()), installed.end(), '/', kPathSeparator);
-    const std::string beside = dir + kPathSeparator + kTableName;
+    const std::string beside = dir + kPathSeparator + kDefaultTableName;
     for (const std::string& candidate : {installed, beside}) {
         if (KindOf(candidate.c_str()) != PathKind::kMissing) return {candidate, ""};
     }

@@ -11,7 +11,13 @@
 
 #include <string>
 
+#include "zabrelo/zabrelo.h"
+
 namespace zabrelo {
+
+/// The default table's file name, for ZabreloLib::Initialize(), the C
+/// interface and the zabrelo command alike.
+constexpr char kDefaultTableName[] = ZABRELO_DEFAULT_TABLE_NAME;
 
 struct DefaultTable {
     std::string path;     // the table to open, or "" when there is none

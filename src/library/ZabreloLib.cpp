@@ -5,10 +5,9 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "library/DefaultTable.h"
 
 namespace {
-
-constexpr char kDefaultTable[] = "UrduCOdepage.txt";
 
 // Every object that has loaded nothing shares one empty table.
 const std::shared_ptr<const zabrelo::CollationTable>& EmptyTable() {
@@ -37,4 +36,4 @@ std::string ZabreloLib::GetCollationKey(const std::u16string& text, int level) c
 
 bool ZabreloLib::Initialize(const char* path) { return zabrelo::TableLoader::Initialize(table_, path); }
 
-bool ZabreloLib::Initialize() { return Initialize(kDefaultTable); }
+bool ZabreloLib::Initialize() { return Initialize(zabrelo::kDefaultTableName); }

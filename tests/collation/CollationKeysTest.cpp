@@ -1,23 +1,28 @@
 // Keys and comparison over a table: the hamza rewriting, contractions, the
 // special code point, spaces and ignorables as exact key bytes against a tiny
-// table whose weights name what produced them; the caller's buffer; texts
-// that are a pointer and a length inside a longer buffer; and keys checked
-// against the element walk on generated strings.
+// table whose weights name what produced them; units nobody should pass
+// (broken surrogates, noncharacters, NUL units, every code unit) and absurd
+// levels; the caller's buffer; texts that are a pointer and a length inside
+// a longer buffer; and keys checked against the element walk on generated
+// strings.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "KeyOrder.h"
 #include "TestTables.h"
 #include "TestText.h"
+#include "UrduText.h"
 #include "collation/CollationWalk.h"
 
 namespace {
 
 using zabrelo::CollationTable;
 using zabrelo_test::Hex;
+using zabrelo_test::KeyOrder;
 using zabrelo_test::TestTable;
 
 class KeysTest : public ::testing::Test {
@@ -53,13 +58,17 @@ const KeyCase kKeyCases[] = {
     {"Latin, digits, tabs are ignorable", u"ab1\t", 3, ""},
     {"unlisted Arabic units are ignorable", u"\u0633\u06F5", 3, ""},
     {"hostile units are ignorable", std::u16string(u"\xD800\xDC00\xFFFF\0\xDFFF", 5), 3, ""},
+    {"a NUL unit between a pair breaks it", std::u16string(u"\u0644\0\u0627", 3), 1, "30 20 "},
+    {"so does any other ignorable unit", u"\u0644\xD800\u0627", 1, "30 20 "},
     {"the non-joiner once the table defines it", u"\u0627\u200C", 3, "20 02 03 07 "},
     // Levels.
     {"level 1", u"\u0623\u0644", 1, "20 30 "},
     {"level 2", u"\u0623\u0644", 2, "20 30 02 09 01 "},
     {"level 0 is empty", u"\u0627", 0, ""},
     {"a negative level is empty", u"\u0627", -4, ""},
+    {"the lowest level is empty", u"\u0627", INT_MIN, ""},
     {"level 5 is level 3", u"\u0627", 5, "20 02 03 "},
+    {"the highest level is level 3", u"\u0627", INT_MAX, "20 02 03 "},
     {"empty input", u"", 3, ""},
 };
 
@@ -68,6 +77,53 @@ TEST_F(KeysTest, KeyBytes) {
         SCOPED_TRACE(c.why);
         EXPECT_EQ(Key(c.text, c.level), c.key);
     }
+}
+
+// Units no table weighs, wherever they stand, add nothing to a key; and the
+// keys of the letters around them stay as they were.
+struct IgnorableCase { const char* why; std::u16string hostile; std::u16string clean; };
+const IgnorableCase kIgnorableCases[] = {
+    {"lone high surrogate", u"\u0627\xD800\u0628", u"\u0627\u0628"},
+    {"lone low surrogate", u"\xDC00\u0627", u"\u0627"},
+    {"reversed pair", u"\u0627\xDC00\xD800", u"\u0627"},
+    {"pair of a character beyond the BMP", u"\u0628\xD83D\xDE00\u0627", u"\u0628\u0627"},
+    {"noncharacters", u"\uFFFF\u0627\uFFFE", u"\u0627"},
+    {"byte order marks", u"\uFEFF\u0627\uFFFE", u"\u0627"},
+    {"NUL units end nothing", std::u16string(u"\0\u0627\0\u0628\0", 5), u"\u0627\u0628"},
+    {"only ignorables", std::u16string(u"\xD800\0\uFFFF", 3), u""},
+    {"yeh with hamza before a trailing NUL is not last", std::u16string(u"\u0626\0", 2), u"\u0621"},
+    {"yeh with hamza last after a surrogate", u"\xD800\u0626", u"\u06CC\u0654"},
+};
+
+TEST_F(KeysTest, IgnorableUnitsAddNothing) {
+    for (const IgnorableCase& c : kIgnorableCases) {
+        SCOPED_TRACE(c.why);
+        for (int level = 1; level <= 3; ++level) EXPECT_EQ(Key(c.hostile, level), Key(c.clean, level));
+        // Equal keys: the tie rule alone decides, on the units as passed.
+        EXPECT_EQ(table_.Compare(c.clean, c.hostile), c.clean.size() < c.hostile.size() ? -1 : 0);
+        EXPECT_EQ(table_.Compare(c.hostile, c.clean), c.hostile.size() < c.clean.size() ? -1 : 0);
+    }
+}
+
+TEST_F(KeysTest, EveryCodeUnitAloneAndAllTogether) {
+    std::u16string all;
+    std::string expected;  // level-1 bytes of every unit, in order
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const std::u16string one(1, static_cast<char16_t>(u));
+        all += one;
+        const std::string key = table_.Key(one, 1);
+        // The table's letters with a primary, the space, and the letters
+        // rewritten into one of them.
+        const bool weighs = u == u' ' || u == u'\u0621' || u == u'\u0627' || u == u'\u0628' ||
+                            u == u'\u0630' || u == u'\u0644' || u == u'\u0648' || u == u'\u06CC' ||
+                            u == u'\u06D2' || (u >= u'\u0623' && u <= u'\u0626') || u == u'\u06D3';
+        EXPECT_EQ(!key.empty(), weighs) << std::hex << static_cast<unsigned>(u);
+        // Inside the long string U+0626 is not the last unit: a bare hamza.
+        expected += u == u'\u0626' ? table_.Key(u"\u0621", 1) : key;
+    }
+    // No neighbours form a pair (lam is followed by U+0645, beh by U+0629),
+    // so the whole string weighs as its units one by one.
+    EXPECT_EQ(Hex(table_.Key(all, 1)), Hex(expected));
 }
 
 TEST_F(KeysTest, WeightsAbove255CountByTheirLowByte) {
@@ -99,6 +155,9 @@ const CompareCase kCompareCases[] = {
     {"level 0: the tie rule alone", u"\u0628", u"\u0627\u0627", 0, -1},
     {"level 0, longer first", u"\u0627\u0627", u"\u0628", 0, 0},
     {"level 5 is level 3", u"\u0627", u"\u0627\u200C", 5, -1},
+    {"the lowest level: the tie rule alone", u"\u0628", u"\u0627\u0627", INT_MIN, -1},
+    {"the lowest level, longer first", u"\u0627\u0627", u"\u0628", INT_MIN, 0},
+    {"the highest level is level 3", u"\u0627", u"\u0627\u200C", INT_MAX, -1},
 };
 
 TEST_F(KeysTest, CompareResults) {
@@ -184,24 +243,19 @@ std::string KeyFromElementWalk(const CollationTable& table, const std::u16string
 // in one with a unit behind it (a read past it changes the key), and some
 // texts are long enough for the long-text path.
 TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
-    const char16_t alphabet[] = u"\u0628\u0626\u0644\u0621\u06CC\u0627\u0654\u0623\u0625\u0624\u06D3\u0645"
-                                u"\u0633\u0634\u0635\u06BE\u0648\u06D2\u0655\u0653\u200C \xD800";
-    constexpr std::size_t kLetters = sizeof alphabet / sizeof alphabet[0] - 1;
     TestTable tiny, routing, urdu;
     ASSERT_TRUE(tiny.Load(zabrelo_test::kTinyTable));
     ASSERT_TRUE(routing.Load(zabrelo_test::kRoutingTable));
     ASSERT_TRUE(urdu.LoadFile(ZABRELO_DEFAULT_TABLE));
     for (const TestTable* table : {&tiny, &routing, &urdu}) {
-        std::mt19937 random(11);
-        std::uniform_int_distribution<std::size_t> pick(0, kLetters - 1);
+        zabrelo_test::Random random(11);
         std::u16string previous;
         for (int i = 0; i < 5000; ++i) {
-            const std::size_t length = i % 100 == 99 ? 505 + random() % 15 : random() % 11;
-            std::u16string text;
-            while (text.size() < length) text.push_back(alphabet[pick(random)]);
+            const std::size_t length = i % 100 == 99 ? 505 + random.Below(15) : random.Below(11);
+            const std::u16string text = zabrelo_test::RandomUnits(random, zabrelo_test::kWalkAlphabet, length);
             const std::unique_ptr<char16_t[]> exact(new char16_t[length]);
             std::copy(text.begin(), text.end(), exact.get());
-            const std::u16string followed = text + alphabet[pick(random)];
+            const std::u16string followed = text + zabrelo_test::RandomUnits(random, zabrelo_test::kWalkAlphabet, 1);
             for (int level = 1; level <= 3; ++level) {
                 const std::string expected = Hex(KeyFromElementWalk(**table, text, level));
                 ASSERT_EQ(Hex(table->Key(text, level)), expected) << "string " << i << ", level " << level;
@@ -209,11 +263,9 @@ TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
                 ASSERT_EQ(Hex(zabrelo::BuildKey(**table, followed.data(), length, level)), expected) << "string " << i;
                 ASSERT_EQ(zabrelo::CompareStrings(**table, exact.get(), length, followed.data(), length, level), 0);
                 // Against the previous string: whole keys, then the tie rule.
-                const std::string mine = table->Key(text, level), theirs = table->Key(previous, level);
-                const int byKeys = mine < theirs ? -1 : theirs < mine ? 1 : text.size() < previous.size() ? -1 : 0;
                 ASSERT_EQ(
                     zabrelo::CompareStrings(**table, exact.get(), length, previous.data(), previous.size(), level),
-                    byKeys)
+                    KeyOrder(table->Key(text, level), text.size(), table->Key(previous, level), previous.size()))
                     << "string " << i << ", level " << level;
             }
             previous = text;

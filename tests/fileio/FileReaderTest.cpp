@@ -37,21 +37,20 @@ TEST_F(FileReaderTest, OpenRejectsNullAndEmptyPathsWithoutTouchingAnOpenFile) {
     EXPECT_EQ(out, "cd");
 }
 
-TEST_F(FileReaderTest, OpenOfAMissingFileNamesItAndClosesTheOldOne) {
-    reader_.Open(dir_.Write("a.txt", "ab").c_str(), 1);
-    const std::string missing = dir_.Path("missing.txt");
-    EXPECT_IO_ERROR(reader_.Open(missing.c_str(), 1), 16, "Could not open file: " + missing + ".");
-    std::string out = "kept";
-    EXPECT_FALSE(reader_.ReadUntil(out, 512, '\n'));  // closed: false, no raise
-    EXPECT_EQ(out, "kept");
-    EXPECT_TRUE(reader_.Open(dir_.Path("a.txt").c_str(), 1));
-    EXPECT_TRUE(reader_.ReadUntil(out, 512, '\n'));
-    EXPECT_EQ(out, "ab");
-}
-
-TEST_F(FileReaderTest, OpenOfADirectoryFails) {
-    const std::string path = dir_.Root().string();
-    EXPECT_IO_ERROR(reader_.Open(path.c_str(), 1), 16, "Could not open file: " + path + ".");
+TEST_F(FileReaderTest, OpenOfAPathThatIsNoReadableFileNamesItAndClosesTheOldOne) {
+    const std::string missing = dir_.Path("missing.txt"), directory = dir_.Root().string(),
+                      inMissingDir = dir_.Path("no/such/dir/a.txt");
+    for (const std::string& path : {missing, directory, inMissingDir}) {
+        SCOPED_TRACE(path);
+        reader_.Open(dir_.Write("a.txt", "ab").c_str(), 1);
+        EXPECT_IO_ERROR(reader_.Open(path.c_str(), 1), 16, "Could not open file: " + path + ".");
+        std::string out = "kept";
+        EXPECT_FALSE(reader_.ReadUntil(out, 512, '\n'));  // closed: false, no raise
+        EXPECT_EQ(out, "kept");
+        EXPECT_TRUE(reader_.Open(dir_.Path("a.txt").c_str(), 1));
+        EXPECT_TRUE(reader_.ReadUntil(out, 512, '\n'));
+        EXPECT_EQ(out, "ab");
+    }
 }
 
 TEST_F(FileReaderTest, UnicodeModeNeedsTheLittleEndianMark) {

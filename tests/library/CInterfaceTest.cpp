@@ -21,7 +21,7 @@
 namespace {
 
 using zabrelo_test::AllocationsOf;
-using zabrelo_test::FailingAllocations;
+using zabrelo_test::WithFailingAllocations;
 using zabrelo_test::TempDir;
 
 constexpr char kTable[] = "FA=t\r\n[0627][1,2,3]\r\n[0628][4,5,6]\r\n[0644][7,8,9]\r\n";
@@ -104,12 +104,11 @@ TEST_F(CInterfaceTest, LongUtf8TextsTakeOneBlockAndReportWhenThereIsNone) {
         1u);
 
     zabrelo_status longKey, shortKey, longCompare;
-    {
-        FailingAllocations failing;
+    WithFailingAllocations([&] {
         longKey = zabrelo_key8(collator_, text.utf8.data(), text.utf8.size(), 3, key, sizeof key, &length);
         longCompare = zabrelo_compare8(collator_, word.utf8.data(), 6, text.utf8.data(), text.utf8.size(), 3, &result);
         shortKey = zabrelo_key8(collator_, word.utf8.data(), word.utf8.size(), 3, key, sizeof key, &length);
-    }
+    });
     EXPECT_EQ(longKey, ZABRELO_OUT_OF_MEMORY);
     EXPECT_EQ(longCompare, ZABRELO_OUT_OF_MEMORY);
     EXPECT_EQ(result, ZABRELO_COMPARE_ERROR);
@@ -123,10 +122,7 @@ TEST_F(CInterfaceTest, AnOpenWithoutMemoryFailsCleanly) {
     zabrelo_collator* collator = collator_;
     zabrelo_open_detail detail;
     zabrelo_status status;
-    {
-        FailingAllocations failing;
-        status = zabrelo_open_detailed(path.c_str(), &collator, &detail);
-    }
+    WithFailingAllocations([&] { status = zabrelo_open_detailed(path.c_str(), &collator, &detail); });
     EXPECT_EQ(status, ZABRELO_OUT_OF_MEMORY);
     EXPECT_EQ(collator, nullptr);
     if (status == ZABRELO_OK) zabrelo_close(collator);

@@ -5,50 +5,40 @@
 // shared buffer or static would show).
 #include <gtest/gtest.h>
 
-#include <random>
 #include <thread>
 
+#include "KeyOrder.h"
 #include "TestFiles.h"
+#include "UrduText.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace {
 
+using zabrelo_test::kWalkAlphabet;
+using zabrelo_test::Random;
+using zabrelo_test::RandomUnits;
 using zabrelo_test::TempDir;
 
-// Units that exercise every path of the walk: letters with and without
-// contractions (aspirates, hamza marks), the rewritten hamza letters,
-// diacritics, digits, the non-joiner, spaces and ignorable units.
-const char16_t kAlphabet[] = u"\u0627\u0628\u067E\u062A\u0679\u062C\u0686\u062F\u0688\u0631\u0691\u0633"
-                             u"\u06A9\u06AF\u0644\u0645\u0646\u06BA\u0648\u06C1\u06BE\u0621\u06CC\u06D2"
-                             u"\u0626\u0623\u0624\u0625\u06D3\u0622\u0654\u0653\u064E\u0650\u064F\u0651"
-                             u"\u0643\u064A\u0647\u06F1\u0661\u060C\u06D4\u200C a\xD800\xFFFF";
-
-std::u16string RandomString(std::mt19937& random) {
-    std::uniform_int_distribution<int> length(0, 9);
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet / sizeof kAlphabet[0] - 2);
-    std::u16string text;
-    for (int n = length(random); n > 0; --n) text.push_back(kAlphabet[pick(random)]);
-    return text;
-}
+// Up to nine units that reach every path of the walk.
+std::u16string RandomString(Random& random) { return RandomUnits(random, kWalkAlphabet, random.Below(10)); }
 
 // The reference: build both whole keys, compare them as unsigned bytes, then the tie rule.
 int ByWholeKeys(const ZabreloLib& lib, const std::u16string& a, const std::u16string& b, int level) {
-    const std::string ka = lib.GetCollationKey(a, level), kb = lib.GetCollationKey(b, level);
-    // std::string compares as unsigned char, which is exactly the key order.
-    const int byKeys = ka < kb ? -1 : kb < ka ? 1 : 0;
-    return byKeys == 0 && a.size() < b.size() ? -1 : byKeys;
+    return zabrelo_test::KeyOrder(lib.GetCollationKey(a, level), a.size(), lib.GetCollationKey(b, level), b.size());
 }
 
 TEST(CompareTest, AgreesWithWholeKeysAndTheTieRuleOnGeneratedPairs) {
     ZabreloLib lib;
     ASSERT_TRUE(lib.Initialize(ZABRELO_DEFAULT_TABLE));
-    std::mt19937 random(7);
+    Random random(7);
     for (int i = 0; i < 20000; ++i) {
         std::u16string a = RandomString(random);
         // Often a near neighbour, so that comparisons run deep into the keys.
         std::u16string b = (i % 3 == 0) ? RandomString(random) : a;
-        if (i % 3 != 0 && !b.empty()) b[random() % b.size()] = kAlphabet[random() % 40];
-        if (i % 5 == 0) b += kAlphabet[random() % 46];
+        if (i % 3 != 0 && !b.empty()) {
+            b[random.Below(static_cast<std::uint32_t>(b.size()))] = RandomUnits(random, kWalkAlphabet, 1)[0];
+        }
+        if (i % 5 == 0) b += RandomUnits(random, kWalkAlphabet, 1);
         for (int level = -1; level <= 4; ++level) {
             ASSERT_EQ(lib.Compare(a, b, level), ByWholeKeys(lib, a, b, level)) << "level " << level << ", pair " << i;
             ASSERT_EQ(lib.Compare(b, a, level), ByWholeKeys(lib, b, a, level)) << "level " << level << ", pair " << i;
@@ -59,7 +49,7 @@ TEST(CompareTest, AgreesWithWholeKeysAndTheTieRuleOnGeneratedPairs) {
 TEST(CompareTest, ShorterLevelKeysArePrefixesOfLongerOnes) {
     ZabreloLib lib;
     ASSERT_TRUE(lib.Initialize(ZABRELO_DEFAULT_TABLE));
-    std::mt19937 random(11);
+    Random random(11);
     for (int i = 0; i < 2000; ++i) {
         const std::u16string text = RandomString(random);
         const std::string k1 = lib.GetCollationKey(text, 1), k2 = lib.GetCollationKey(text, 2),
@@ -79,7 +69,7 @@ TEST(CompareTest, OneObjectSharedByEightThreadsAgreesWithOneAfterAnother) {
     const std::string other = dir.Write("other.txt", "FA=\r\n[0627][9,9,9]\r\n[200C][0,0,1]\r\n");
     ZabreloLib shared;
     ASSERT_TRUE(shared.Initialize(ZABRELO_DEFAULT_TABLE));
-    std::mt19937 random(3);
+    Random random(3);
     std::vector<std::u16string> texts;
     for (int i = 0; i < 4000; ++i) texts.push_back(RandomString(random));
 

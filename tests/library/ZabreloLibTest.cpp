@@ -79,7 +79,7 @@ TEST(ZabreloLibTest, CopiesShareATableButEachInitializeOnlyItsOwnObject) {
     // The other way round, and a load that fails: the source keeps its table.
     ZabreloLib second(copy);
     ASSERT_TRUE(second.Initialize(other.c_str()));
-    EXPECT_IO_ERROR(assigned.Initialize(missing.c_str()), 16, "Could not open file: " + missing + ".");
+    EXPECT_THROW(assigned.Initialize(missing.c_str()), IOException);
     EXPECT_EQ(assigned.GetCollationKey(u"\u0627", 3), "");
     EXPECT_EQ(copy.GetCollationKey(u"\u0627", 3), "\x01\x02\x03");
     const ZabreloLib& self = copy;
@@ -89,6 +89,14 @@ TEST(ZabreloLibTest, CopiesShareATableButEachInitializeOnlyItsOwnObject) {
         ZabreloLib shortLived(copy);
     }  // destroying a copy leaves the table to the others
     EXPECT_EQ(copy.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+    // Assigning an empty object drops the table from that object alone; an
+    // empty object assigned a loaded one weighs as it does.
+    ZabreloLib empty;
+    second = empty;
+    EXPECT_EQ(second.GetCollationKey(u"\u0628", 3), "");
+    EXPECT_EQ(copy.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
+    empty = copy;
+    EXPECT_EQ(empty.GetCollationKey(u"\u0628", 3), "\x04\x05\x06");
 }
 
 // Copies share the table, whatever its size: copying allocates nothing. A

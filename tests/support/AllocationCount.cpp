@@ -27,8 +27,7 @@ void* AllocateOrThrow(std::size_t size) {
 
 namespace zabrelo_test {
 std::size_t AllocationsOnThisThread() { return allocations; }
-FailingAllocations::FailingAllocations() { failing = true; }
-FailingAllocations::~FailingAllocations() { failing = false; }
+void SetAllocationsFail(bool fail) { failing = fail; }
 }  // namespace zabrelo_test
 
 void* operator new(std::size_t size) { return AllocateOrThrow(size); }

@@ -20,15 +20,18 @@ std::size_t AllocationsOf(Call call) {
     return AllocationsOnThisThread() - before;
 }
 
-/// While one lives, every operator new on this thread fails: the throwing
-/// forms throw std::bad_alloc, the nothrow forms return null.
-class FailingAllocations {
-public:
-    FailingAllocations();
-    ~FailingAllocations();
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
+/// Makes every operator new on this thread fail (the throwing forms throw
+/// std::bad_alloc, the nothrow forms return null), or work again.
+void SetAllocationsFail(bool fail);
+
+/// Runs `call` with every operator new on this thread failing. `call` must
+/// not throw: a bad_alloc it lets out is a finding, not a result.
+template <typename Call>
+void WithFailingAllocations(Call call) noexcept {
+    SetAllocationsFail(true);
+    call();
+    SetAllocationsFail(false);
+}
 
 }  // namespace zabrelo_test
 

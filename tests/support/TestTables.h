@@ -1,11 +1,14 @@
 // TestTables: a weight table loaded the way the library loads one, from a
-// file or from bytes, with keys and comparison on it; and the small tables
-// that several suites share.
+// file or from bytes, with its entries, keys and comparison; and the small
+// tables that several suites share.
 #ifndef ZABRELO_TESTS_TESTTABLES_H
 #define ZABRELO_TESTS_TESTTABLES_H
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestFiles.h"
 #include "collation/CollationKeys.h"
@@ -29,6 +32,19 @@ public:
     const zabrelo::CollationTable* operator->() const { return table_.get(); }
     const std::shared_ptr<const zabrelo::CollationTable>& Shared() const { return table_; }
     const TempDir& Dir() const { return dir_; }
+
+    /// The weights of entry `index` of `codePoint`'s slot, or {} when there is none.
+    std::vector<std::int32_t> Weights(std::int32_t codePoint, std::size_t index = 0) const {
+        const zabrelo::EntryList* list = table_->EntriesOf(codePoint);
+        if (list == nullptr || index >= list->size()) return {};
+        const auto& w = (*list)[index].weights;
+        return {w[0], w[1], w[2]};
+    }
+    /// How many entries `codePoint`'s slot holds.
+    std::size_t Entries(std::int32_t codePoint) const {
+        const zabrelo::EntryList* list = table_->EntriesOf(codePoint);
+        return list == nullptr ? 0 : list->size();
+    }
 
     std::string Key(const std::u16string& text, int level = 3) const {
         return zabrelo::BuildKey(*table_, text.data(), text.size(), level);

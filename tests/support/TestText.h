@@ -3,13 +3,13 @@
 #ifndef ZABRELO_TESTS_TESTTEXT_H
 #define ZABRELO_TESTS_TESTTEXT_H
 
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "UrduText.h"
+#include "text/Hex.h"
 #include "text/Utf8.h"
 
 namespace zabrelo_test {
@@ -24,24 +24,19 @@ inline std::u16string FromUtf8(const std::string& text) {
     return out;
 }
 
-/// The lines of a UTF-8 file, without line ends; empty lines are skipped.
+/// The non-empty lines of a test file; a missing file is a broken fixture.
 inline std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
+    if (!ReadLines(path, lines)) ADD_FAILURE() << "cannot read " << path;
     return lines;
 }
 
-/// A key as hex bytes, for messages.
+/// A key as hex bytes, each followed by a space, for messages.
 inline std::string Hex(const std::string& key) {
     std::string out;
-    char byte[4];
     for (const char c : key) {
-        std::snprintf(byte, sizeof byte, "%02X ", static_cast<unsigned>(static_cast<unsigned char>(c)));
-        out += byte;
+        zabrelo::AppendHex(out, static_cast<unsigned char>(c), 2);
+        out += ' ';
     }
     return out;
 }

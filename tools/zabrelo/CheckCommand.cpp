@@ -9,22 +9,21 @@
 #include "Commands.h"
 #include "InputText.h"
 #include "Options.h"
+#include "Output.h"
 #include "Platform.h"
 #include "Table.h"
 #include "ToolError.h"
-#include "collation/LoadObserver.h"
-#include "collation/UnweighedUnits.h"
-#include "collation/TableLoader.h"
-#include "zabrelo/VantorException.h"
+#include "library/TableInspection.h"
+#include "text/Hex.h"
 
 namespace zabrelo_tool {
 
 namespace {
 
-using zabrelo::CollationTable;
+using zabrelo::Hex;
 using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
-using zabrelo::UnweighedUnits;
+using zabrelo::TableInspection;
 
 constexpr char kHelp[] =
     "Usage: zabrelo check [OPTION]... TABLE\n"
@@ -44,13 +43,7 @@ constexpr char kHelp[] =
     "Exit status: 0 when clean, 1 with warnings, 2 when the table does not load\n"
     "or gives no letter a weight (sort, key and compare refuse it then).\n";
 
-std::string Hex(std::int32_t value, int width) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%0*X", width, static_cast<unsigned>(value));
-    return buffer;
-}
-
-std::string U(std::int32_t codePoint) { return "U+" + Hex(codePoint, 4); }
+std::string U(std::int32_t codePoint) { return "U+" + Hex(static_cast<std::uint32_t>(codePoint), 4); }
 
 // A field as the author would have to look for it in the file.
 std::string Shown(const std::string& bytes) {
@@ -87,6 +80,9 @@ std::string OwnPart(const std::string& field) {
     return field.substr(feed == std::string::npos ? 1 : feed + 1);
 }
 
+// A count of slots as the header writes it.
+std::string Slots(std::int32_t count) { return Hex(static_cast<std::uint32_t>(count), 1); }
+
 std::string Lines(int first, int last) {
     return first == last ? "line " + std::to_string(first)
                          : "lines " + std::to_string(first) + " to " + std::to_string(last);
@@ -94,10 +90,11 @@ std::string Lines(int first, int last) {
 
 class Checker {
 public:
-    explicit Checker(std::string path) : path_(std::move(path)) {}
+    Checker(std::string path, const TableInspection& table, Output& output)
+        : path_(std::move(path)), table_(table), output_(output) {}
 
     void Warn(int line, const std::string& message) {
-        std::printf("%s:%d: %s\n", path_.c_str(), line, message.c_str());
+        output_.Write(path_ + ":" + std::to_string(line) + ": " + message + "\n");
         ++warnings_;
     }
     int Warnings() const { return warnings_; }
@@ -105,13 +102,15 @@ public:
     int CodePoints() const { return codePoints_; }
     int Pairs() const { return pairs_; }
 
-    void Event(const LoadEvent& e, const CollationTable& table);
+    void Event(const LoadEvent& e);
 
 private:
     void Pair(const LoadEvent& e);
-    void Header(const LoadEvent& e, const CollationTable& table);
+    void Header(const LoadEvent& e);
 
     std::string path_;
+    const TableInspection& table_;
+    Output& output_;
     int warnings_ = 0;
     bool failed_ = false;
     int codePoints_ = 0;
@@ -125,7 +124,7 @@ private:
     std::map<std::int32_t, bool> openedByPair_;
 };
 
-void Checker::Event(const LoadEvent& e, const CollationTable& table) {
+void Checker::Event(const LoadEvent& e) {
     const std::string field = Shown(e.field);
     switch (e.kind) {
     case LoadEventKind::kStored:
@@ -158,7 +157,7 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
                          " read as 0: write A to F");
         break;
     case LoadEventKind::kBadHeader:
-        Header(e, table);
+        Header(e);
         break;
     case LoadEventKind::kFieldRunsOn:
         if (e.level == 0) {
@@ -195,15 +194,16 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
     case LoadEventKind::kSlotOverflow:
         if (!slotsReported_) {
             slotsReported_ = true;
-            Warn(e.line, "the header announces " + Hex(table.AnnouncedSlots(), 1) + " slots; " + U(e.codePoint) +
-                             " needs one more, and the table needs " + Hex(table.HandedOutSlots(), 1) +
+            Warn(e.line, "the header announces " + Slots(table_.announcedSlots) + " slots; " + U(e.codePoint) +
+                             " needs one more, and the table needs " + Slots(table_.handedOutSlots) +
                              " in all: raise the header's count");
         }
         break;
     case LoadEventKind::kWideWeight:
         if (e.line == ranOnLine_) break;
-        Warn(e.line, "weight " + Hex(e.detail, 1) + " at level " + std::to_string(e.level) +
-                         " is above FF: only its low byte " + Hex(e.detail & 0xFF, 2) + " counts");
+        Warn(e.line, "weight " + Hex(static_cast<std::uint32_t>(e.detail), 1) + " at level " +
+                         std::to_string(e.level) + " is above FF: only its low byte " +
+                         Hex(static_cast<std::uint32_t>(e.detail) & 0xFF, 2) + " counts");
         break;
     case LoadEventKind::kMissingWeights:
         failed_ = true;
@@ -212,7 +212,7 @@ void Checker::Event(const LoadEvent& e, const CollationTable& table) {
     }
 }
 
-void Checker::Header(const LoadEvent& e, const CollationTable& table) {
+void Checker::Header(const LoadEvent& e) {
     slotsReported_ = true;
     const std::string& header = e.field;
     // Upper-case digits would be a header: the loader reported it for its lower-case ones.
@@ -222,7 +222,7 @@ void Checker::Header(const LoadEvent& e, const CollationTable& table) {
                      "announces 0 slots and the rest of the line is skipped; save the table without a signature");
     } else if (hexDigits) {
         Warn(e.line, "lower-case hex digits in the header " + Shown(header) + " read as 0, so it announces " +
-                         Hex(table.AnnouncedSlots(), 1) + " slots: write A to F");
+                         Slots(table_.announcedSlots) + " slots: write A to F");
     } else {
         Warn(e.line, "not a header: " + Shown(header) +
                          " is no slot count in hex (a table begins with one and \"=\", as in \"FA=\")");
@@ -253,12 +253,7 @@ void Checker::Pair(const LoadEvent& e) {
     }
 }
 
-}  // namespace
-
-int RunCheck(int argc, char** argv) {
-    const Options options("check", {{0, "verbose", false}}, argc, argv, 2);
-    if (options.Has("help")) return ShowText(kHelp);
-    if (options.Has("version")) return ShowVersion();
+int RunCheck(const Options& options) {
     if (options.Operands().size() != 1) options.Fail("needs exactly one TABLE");
     std::string path = options.Operands()[0];
     const std::string shown = path == "-" ? "standard input" : path;
@@ -280,33 +275,41 @@ int RunCheck(int argc, char** argv) {
         path = copy.path;
     }
 
-    std::shared_ptr<const CollationTable> table;
-    zabrelo::LoadObserver observer;
-    const bool loaded = LoadThrough(path, shown, options.Has("verbose"), [&](const char* name) {
-        return zabrelo::TableLoader::Initialize(table, name, &observer);
+    TableInspection table;
+    LoadThrough(path, shown, options.Has("verbose"), [&table](const char* name) {
+        table = zabrelo::InspectTable(name);
+        return table.loaded;
     });
 
-    Checker checker(shown);
-    for (const LoadEvent& event : observer.events) checker.Event(event, *table);
-    if (!loaded && !checker.Failed()) {
+    Output output("");
+    output.Open();
+    Checker checker(shown, table, output);
+    for (const LoadEvent& event : table.events) checker.Event(event);
+    if (!table.loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }
-    if (!loaded) {
-        std::printf("%s: the load fails\n", shown.c_str());
-        std::fflush(stdout);
-        return kExitTrouble;
+    int status = checker.Warnings() == 0 ? kExitOk : kExitWarnings;
+    if (!table.loaded) {
+        output.Write(shown + ": the load fails\n");
+        status = kExitTrouble;
+    } else if (!table.weighsALetter) {
+        output.Write(shown + ": the table gives no letter a weight, so sort, key and compare refuse it\n");
+        status = kExitTrouble;
+    } else {
+        const auto counted = [](int n, const char* what) {
+            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+        };
+        output.Write(shown + ": " + counted(checker.CodePoints(), "code point") + ", " +
+                     counted(checker.Pairs(), "pair") + ", U+200C " +
+                     (table.definesNonJoiner ? "defined" : "not defined") + "; " +
+                     counted(checker.Warnings(), "warning") + "\n");
     }
-    if (UnweighedUnits(*table).WeighedCount() <= UnweighedUnits(CollationTable()).WeighedCount()) {
-        std::printf("%s: the table gives no letter a weight, so sort, key and compare refuse it\n", shown.c_str());
-        std::fflush(stdout);
-        return kExitTrouble;
-    }
-    const auto plural = [](int n) { return n == 1 ? "" : "s"; };
-    std::printf("%s: %d code point%s, %d pair%s, U+200C %s; %d warning%s\n", shown.c_str(), checker.CodePoints(),
-                plural(checker.CodePoints()), checker.Pairs(), plural(checker.Pairs()),
-                table->HasSpecial() ? "defined" : "not defined", checker.Warnings(), plural(checker.Warnings()));
-    std::fflush(stdout);
-    return checker.Warnings() == 0 ? kExitOk : kExitWarnings;
+    output.Commit();
+    return status;
 }
+
+}  // namespace
+
+const Command kCheckCommand{"check", kHelp, {{0, "verbose", false}}, RunCheck};
 
 }  // namespace zabrelo_tool

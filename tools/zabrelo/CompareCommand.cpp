@@ -1,8 +1,6 @@
 // CompareCommand: `zabrelo compare`. Prints what the library's Compare
 // returns for two texts, tie rule included (-1 when the keys are equal and
 // the first text is shorter), so scripts can check a pair without a program.
-#include <cstdio>
-
 #include "Commands.h"
 #include "Options.h"
 #include "Output.h"
@@ -26,29 +24,25 @@ constexpr char kHelp[] =
     "  -h, --help         show this help\n"
     "      --version      show the version\n";
 
-}  // namespace
-
-int RunCompare(int argc, char** argv) {
-    const Options options("compare", {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}},
-                          argc, argv, 2);
-    if (options.Has("help")) return ShowText(kHelp);
-    if (options.Has("version")) return ShowVersion();
+int RunCompare(const Options& options) {
     const int level = options.Number("level", 1, 3, 3);
     const std::vector<std::string>& texts = options.Operands();
-    if (texts.size() != 2) {
-        throw ToolError("compare: needs exactly two texts, A and B\nTry 'zabrelo compare --help'.");
-    }
+    if (texts.size() != 2) options.Fail("needs exactly two texts, A and B");
     std::u16string a, b;
     if (!zabrelo::Utf8ToUtf16(texts[0].data(), texts[0].size(), a)) throw ToolError("argument A: invalid UTF-8");
     if (!zabrelo::Utf8ToUtf16(texts[1].data(), texts[1].size(), b)) throw ToolError("argument B: invalid UTF-8");
 
-    ZabreloLib lib;
-    LoadTable(lib, TablePath(options), options.Has("verbose"));
+    const CommandTable table(options);
     Output output("");
     output.Open();
-    output.Write(std::to_string(lib.Compare(a, b, level)) + "\n");
+    output.Write(std::to_string(table.lib.Compare(a, b, level)) + "\n");
     output.Commit();
-    return 0;
+    return kExitOk;
 }
+
+}  // namespace
+
+const Command kCompareCommand{
+    "compare", kHelp, {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, RunCompare};
 
 }  // namespace zabrelo_tool

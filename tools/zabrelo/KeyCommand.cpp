@@ -1,14 +1,13 @@
 // KeyCommand: `zabrelo key`. Shows a person what the library makes of a
 // text: the key in hex, one group per level, so a table author can see which
 // level decides between two words.
-#include <cstdio>
-
 #include "Commands.h"
 #include "InputText.h"
 #include "Options.h"
 #include "Output.h"
 #include "Table.h"
 #include "ToolError.h"
+#include "text/Hex.h"
 #include "text/Utf8.h"
 
 namespace zabrelo_tool {
@@ -31,32 +30,23 @@ constexpr char kHelp[] =
 // The level strings of `text`, joined by spaces. The library joins them
 // without separators, so each level's bytes are the part that the key of one
 // more level adds.
-std::string ReadableKey(ZabreloLib& lib, const std::u16string& text, int level) {
-    static const char kDigits[] = "0123456789ABCDEF";
+std::string ReadableKey(const ZabreloLib& lib, const std::u16string& text, int level) {
     std::string shown, previous;
     for (int l = 1; l <= level; ++l) {
         const std::string key = lib.GetCollationKey(text, l);
         if (l > 1) shown += ' ';
         for (std::size_t k = previous.size(); k < key.size(); ++k) {
-            const auto byte = static_cast<unsigned char>(key[k]);
-            shown += kDigits[byte >> 4];
-            shown += kDigits[byte & 0xF];
+            zabrelo::AppendHex(shown, static_cast<unsigned char>(key[k]), 2);
         }
         previous = key;
     }
     return shown + '\n';
 }
 
-}  // namespace
-
-int RunKey(int argc, char** argv) {
-    const Options options("key", {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, argc,
-                          argv, 2);
-    if (options.Has("help")) return ShowText(kHelp);
-    if (options.Has("version")) return ShowVersion();
+int RunKey(const Options& options) {
     const int level = options.Number("level", 1, 3, 3);
-    ZabreloLib lib;
-    LoadTable(lib, TablePath(options), options.Has("verbose"));
+    const CommandTable table(options);
+    const ZabreloLib& lib = table.lib;
 
     Output output("");
     output.Open();
@@ -81,7 +71,11 @@ int RunKey(int argc, char** argv) {
         }
     }
     output.Commit();
-    return 0;
+    return kExitOk;
 }
+
+}  // namespace
+
+const Command kKeyCommand{"key", kHelp, {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, RunKey};
 
 }  // namespace zabrelo_tool

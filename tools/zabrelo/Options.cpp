@@ -1,13 +1,7 @@
 // Options: parsing. Errors end with a pointer to the command's --help.
 #include "Options.h"
 
-#include <cstdio>
-
 #include "ToolError.h"
-
-#ifndef ZABRELO_VERSION
-#define ZABRELO_VERSION "unknown"
-#endif
 
 namespace zabrelo_tool {
 
@@ -129,16 +123,6 @@ int Options::Number(const std::string& longName, int low, int high, int fallback
              ", not '" + text + "'");
     }
     return static_cast<int>(value);
-}
-
-int ShowText(const char* text) {
-    std::fputs(text, stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
-}
-
-int ShowVersion() {
-    std::printf("zabrelo %s\n", ZABRELO_VERSION);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitTrouble;
 }
 
 }  // namespace zabrelo_tool

@@ -47,11 +47,6 @@ private:
     std::vector<std::string> operands_;
 };
 
-/// Writes `text` (a command's --help) to standard output; the exit status.
-int ShowText(const char* text);
-/// Writes "zabrelo VERSION" to standard output; the exit status.
-int ShowVersion();
-
 }  // namespace zabrelo_tool
 
 #endif  // ZABRELO_TOOL_OPTIONS_H

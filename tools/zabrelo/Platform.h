@@ -68,6 +68,8 @@ std::string TemporaryDirectory();
 int CreateScratchFile(const std::string& dir, std::string& reason);
 /// Writes all `size` bytes at the file's position (a full disk fails).
 bool WriteFully(int fd, const char* data, std::size_t size, std::string& reason);
+/// Writes up to `size` bytes: how many, -1 on an error (errno).
+long long WriteSome(int fd, const char* data, std::size_t size);
 /// Reads up to `size` bytes: how many, 0 at the end, -1 on an error (errno).
 long long ReadSome(int fd, char* data, std::size_t size);
 /// Moves back to the start of the file.

@@ -115,23 +115,16 @@ int CreateScratchFile(const std::string& dir, std::string& reason) {
     return -1;
 }
 
-bool WriteFully(int fd, const char* data, std::size_t size, std::string& reason) {
-    while (size > 0) {
-        const unsigned piece = static_cast<unsigned>(size < (1u << 30) ? size : (1u << 30));
-        const int written = _write(fd, data, piece);
-        if (written <= 0) {
-            reason = LastSystemError();
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
+namespace {
 
-long long ReadSome(int fd, char* data, std::size_t size) {
-    return _read(fd, data, static_cast<unsigned>(size < (1u << 30) ? size : (1u << 30)));
-}
+// A gigabyte at the most per call: the counts are 32-bit.
+unsigned Piece(std::size_t size) { return static_cast<unsigned>(size < (1u << 30) ? size : (1u << 30)); }
+
+}  // namespace
+
+long long WriteSome(int fd, const char* data, std::size_t size) { return _write(fd, data, Piece(size)); }
+
+long long ReadSome(int fd, char* data, std::size_t size) { return _read(fd, data, Piece(size)); }
 
 bool Rewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }
 
@@ -208,19 +201,11 @@ int CreateScratchFile(const std::string& dir, std::string& reason) {
     return fd;
 }
 
-bool WriteFully(int fd, const char* data, std::size_t size, std::string& reason) {
-    while (size > 0) {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = ENOSPC;
-            reason = LastSystemError();
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
+long long WriteSome(int fd, const char* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = write(fd, data, size);
+        if (n >= 0 || errno != EINTR) return n;
     }
-    return true;
 }
 
 long long ReadSome(int fd, char* data, std::size_t size) {
@@ -233,5 +218,19 @@ long long ReadSome(int fd, char* data, std::size_t size) {
 bool Rewind(int fd) { return lseek(fd, 0, SEEK_SET) == 0; }
 
 #endif
+
+bool WriteFully(int fd, const char* data, std::size_t size, std::string& reason) {
+    while (size > 0) {
+        const long long written = WriteSome(fd, data, size);
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;  // a write that takes nothing: no room left
+            reason = LastSystemError();
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 }  // namespace zabrelo_tool

@@ -1,8 +1,6 @@
 // SortCommand: `zabrelo sort`. Reads the options and the table, then sorts
 // (SortInputs.cpp: in memory, or in runs on disk past -S), merges (-m) or
 // checks (-c, -C) in the order LineOrder defines, with keys LineKeys makes.
-#include <cstdio>
-
 #include "Commands.h"
 #include "LineKeys.h"
 #include "LineOrder.h"
@@ -106,24 +104,22 @@ constexpr char kHelp[] =
     "reader of the output goes away (zabrelo sort | head), the sort ends quietly,\n"
     "as sort does.\n";
 
-}  // namespace
-
-int RunSort(int argc, char** argv) {
-    const Options options("sort", SortOptionSpecs(), argc, argv, 2);
-    if (options.Has("help")) return ShowText(kHelp);
-    if (options.Has("version")) return ShowVersion();
+int RunSort(const Options& options) {
     const SortSettings settings = ReadSortSettings(options);
-
-    ZabreloLib lib;
-    const UnweighedUnits unweighed = LoadTable(lib, TablePath(options), options.Has("verbose"));
+    const CommandTable table(options);
+    const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
                         settings.fieldMode, settings.format.separator);
     const LineOrder order(unweighed, settings.reverse, settings.stable, keys.Fields());
     Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
-    const SortJob job{settings, lib, keys, order, progress};
+    const SortJob job{settings, table.lib, keys, order, progress};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
     if (settings.merge) return MergeInputs(job);
     return SortInputs(job);
 }
+
+}  // namespace
+
+const Command kSortCommand{"sort", kHelp, SortOptionSpecs(), RunSort};
 
 }  // namespace zabrelo_tool

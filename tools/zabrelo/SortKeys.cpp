@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ToolError.h"
+#include "library/ThreadShares.h"
 
 namespace zabrelo_tool {
 
@@ -20,7 +21,7 @@ constexpr std::size_t kLinesPerThread = 20000;  // below this a thread costs mor
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
 
 std::size_t Threads(int jobs, std::size_t lines) {
-    return std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(jobs), lines / kLinesPerThread));
+    return zabrelo::ThreadsFor(lines, static_cast<std::size_t>(jobs), kLinesPerThread);
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
     const auto work = [&](std::size_t t, bool reports) {
         KeyBuilder builder(keys_, lib_);
         std::string& arena = arenas_[t];
-        const std::size_t begin = n * t / threads, end = n * (t + 1) / threads;
+        const auto [begin, end] = zabrelo::ShareOf(n, t, threads);
         arena.clear();
         arena.reserve(keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24);
         for (std::size_t i = begin; i < end; ++i) {
@@ -102,7 +103,7 @@ void SortKeys::Sort(bool reverse) {
     const std::size_t n = items_.size();
     const std::size_t runs = Threads(jobs_, n);
     std::vector<std::size_t> bounds;
-    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(n * r / runs);
+    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(zabrelo::ShareOf(n, r, runs).begin);
     const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
 
     std::vector<std::thread> workers;

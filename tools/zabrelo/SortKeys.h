@@ -12,6 +12,7 @@
 #include "InputText.h"
 #include "LineKeys.h"
 #include "Progress.h"
+#include "library/KeyHead.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
@@ -26,17 +27,10 @@ struct KeyedLine {
     std::uint32_t line;  // index into the input's lines
 };
 
-/// The first 8 bytes of `size` at `key`, big-endian, zero-padded.
-inline std::uint64_t KeyHead(const char* key, std::size_t size) {
-    std::uint64_t head = 0;
-    for (std::size_t k = 0; k < 8; ++k) head = (head << 8) | (k < size ? static_cast<unsigned char>(key[k]) : 0U);
-    return head;
-}
-
 /// Sets the item's heads from its key, `key` (its bytes wherever they lie now).
 inline void SetHeads(KeyedLine& item, const char* key) {
-    item.head = KeyHead(key, item.keySize);
-    item.head2 = item.keySize > 8 ? KeyHead(key + 8, item.keySize - 8) : 0;
+    item.head = zabrelo::KeyHead(key, item.keySize);
+    item.head2 = item.keySize > 8 ? zabrelo::KeyHead(key + 8, item.keySize - 8) : 0;
 }
 
 /// Unsigned byte order of the keys: the collation order.

@@ -8,12 +8,28 @@
 
 #include "Platform.h"
 #include "ToolError.h"
+#include "library/DefaultTable.h"
+#include "library/TableInspection.h"
 
 namespace zabrelo_tool {
 
 namespace {
 
-constexpr char kTableName[] = "UrduCOdepage.txt";
+// Loads the table `options` name into `lib`; what it does not weigh.
+UnweighedUnits Load(ZabreloLib& lib, const Options& options) {
+    const std::string path = TablePath(options);
+    const bool loaded =
+        LoadThrough(path, path, options.Has("verbose"), [&lib](const char* name) { return lib.Initialize(name); });
+    const std::string check = "; 'zabrelo check " + path + "' shows ";
+    if (!loaded) {
+        throw ToolError(path + ": not a usable weight table (no header, or a line without a weight field)" + check +
+                        "where");
+    }
+    if (!zabrelo::WeighsALetter(lib)) {
+        throw ToolError(path + ": not a usable weight table: it gives no letter a weight" + check + "why");
+    }
+    return UnweighedUnits(lib);
+}
 
 }  // namespace
 
@@ -27,7 +43,8 @@ std::string TablePath(const Options& options) {
     if (!fromEnvironment.empty()) return fromEnvironment;
     const std::string dir = ExecutableDir();
     if (dir.empty()) throw ToolError("cannot find the default weight table; name one with --table or ZABRELO_TABLE");
-    const std::string installed = dir + "/../share/zabrelo/" + kTableName, beside = dir + "/" + kTableName;
+    const std::string installed = dir + "/../share/zabrelo/" + zabrelo::kDefaultTableName;
+    const std::string beside = dir + "/" + zabrelo::kDefaultTableName;
     for (const std::string& candidate : {installed, beside}) {
         // One that exists but cannot be read is still the table meant: its load says why.
         if (std::FILE* file = OpenForReading(candidate)) {
@@ -65,19 +82,6 @@ bool LoadThrough(const std::string& path, const std::string& shown, bool verbose
     return loaded;
 }
 
-UnweighedUnits LoadTable(ZabreloLib& lib, const std::string& path, bool verbose) {
-    const bool loaded = LoadThrough(path, path, verbose, [&lib](const char* name) { return lib.Initialize(name); });
-    const std::string check = "; 'zabrelo check " + path + "' shows ";
-    if (!loaded) {
-        throw ToolError(path + ": not a usable weight table (no header, or a line without a weight field)" + check +
-                        "where");
-    }
-    UnweighedUnits unweighed(lib);
-    ZabreloLib bare;
-    if (unweighed.WeighedCount() <= UnweighedUnits(bare).WeighedCount()) {
-        throw ToolError(path + ": not a usable weight table: it gives no letter a weight" + check + "why");
-    }
-    return unweighed;
-}
+CommandTable::CommandTable(const Options& options) : unweighed(Load(lib, options)) {}
 
 }  // namespace zabrelo_tool

@@ -29,12 +29,17 @@ std::string TablePath(const Options& options);
 bool LoadThrough(const std::string& path, const std::string& shown, bool verbose,
                  const std::function<bool(const char*)>& load);
 
-/// Initializes `lib` from `path` and returns what the table does not weigh.
-/// Throws ToolError "<path>: <reason>" when the file cannot be opened (with
-/// `verbose`, the library's own report follows), when the load fails, and
-/// when the table gives no letter a weight (a word list, say), since no
-/// order can come of it.
-UnweighedUnits LoadTable(ZabreloLib& lib, const std::string& path, bool verbose);
+/// The table a command orders by: the one --table (or the default) names,
+/// loaded, and what it does not weigh. Loading throws ToolError "<path>:
+/// <reason>" when the file cannot be opened (with --verbose, the library's
+/// own report follows), when the load fails, and when the table gives no
+/// letter a weight (a word list, say), since no order can come of it.
+struct CommandTable {
+    explicit CommandTable(const Options& options);
+
+    ZabreloLib lib;
+    UnweighedUnits unweighed;
+};
 
 }  // namespace zabrelo_tool
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Commands.h"
-#include "Options.h"
 #include "Platform.h"
 #include "ToolError.h"
 
@@ -54,10 +53,9 @@ int main(int argc, char** argv) {
     try {
         if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) return ShowText(kUsage);
         if (std::strcmp(command, "--version") == 0) return ShowVersion();
-        if (std::strcmp(command, "sort") == 0) return RunSort(argc, argv);
-        if (std::strcmp(command, "key") == 0) return RunKey(argc, argv);
-        if (std::strcmp(command, "compare") == 0) return RunCompare(argc, argv);
-        if (std::strcmp(command, "check") == 0) return RunCheck(argc, argv);
+        for (const Command* known : {&kSortCommand, &kKeyCommand, &kCompareCommand, &kCheckCommand}) {
+            if (std::strcmp(command, known->name) == 0) return Start(*known, argc, argv);
+        }
         throw ToolError(std::string("unknown command '") + command + "'\nTry 'zabrelo --help'.");
     } catch (const ToolError& e) {
         return Report(e.what(), e.ExitCode());

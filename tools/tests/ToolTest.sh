@@ -257,11 +257,16 @@ invalid-utf8)  # the error names file and line, and -o leaves the file alone
     status 2 zabrelo sort bad2
     grep -qx 'zabrelo: bad2:2: invalid UTF-8' err || fail "not rejected: $bytes"
   done ;;
-write-error)  # a full disk is an error, not success
+write-error)  # a full disk is an error, not success, whatever the command writes
   if [ -z "$WINDOWS" ] && [ -w /dev/full ]; then
     status 2 zabrelo sort "$ORDERED" -o /dev/full; grep -q 'write error' err || fail "$(cat err)"
-    zabrelo sort "$ORDERED" >/dev/full 2>err && fail "disk full reported as success"
-    grep -q 'write error' err || fail "no write error message"
+    printf 'FA=\r\n[0627][1,1,1]\r\n[0627][2,2,2]\r\n' >warned
+    for c in "sort $ORDERED" "key ب" "compare ا ب" "check $SRC/data/UrduCOdepage.txt" "check warned" "--help" \
+             "--version" "sort --help" "key -h" "compare --help" "check --help" "check --version"; do
+      zabrelo $c >/dev/full 2>err; got=$?
+      [ "$got" = 2 ] || fail "$c: exit $got on a full disk"
+      grep -qx 'zabrelo: write error on standard output: .*' err || fail "$c: $(cat err)"
+    done
   fi ;;
 closed-pipe)  # a reader that goes away ends the sort quietly, as sort does; with SIGPIPE ignored, it is an error
   # Far more than a pipe holds, so the writes go on after head has gone.
@@ -374,7 +379,7 @@ default-table)  # found beside the built tool whatever the current directory, ne
   ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort in >out || fail "ZABRELO_TABLE"; printf 'ب\nا\n' >want; same out want
   ZABRELO_TABLE=UrduCOdepage.txt zabrelo sort --table "$SRC/data/UrduCOdepage.txt" in >out || fail "--table"
   printf 'ا\nب\n' >want; same out want ;;
-installed)  # an installed copy, moved elsewhere, still finds its library and table
+installed)  # an installed copy, moved elsewhere, still finds its table (and on Windows its runtime DLLs)
   cmake --install "${ZABRELO_BUILD_DIR:-$(dirname "$TOOL")}" --prefix "$WORK/a" >/dev/null || fail "install"
   mv "$WORK/a" "$WORK/b"
   printf 'ب\nا\n' >in

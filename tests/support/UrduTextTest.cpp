@@ -1,26 +1,40 @@
-// Tests of the benchmark's input: the word-file reader and the generator's
-// promises (deterministic, Urdu-shaped, and the same text for glibc in
-// UTF-8). Figures from a wrong input would mislead.
+// Tests of the generated and read text the benchmark, the fuzzers and the
+// property tests take: the word-file reader and the generators' promises
+// (deterministic, Urdu-shaped, and the same text for glibc in UTF-8).
+// Figures from a wrong input would mislead, and a test on a narrow input
+// would pass for the wrong reason.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "TestFiles.h"
-#include "UrduWords.h"
+#include "UrduText.h"
 #include "text/Utf8.h"
 
 namespace {
 
-using zabrelo_bench::GenerateUrdu;
+using zabrelo_test::GenerateUrdu;
 
-TEST(UrduWordsTest, WordFileSkipsEmptyAndMalformedLinesAndCarriageReturns) {
+TEST(UrduTextTest, WordFileSkipsEmptyAndMalformedLinesAndCarriageReturns) {
     zabrelo_test::TempDir dir;
     const std::string path = dir.Write("words.txt", "\xD8\xA7\r\n\r\n\xD8\xA8 \xD8\xA7\n\xC0\xAF\n\xD8\xAA");
     std::vector<std::u16string> words;
-    ASSERT_TRUE(zabrelo_bench::ReadWordFile(path, words));
+    ASSERT_TRUE(zabrelo_test::ReadWordFile(path, words));
     EXPECT_EQ(words, (std::vector<std::u16string>{u"\u0627", u"\u0628 \u0627", u"\u062A"}));
-    EXPECT_FALSE(zabrelo_bench::ReadWordFile(dir.Path("missing.txt"), words));
+    EXPECT_FALSE(zabrelo_test::ReadWordFile(dir.Path("missing.txt"), words));
 }
 
-TEST(UrduWordsTest, GeneratorIsDeterministicAndRoundTripsThroughUtf8) {
+TEST(UrduTextTest, RandomUnitsDrawEveryUnitOfTheAlphabet) {
+    zabrelo_test::Random random(5);
+    const std::u16string text = zabrelo_test::RandomUnits(random, zabrelo_test::kWalkAlphabet, 20000);
+    ASSERT_EQ(text.size(), 20000u);
+    EXPECT_EQ(std::set<char16_t>(text.begin(), text.end()),
+              std::set<char16_t>(zabrelo_test::kWalkAlphabet.begin(), zabrelo_test::kWalkAlphabet.end()));
+    zabrelo_test::Random again(5);
+    EXPECT_EQ(zabrelo_test::RandomUnits(again, zabrelo_test::kWalkAlphabet, 20000), text);
+}
+
+TEST(UrduTextTest, GeneratorIsDeterministicAndRoundTripsThroughUtf8) {
     const auto first = GenerateUrdu(2000, 1), again = GenerateUrdu(2000, 1), other = GenerateUrdu(2000, 2);
     EXPECT_EQ(first, again);
     EXPECT_NE(first, other);
@@ -32,7 +46,7 @@ TEST(UrduWordsTest, GeneratorIsDeterministicAndRoundTripsThroughUtf8) {
     }
 }
 
-TEST(UrduWordsTest, GeneratedStringsLookLikeUrdu) {
+TEST(UrduTextTest, GeneratedStringsLookLikeUrdu) {
     int multiWord = 0, aspirates = 0, hamzaLetters = 0, marks = 0;
     const auto strings = GenerateUrdu(5000, 7);
     for (const std::u16string& s : strings) {

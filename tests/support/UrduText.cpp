@@ -1,34 +1,16 @@
-// UrduWords: the generator and the word-file reader of the benchmark's input. The
-// generator uses its own random source and integer arithmetic only, so the
-// strings (and the figures recorded from them) do not change between
-// standard libraries.
-#include "UrduWords.h"
+// UrduText: the generators and the word-file readers. The generators use
+// their own random source and integer arithmetic only, so the strings (and
+// the figures recorded from them) do not change between standard libraries.
+#include "UrduText.h"
 
 #include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "text/Utf8.h"
 
-namespace zabrelo_bench {
+namespace zabrelo_test {
 
 namespace {
-
-// splitmix64: tiny, fast, and the same everywhere, unlike std:: distributions.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    /// Uniform in [0, n); the modulo bias is far below anything a benchmark sees.
-    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next() % n); }
-
-private:
-    std::uint64_t state_;
-};
 
 struct Weighted {
     char16_t unit;
@@ -132,19 +114,37 @@ std::vector<std::u16string> GenerateUrdu(std::size_t count, std::uint64_t seed) 
     return out;
 }
 
-bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out) {
+const std::u16string kWalkAlphabet =
+    u"\u0627\u0628\u067E\u062A\u0679\u062C\u0686\u062F\u0688\u0631\u0691\u0633\u0634\u0635"
+    u"\u06A9\u06AF\u0644\u0645\u0646\u06BA\u0648\u06C1\u06BE\u0621\u06CC\u06D2\u0630"
+    u"\u0626\u0623\u0624\u0625\u06D3\u0622\u0654\u0655\u0653\u064E\u0650\u064F\u0651"
+    u"\u0643\u064A\u0647\u06F1\u0661\u060C\u06D4\u200C a\xD800\xFFFF";
+
+std::u16string RandomUnits(Random& random, const std::u16string& alphabet, std::size_t length) {
+    std::u16string text;
+    text.reserve(length);
+    while (text.size() < length) text.push_back(alphabet[random.Below(static_cast<std::uint32_t>(alphabet.size()))]);
+    return text;
+}
+
+bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        // Strict: a malformed line is left out rather than timed as
-        // something its author did not write.
+        if (!line.empty()) lines.push_back(std::move(line));
+    }
+    return true;
+}
+
+bool ReadWordFile(const std::string& path, std::vector<std::u16string>& out) {
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines)) return false;
+    for (const std::string& line : lines) {
         std::u16string text;
         if (zabrelo::Utf8ToUtf16(line.data(), line.size(), text)) out.push_back(std::move(text));
     }
     return true;
 }
 
-}  // namespace zabrelo_bench
+}  // namespace zabrelo_test

@@ -1,0 +1,49 @@
+// TableInspection: a load with an observer; whether a table weighs a
+// letter asks the keys unit by unit until one weighs.
+#include "library/TableInspection.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "collation/CollationKeys.h"
+#include "collation/TableLoader.h"
+
+namespace zabrelo {
+
+namespace {
+
+// `keyLength(unit)`: the length of the level-3 key of the one-unit text.
+template <class KeyLength>
+bool AnyUnitButTheSpaceWeighs(KeyLength keyLength) {
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        if (u != U' ' && keyLength(static_cast<char16_t>(u)) != 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TableInspection InspectTable(const char* path) {
+    std::shared_ptr<const CollationTable> table;
+    LoadObserver observer;
+    TableInspection inspection;
+    inspection.loaded = TableLoader::Initialize(table, path, &observer);
+    inspection.events = std::move(observer.events);
+    inspection.announcedSlots = table->AnnouncedSlots();
+    inspection.handedOutSlots = table->HandedOutSlots();
+    inspection.definesNonJoiner = table->HasSpecial();
+    inspection.weighsALetter = WeighsALetter(*table);
+    return inspection;
+}
+
+bool WeighsALetter(const CollationTable& table) {
+    return AnyUnitButTheSpaceWeighs([&table](char16_t unit) { return WriteKey(table, &unit, 1, 3, nullptr, 0); });
+}
+
+bool WeighsALetter(const ZabreloLib& lib) {
+    return AnyUnitButTheSpaceWeighs(
+        [&lib](char16_t unit) { return lib.GetCollationKey(std::u16string(1, unit), 3).size(); });
+}
+
+}  // namespace zabrelo
