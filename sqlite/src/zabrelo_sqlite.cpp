@@ -35,6 +35,7 @@ SQLITE_EXTENSION_INIT1
 #include "collation/Utf8Keys.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
+#include "library/TableInspection.h"
 #include "zabrelo/zabrelo.h"
 
 #if defined(_WIN32)
@@ -80,13 +81,13 @@ std::shared_ptr<const Loaded> SharedTable(std::string& error) {
         return nullptr;
     }
     const std::unique_ptr<zabrelo_collator, void (*)(zabrelo_collator*)> owner(collator, zabrelo_close);
-    auto loaded = std::make_shared<const Loaded>(collator->table);
-    // A file with a header and nothing the loader could use: every text
-    // would be equal to every other of its length in spaces.
-    if (loaded->unweighed.WeighedCount() <= UnweighedUnits(CollationTable()).WeighedCount()) {
+    // A file with a header and nothing the loader could use (a word list,
+    // say): every text would be equal to every other with as many spaces.
+    if (!zabrelo::WeighsALetter(*collator->table)) {
         error = found.path + ": the table gives no letter a weight";
         return nullptr;
     }
+    auto loaded = std::make_shared<const Loaded>(collator->table);
     tables.emplace_back(found.path, loaded);
     return loaded;
 }
