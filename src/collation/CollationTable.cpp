@@ -57,7 +57,7 @@ void CollationTable::Derive() {
         key.route = rewritten ? kWalk : mayPair ? kWalkBeforeEnder : 0;
         key.ender = rewritten || followerFlags_[offset] != 0 ? kWalkBeforeEnder : 0;
     }
-    keyUnits_[kRangeSize] = KeyUnit{{0, 0, 0}, {0, 0, 0}, kWalk, 0};
+    for (int offset = kRangeSize; offset < 256; ++offset) keyUnits_[offset] = KeyUnit{{0, 0, 0}, {0, 0, 0}, kWalk, 0};
 }
 
 }  // namespace zabrelo

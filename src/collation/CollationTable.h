@@ -20,6 +20,7 @@ public:
     static constexpr std::int32_t kRangeFirst = 0x0600;
     static constexpr std::int32_t kRangeLimit = 0x06FA;  // half-open: U+06FA is outside
     static constexpr int kRangeSize = kRangeLimit - kRangeFirst;
+    static_assert(kRangeFirst == 0x0600 && kRangeSize < 256, "BlockKey covers U+0600..U+06FF");
     static constexpr std::int32_t kSpecialCodePoint = 0x200C;  // ZERO WIDTH NON-JOINER
     static constexpr int kMaxLevel = 3;
 
@@ -77,6 +78,11 @@ public:
     /// `index` from RangeIndex; kRangeSize answers for every unit outside
     /// the range and for the end of a string: it takes the walk and ends no pair.
     const KeyUnit& Key(unsigned index) const { return keyUnits_[index]; }
+    /// Key of the unit U+0600 + `offset`, `offset` below 256: a two-byte
+    /// UTF-8 sequence with lead byte 0xD8 to 0xDB gives it straight from
+    /// its bits, with no range test (units past the range answer as
+    /// Key(kRangeSize) does).
+    const KeyUnit& BlockKey(unsigned offset) const { return keyUnits_[offset]; }
 
 private:
     friend class TableLoader;
@@ -94,7 +100,7 @@ private:
     std::vector<EntryList> entryLists_;
     std::int32_t slotIndex_[kRangeSize];
     OwnEntry own_[kRangeSize];
-    KeyUnit keyUnits_[kRangeSize + 1];
+    KeyUnit keyUnits_[256];  // U+0600..U+06FF; kRangeSize and past answer for every unit outside
 };
 
 }  // namespace zabrelo

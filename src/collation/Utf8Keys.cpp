@@ -3,9 +3,11 @@
 // close neighbours that share their first letters, and a common start
 // weighs the same in both: cut where the walk can split both texts the same
 // way, each level's key bytes are the start's, then the rest's, so the keys
-// are compared from the cut. Most pairs are then settled by the first letters
-// after it, read straight from their bytes (QuickOrder); the rest go level
-// by level from the cut through the whole walk (CompareFromCut).
+// are compared from the cut. Most pairs are then settled by the level-1
+// weights of the letters where they differ, looked up from their two bytes
+// (LetterOrder), or of the few elements from there (ElementOrder); the rest
+// by their first letters after the cut at every level (QuickOrder), else
+// level by level from the cut through the whole walk (CompareFromCut).
 #include "collation/Utf8Keys.h"
 
 #include <algorithm>
@@ -195,7 +197,12 @@ public:
                 if (key.keep[kLevel] != 0) return key.bytes[kLevel];
                 continue;  // a mark without a weight at this level
             }
-            const int byte = Element(UnitAt(p_), left >= 4 ? UnitAt(p_ + 2) : u'\0', nextOffset, left);
+            if (first_ && key.ender != 0) return kNoCut;
+            first_ = false;
+            std::size_t used = 2;
+            const int byte = Element(*table_, UnitAt(p_), left >= 4 ? UnitAt(p_ + 2) : u'\0', nextOffset, left, used);
+            if (byte == kWalkNeeded) return byte;
+            p_ += used;
             if (byte != kGoOn) return byte;
         }
     }
@@ -204,33 +211,31 @@ private:
     static constexpr int kGoOn = -4;  // Element's: the element weighs nothing at this level
 
     // The byte of the element that the letter `unit` starts when its own
-    // weights do not simply stand: it is the first at a cut and the walk may
-    // join it to the unit before (kNoCut); it is U+0626 inside the text,
-    // which the walk reads as a hamza; or it may pair with the next letter,
-    // `next` (`nextOffset`), which may end a pair. Moves past the element:
-    // kGoOn when it weighs nothing at this level. kWalkNeeded for a letter
-    // the walk splits in two.
-    ZABRELO_RARE int Element(char16_t unit, char16_t next, unsigned nextOffset, std::size_t left) {
-        if (first_ && JoinsBack(*table_, unit)) return kNoCut;
-        first_ = false;
+    // weights do not simply stand: it is U+0626 inside the text, which the
+    // walk reads as a hamza; or it may pair with the next letter, `next`
+    // (`nextOffset`), which may end a pair. Sets `used` to the element's
+    // bytes: kGoOn when it weighs nothing at this level. kWalkNeeded for a
+    // letter the walk splits in two. Static, so that the walkers' own state
+    // stays in registers on the usual path.
+    ZABRELO_RARE static int Element(const CollationTable& table, char16_t unit, char16_t next, unsigned nextOffset,
+                                    std::size_t left, std::size_t& used) {
         if (IsRewritten(unit)) {
             if (unit != u'\u0626' || left == 2) return kWalkNeeded;
             unit = u'\u0621';
         }
         const unsigned index = CollationTable::RangeIndex(unit);
-        const CollationTable::KeyUnit& key = table_->Key(index);
+        const CollationTable::KeyUnit& key = table.Key(index);
         if (key.route == CollationTable::kWalk) return kWalkNeeded;
-        std::size_t used = 2;
-        const std::int32_t* weights = table_->Own(index).weights;
-        if (key.route == CollationTable::kWalkBeforeEnder && table_->Key(nextOffset).ender != 0) {
+        const std::int32_t* weights = table.Own(index).weights;
+        if (key.route == CollationTable::kWalkBeforeEnder && table.Key(nextOffset).ender != 0) {
             if (IsRewritten(next)) {
                 if (next != u'\u0626' || left == 4) return kWalkNeeded;
                 next = u'\u0621';
             }
             const unsigned offset = CollationTable::RangeIndex(next);
-            if (offset < static_cast<unsigned>(CollationTable::kRangeSize) && table_->FollowerAt(offset)) {
+            if (offset < static_cast<unsigned>(CollationTable::kRangeSize) && table.FollowerAt(offset)) {
                 // The first entry that pairs wins, as in the walk.
-                for (const CollationEntry& entry : table_->Slot(table_->Own(index).slot)) {
+                for (const CollationEntry& entry : table.Slot(table.Own(index).slot)) {
                     if (entry.codePoint == static_cast<std::int32_t>(next)) {
                         weights = entry.weights;
                         used = 4;
@@ -239,7 +244,6 @@ private:
                 }
             }
         }
-        p_ += used;
         return weights[kLevel] != 0 ? weights[kLevel] & 0xFF : kGoOn;
     }
 
@@ -316,6 +320,162 @@ ZABRELO_UTF8WALK_INLINE int QuickOrder(const CollationTable& table, const unsign
     return 0;
 }
 
+// Whether the `left` bytes at `p` begin with an Arabic letter: a two-byte
+// sequence whose unit lies in the table's range.
+ZABRELO_UTF8WALK_INLINE bool LetterAt(const unsigned char* p, std::size_t left) {
+    return left >= 2 && p[0] - 0xD8u <= 3u && (p[1] & 0xC0) == 0x80;
+}
+
+// What ElementByte returns besides a level-1 byte.
+constexpr int kWholeWalk = -1;  // it takes the whole walk to tell
+constexpr int kNoByte = -2;     // the element weighs nothing at level 1
+
+// The level-1 byte of the element that begins at `p` (`left` > 0 bytes on),
+// where the walk cannot join what is there to what comes before, and sets
+// `used` to the element's bytes: a space; or an Arabic letter as the walk
+// prepares it (U+0626 inside a text read as a hamza, the letters it splits
+// as their first unit and mark), alone or paired with the next unit when
+// that may end a pair. kWholeWalk for anything else (other characters, a
+// letter whose element ends inside a split letter, the end of the text).
+ZABRELO_RARE int PreparedElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
+                                     std::size_t& used) {
+    if (p[0] == ' ') {
+        used = 1;
+        return kSpaceWeights[0] & 0xFF;
+    }
+    if (!LetterAt(p, left)) return kWholeWalk;
+    used = 2;
+    char16_t mark = 0;  // the second unit of a split letter
+    const char16_t unit = Rewrite(UnitAt(p), left == 2, mark);
+    const unsigned offset = CollationTable::RangeIndex(unit);
+    const CollationTable::KeyUnit& key = table.Key(offset);
+    const std::int32_t* weights = nullptr;
+    if (key.route == CollationTable::kWalkBeforeEnder) {
+        // The unit after it as the walk reads it.
+        char16_t next = mark;
+        char16_t nextMark = 0;
+        if (next == 0 && LetterAt(p + 2, left - 2)) next = Rewrite(UnitAt(p + 2), left == 4, nextMark);
+        const unsigned nextOffset = CollationTable::RangeIndex(next);
+        if (next != 0 && nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) &&
+            table.FollowerAt(nextOffset)) {
+            // The first entry that pairs wins, as in the walk.
+            for (const CollationEntry& entry : table.Slot(table.Own(offset).slot)) {
+                if (entry.codePoint == static_cast<std::int32_t>(next)) {
+                    if (nextMark != 0) return kWholeWalk;  // the pair ends inside the next letter
+                    weights = entry.weights;
+                    used = mark != 0 ? 2 : 4;
+                    mark = 0;
+                    break;
+                }
+            }
+        }
+    } else if (key.route != 0) {
+        return kWholeWalk;
+    }
+    if (mark != 0) return kWholeWalk;  // the mark is an element of its own
+    if (weights == nullptr) return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
+    return weights[0] != 0 ? weights[0] & 0xFF : kNoByte;
+}
+
+// The key entry of the Arabic letter at `p` (LetterAt), from its bits.
+ZABRELO_UTF8WALK_INLINE const CollationTable::KeyUnit& LetterKey(const CollationTable& table, const unsigned char* p) {
+    return table.BlockKey(((p[0] & 0x03u) << 6) | (p[1] & 0x3Fu));
+}
+
+// ElementByte of the Arabic letter at `p` with key entry `key`, when its
+// own weights stand: the walk does not rewrite it, and no unit after it may
+// end a pair with it. Else PreparedElementByte.
+ZABRELO_UTF8WALK_INLINE int LetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
+                                       const unsigned char* p, std::size_t left, std::size_t& used) {
+    const bool alone = key.route == 0 || (key.route == CollationTable::kWalkBeforeEnder &&
+                                          (!LetterAt(p + 2, left - 2) || LetterKey(table, p + 2).ender == 0));
+    if (!alone) return PreparedElementByte(table, p, left, used);
+    used = 2;
+    return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
+}
+
+ZABRELO_UTF8WALK_INLINE int ElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
+                                        std::size_t& used) {
+    if (!LetterAt(p, left)) return PreparedElementByte(table, p, left, used);
+    return LetterByte(table, LetterKey(table, p), p, left, used);
+}
+
+// LetterOrder's order when the first elements, of `xUsed` bytes at `x` and
+// `yUsed` at `y`, had the same level-1 byte or none (`p`, `q`): the next few
+// elements decide it, or 0.
+ZABRELO_RARE int LaterElementOrder(const CollationTable& table, const unsigned char* x, const unsigned char* xEnd,
+                                   const unsigned char* y, const unsigned char* yEnd, int p, std::size_t xUsed, int q,
+                                   std::size_t yUsed) {
+    for (int elements = 0; elements < 4; ++elements) {
+        // An element that weighs nothing at level 1 gives way to the next;
+        // one that does waits for the other's.
+        if (p == q || p == kNoByte) x += xUsed;
+        if (p == q || q == kNoByte) y += yUsed;
+        if (x == xEnd || y == yEnd) return 0;
+        p = ElementByte(table, x, static_cast<std::size_t>(xEnd - x), xUsed);
+        q = ElementByte(table, y, static_cast<std::size_t>(yEnd - y), yUsed);
+        if ((p | q) >= 0 && p != q) return p < q ? -1 : 1;
+        if (p == kWholeWalk || q == kWholeWalk) return 0;
+    }
+    return 0;
+}
+
+// The order of two texts whose first `common` bytes are the same, when the
+// level-1 bytes from where their elements begin to differ settle it within
+// a few spaces and Arabic letters, as they mostly do for neighbours in a
+// sort; else 0. Those elements begin at the differing characters or, when
+// the walk may join one of them to the letter before, at that letter, which
+// both share.
+ZABRELO_RARE int ElementOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+                              const unsigned char* b, std::size_t bSize, std::size_t common) {
+    // Where the differing characters begin: there, or, when the first
+    // differing byte continues a sequence, one byte before (both texts then
+    // share a lead byte there).
+    std::size_t cut = common - ((a[common] & 0xC0) == 0x80 ? 1 : 0);
+    if (cut > common) return 0;
+    const bool joins = (LetterAt(a + cut, aSize - cut) && table.Key(ArabicOffset(a + cut)).ender != 0) ||
+                       (LetterAt(b + cut, bSize - cut) && table.Key(ArabicOffset(b + cut)).ender != 0);
+    if (joins && cut > 0) {
+        if (cut < 2 || !LetterAt(a + cut - 2, 2) || table.Key(ArabicOffset(a + cut - 2)).ender != 0) return 0;
+        cut -= 2;
+    }
+    std::size_t xUsed = 0, yUsed = 0;
+    const int p = ElementByte(table, a + cut, aSize - cut, xUsed);
+    const int q = ElementByte(table, b + cut, bSize - cut, yUsed);
+    if ((p | q) >= 0 && p != q) return p < q ? -1 : 1;
+    if (p == kWholeWalk || q == kWholeWalk) return 0;
+    return LaterElementOrder(table, a + cut, a + aSize, b + cut, b + bSize, p, xUsed, q, yUsed);
+}
+
+// ElementOrder's usual case: the texts differ at Arabic letters, neither of
+// which the walk may join to the letter before, whose own level-1 weights
+// stand and differ.
+ZABRELO_UTF8WALK_INLINE int LetterOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+                                        const unsigned char* b, std::size_t bSize, std::size_t common) {
+    const std::size_t cut = common - ((a[common] & 0xC0) == 0x80 ? 1 : 0);
+    if (cut <= common && LetterAt(a + cut, aSize - cut) && LetterAt(b + cut, bSize - cut)) {
+        const CollationTable::KeyUnit& x = LetterKey(table, a + cut);
+        const CollationTable::KeyUnit& y = LetterKey(table, b + cut);
+        if ((x.ender | y.ender) == 0) {
+            std::size_t xUsed = 0, yUsed = 0;
+            const int p = LetterByte(table, x, a + cut, aSize - cut, xUsed);
+            const int q = LetterByte(table, y, b + cut, bSize - cut, yUsed);
+            if ((p | q) >= 0 && p != q) return p < q ? -1 : 1;
+        }
+    }
+    return ElementOrder(table, a, aSize, b, bSize, common);
+}
+
+// The order of two texts that differ after their first `common` bytes, when
+// LetterOrder cannot tell it.
+ZABRELO_RARE int CompareAfter(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+                              const unsigned char* b, std::size_t bSize, std::size_t common, int level) {
+    const int levels = std::min(level, CollationTable::kMaxLevel);
+    const int quick = QuickOrder(table, a, aSize, b, bSize, common, levels);
+    if (quick != 0) return quick;
+    return CompareFromCut(table, a, aSize, b, bSize, LastCut(table, a, aSize, b, bSize, common), levels);
+}
+
 }  // namespace
 
 int CompareUtf8Keys(const CollationTable& table, const char* aText, std::size_t aSize, const char* bText,
@@ -325,11 +485,12 @@ int CompareUtf8Keys(const CollationTable& table, const char* aText, std::size_t 
     const auto* b = reinterpret_cast<const unsigned char*>(bText);
     const std::size_t common = CommonStart(a, b, std::min(aSize, bSize));
     if (common == aSize && common == bSize) return 0;
-    const int levels = std::min(level, CollationTable::kMaxLevel);
     // Most pairs are settled by the first letters where they differ.
-    const int quick = QuickOrder(table, a, aSize, b, bSize, common, levels);
-    if (quick != 0) return quick;
-    return CompareFromCut(table, a, aSize, b, bSize, LastCut(table, a, aSize, b, bSize, common), levels);
+    if (common < aSize && common < bSize) {
+        const int order = LetterOrder(table, a, aSize, b, bSize, common);
+        if (order != 0) return order;
+    }
+    return CompareAfter(table, a, aSize, b, bSize, common, level);
 }
 
 std::size_t WriteUtf8Key(const CollationTable& table, const char* text, std::size_t size, int level,
