@@ -385,11 +385,23 @@ ZABRELO_UTF8WALK_INLINE const CollationTable::KeyUnit& LetterKey(const Collation
 // ElementByte of the Arabic letter at `p` with key entry `key`, when its
 // own weights stand: the walk does not rewrite it, and no unit after it may
 // end a pair with it. Else PreparedElementByte.
+ZABRELO_UTF8WALK_INLINE bool OwnWeightsStand(const CollationTable& table, const CollationTable::KeyUnit& key,
+                                             const unsigned char* p, std::size_t left) {
+    return key.route == 0 || (key.route == CollationTable::kWalkBeforeEnder &&
+                              (!LetterAt(p + 2, left - 2) || LetterKey(table, p + 2).ender == 0));
+}
+
+// The level-1 byte of the Arabic letter at `p` with key entry `key` when its
+// own weights stand, kNoByte when it has none at level 1; else kWholeWalk.
+ZABRELO_UTF8WALK_INLINE int OwnLetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
+                                          const unsigned char* p, std::size_t left) {
+    if (!OwnWeightsStand(table, key, p, left)) return kWholeWalk;
+    return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
+}
+
 ZABRELO_UTF8WALK_INLINE int LetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
                                        const unsigned char* p, std::size_t left, std::size_t& used) {
-    const bool alone = key.route == 0 || (key.route == CollationTable::kWalkBeforeEnder &&
-                                          (!LetterAt(p + 2, left - 2) || LetterKey(table, p + 2).ender == 0));
-    if (!alone) return PreparedElementByte(table, p, left, used);
+    if (!OwnWeightsStand(table, key, p, left)) return PreparedElementByte(table, p, left, used);
     used = 2;
     return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
 }
@@ -466,6 +478,36 @@ ZABRELO_UTF8WALK_INLINE int LetterOrder(const CollationTable& table, const unsig
     return ElementOrder(table, a, aSize, b, bSize, common);
 }
 
+// The order of a text against a longer one that starts with it (`size`
+// bytes), when the longer goes on with a space or an Arabic letter whose
+// own level-1 weight stands, and the shorter's first element has its own
+// level-2 weight: the shorter's key goes on with that weight where the
+// longer's has the level-1 byte of what follows. Else 0.
+ZABRELO_UTF8WALK_INLINE int StartOrder(const CollationTable& table, const unsigned char* shorter,
+                                       const unsigned char* longer, std::size_t size, std::size_t longerSize,
+                                       int level) {
+    // The walk reads a last U+0626 otherwise than one inside a text.
+    if (size >= 2 && shorter[size - 2] == 0xD8 && shorter[size - 1] == 0xA6) return 0;
+    const unsigned char* rest = longer + size;
+    const std::size_t left = longerSize - size;
+    int next;  // the longer's level-1 byte after the common start
+    if (rest[0] == ' ') {
+        next = kSpaceWeights[0] & 0xFF;
+    } else if (LetterAt(rest, left) && LetterKey(table, rest).ender == 0) {
+        next = OwnLetterByte(table, LetterKey(table, rest), rest, left);
+        if (next < 0) return 0;
+    } else {
+        return 0;
+    }
+    if (level < 2) return -1;  // the shorter's key ends
+    if (!LetterAt(shorter, size)) return 0;
+    const CollationTable::KeyUnit& first = LetterKey(table, shorter);
+    if (first.keep[1] == 0 || OwnLetterByte(table, first, shorter, size) == kWholeWalk) return 0;
+    const int after = first.bytes[1];
+    if (after == next) return 0;
+    return after < next ? -1 : 1;
+}
+
 // The order of two texts that differ after their first `common` bytes, when
 // LetterOrder cannot tell it.
 ZABRELO_RARE int CompareAfter(const CollationTable& table, const unsigned char* a, std::size_t aSize,
@@ -488,6 +530,11 @@ int CompareUtf8Keys(const CollationTable& table, const char* aText, std::size_t 
     // Most pairs are settled by the first letters where they differ.
     if (common < aSize && common < bSize) {
         const int order = LetterOrder(table, a, aSize, b, bSize, common);
+        if (order != 0) return order;
+    } else {
+        // One text is the start of the other.
+        const int order = common == aSize ? StartOrder(table, a, b, aSize, bSize, level)
+                                          : -StartOrder(table, b, a, bSize, aSize, level);
         if (order != 0) return order;
     }
     return CompareAfter(table, a, aSize, b, bSize, common, level);
