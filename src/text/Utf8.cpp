@@ -57,9 +57,12 @@ inline char16_t* PutUnits(char32_t cp, char16_t* out) {
     return out;
 }
 
-}  // namespace
-
-std::size_t DecodeUtf8(const char* data, std::size_t size, char16_t* out) {
+// The one decoding loop: ASCII and two-byte sequences (the whole Arabic
+// block among them) inline, the rest through ReadSequence. An ill-formed
+// byte stops a strict decode (kInvalidUtf8) and reads as one U+FFFD in a
+// lenient one, since the next byte may begin a sequence of its own.
+template <bool kLenient>
+std::size_t Decode(const char* data, std::size_t size, char16_t* out, bool keepSurrogates) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     char16_t* w = out;
     std::size_t i = 0;
@@ -70,19 +73,29 @@ std::size_t DecodeUtf8(const char* data, std::size_t size, char16_t* out) {
             ++i;
             continue;
         }
-        // Two-byte sequences, the whole Arabic block among them, inline.
         if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
             *w++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
             i += 2;
             continue;
         }
         char32_t cp;
-        const std::size_t length = ReadSequence(bytes + i, size - i, false, cp);
-        if (length == 0) return kInvalidUtf8;
+        const std::size_t length = ReadSequence(bytes + i, size - i, keepSurrogates, cp);
+        if (length == 0) {
+            if constexpr (!kLenient) return kInvalidUtf8;
+            *w++ = kReplacement;
+            ++i;
+            continue;
+        }
         w = PutUnits(cp, w);
         i += length;
     }
     return static_cast<std::size_t>(w - out);
+}
+
+}  // namespace
+
+std::size_t DecodeUtf8(const char* data, std::size_t size, char16_t* out) {
+    return Decode<false>(data, size, out, false);
 }
 
 bool Utf8ToUtf16(const char* data, std::size_t size, std::u16string& out) {
@@ -95,35 +108,7 @@ bool Utf8ToUtf16(const char* data, std::size_t size, std::u16string& out) {
 }
 
 std::size_t DecodeUtf8Lenient(const char* data, std::size_t size, char16_t* out, LoneSurrogate surrogates) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    const bool keep = surrogates == LoneSurrogate::kKeep;
-    char16_t* w = out;
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned lead = bytes[i];
-        if (lead < 0x80) {
-            *w++ = static_cast<char16_t>(lead);
-            ++i;
-            continue;
-        }
-        // Two-byte sequences, the whole Arabic block among them, inline.
-        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
-            *w++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
-            i += 2;
-            continue;
-        }
-        char32_t cp;
-        const std::size_t length = ReadSequence(bytes + i, size - i, keep, cp);
-        if (length == 0) {
-            // One replacement per byte: the next byte may begin a sequence of its own.
-            *w++ = kReplacement;
-            ++i;
-            continue;
-        }
-        w = PutUnits(cp, w);
-        i += length;
-    }
-    return static_cast<std::size_t>(w - out);
+    return Decode<true>(data, size, out, surrogates == LoneSurrogate::kKeep);
 }
 
 std::size_t ReadUtf8Lenient(const unsigned char* bytes, std::size_t left, char32_t& cp) {
