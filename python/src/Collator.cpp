@@ -250,9 +250,9 @@ PyObject* NewCollatorType() {
                                   {Py_tp_getset, kAttributes},
                                   {Py_tp_doc, const_cast<char*>(kCollatorDoc)},
                                   {0, nullptr}};
-    static PyType_Spec spec = {"zabrelo.Collator", sizeof(CollatorObject), 0,
-                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
-    return PyType_FromSpec(&spec);
+    static PyType_Spec collatorType = {"zabrelo.Collator", sizeof(CollatorObject), 0,
+                                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
+    return PyType_FromSpec(&collatorType);
 }
 
 PyObject* SetBundledTable(PyObject*, PyObject* path) {

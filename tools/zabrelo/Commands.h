@@ -16,7 +16,7 @@ namespace zabrelo_tool {
 struct Command {
     const char* name;
     const char* help;
-    std::vector<OptionSpec> options;
+    std::vector<OptionRule> options;
     /// The exit status; throws ToolError for anything reported as an error.
     int (*run)(const Options& options);
 };

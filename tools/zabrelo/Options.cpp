@@ -7,13 +7,13 @@ namespace zabrelo_tool {
 
 namespace {
 
-// The spec whose long name is `name`, or else the only one that starts with
+// The option whose long name is `name`, or else the only one that starts with
 // it; an exact match wins over longer names it begins ("--verbose" is not
 // ambiguous, "--ver" is when there is also --version).
-const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>& specs,
+const OptionRule& FindLong(const Options& options, const std::vector<OptionRule>& rules,
                            const std::string& name) {
-    std::vector<const OptionSpec*> starts;
-    for (const OptionSpec& option : specs) {
+    std::vector<const OptionRule*> starts;
+    for (const OptionRule& option : rules) {
         if (!option.longName) continue;
         if (name == option.longName) return option;
         if (std::string(option.longName).compare(0, name.size(), name) == 0) starts.push_back(&option);
@@ -21,7 +21,7 @@ const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>
     if (starts.empty()) options.Fail("unknown option '--" + name + "'");
     if (starts.size() > 1) {
         std::string message = "option '--" + name + "' is ambiguous; possibilities:";
-        for (const OptionSpec* option : starts) message += std::string(" '--") + option->longName + "'";
+        for (const OptionRule* option : starts) message += std::string(" '--") + option->longName + "'";
         options.Fail(message);
     }
     return *starts.front();
@@ -29,16 +29,16 @@ const OptionSpec& FindLong(const Options& options, const std::vector<OptionSpec>
 
 // The name an option's values are kept under: its long name, or the letter
 // of an option that has none.
-std::string NameOf(const OptionSpec& option) {
+std::string NameOf(const OptionRule& option) {
     return option.longName ? option.longName : std::string(1, option.shortName);
 }
 
 }  // namespace
 
-Options::Options(const std::string& command, std::vector<OptionSpec> specs, int argc, char** argv, int first)
+Options::Options(const std::string& command, std::vector<OptionRule> rules, int argc, char** argv, int first)
     : command_(command) {
-    specs.push_back({'h', "help", false});
-    specs.push_back({0, "version", false});
+    rules.push_back({'h', "help", false});
+    rules.push_back({0, "version", false});
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -51,7 +51,7 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
             continue;
         }
         // The value of an option that takes one: inline, or the next argument.
-        const auto takeValue = [&](const OptionSpec& option, const std::string& inlineValue,
+        const auto takeValue = [&](const OptionRule& option, const std::string& inlineValue,
                                    bool hasInline, const std::string& shown) {
             std::vector<std::string>& values = values_[NameOf(option)];
             if (hasInline) {
@@ -65,7 +65,7 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
         if (arg[1] == '-') {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec& found = FindLong(*this, specs, name);
+            const OptionRule& found = FindLong(*this, rules, name);
             const std::string shown = std::string("--") + found.longName;
             if (found.optionalValue) {
                 values_[found.longName].push_back(equals == std::string::npos ? "" : arg.substr(equals + 1));
@@ -80,8 +80,8 @@ Options::Options(const std::string& command, std::vector<OptionSpec> specs, int 
             continue;
         }
         for (std::size_t k = 1; k < arg.size(); ++k) {
-            const OptionSpec* found = nullptr;
-            for (const OptionSpec& option : specs) {
+            const OptionRule* found = nullptr;
+            for (const OptionRule& option : rules) {
                 if (option.shortName != 0 && option.shortName == arg[k]) found = &option;
             }
             if (!found) Fail(std::string("unknown option '-") + arg[k] + "'");

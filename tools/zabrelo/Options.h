@@ -12,7 +12,7 @@
 
 namespace zabrelo_tool {
 
-struct OptionSpec {
+struct OptionRule {
     char shortName;        // 0 when the option has only a long name
     const char* longName;  // nullptr when it has only a short one: then known by that letter
     bool takesValue;
@@ -23,10 +23,10 @@ struct OptionSpec {
 
 class Options {
 public:
-    /// Parses argv[first..argc) against `specs` plus help and version.
+    /// Parses argv[first..argc) against `rules` plus help and version.
     /// Throws ToolError naming `command` on an unknown or ambiguous option
     /// or a missing value.
-    Options(const std::string& command, std::vector<OptionSpec> specs, int argc, char** argv, int first);
+    Options(const std::string& command, std::vector<OptionRule> rules, int argc, char** argv, int first);
 
     /// Options are named by their long name, or by their letter when they have none.
     bool Has(const std::string& longName) const { return values_.count(longName) != 0; }

@@ -120,6 +120,6 @@ int RunSort(const Options& options) {
 
 }  // namespace
 
-const Command kSortCommand{"sort", kHelp, SortOptionSpecs(), RunSort};
+const Command kSortCommand{"sort", kHelp, SortOptionRules(), RunSort};
 
 }  // namespace zabrelo_tool

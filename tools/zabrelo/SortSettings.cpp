@@ -63,7 +63,7 @@ CheckMode Check(const Options& options) {
 
 }  // namespace
 
-std::vector<OptionSpec> SortOptionSpecs() {
+std::vector<OptionRule> SortOptionRules() {
     return {{'l', "level", true},
             {0, "table", true},
             {'r', "reverse", false},

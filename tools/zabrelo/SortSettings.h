@@ -37,7 +37,7 @@ struct SortSettings {
 };
 
 /// The options `zabrelo sort` takes.
-std::vector<OptionSpec> SortOptionSpecs();
+std::vector<OptionRule> SortOptionRules();
 /// Reads the parsed options. Throws ToolError for a bad value or a
 /// combination that makes no sense (-c with -o, or with several files).
 SortSettings ReadSortSettings(const Options& options);
