@@ -8,14 +8,9 @@
 #include <cstring>
 
 #include "collation/CollationWalk.h"
+#include "collation/Inlining.h"
 
 namespace zabrelo {
-
-#if defined(__GNUC__)
-#define ZABRELO_ALWAYS_INLINE inline __attribute__((always_inline))
-#else
-#define ZABRELO_ALWAYS_INLINE inline
-#endif
 
 namespace {
 

@@ -14,26 +14,30 @@
 #include <cstdint>
 #include <cstring>
 
+#include "collation/Inlining.h"
 #include "collation/Utf8Walk.h"
-
-// The rare ways out of the usual comparison stay out of its code, which
-// a sort runs some twenty times a row.
-#if defined(__GNUC__)
-#define ZABRELO_RARE __attribute__((noinline))
-#else
-#define ZABRELO_RARE
-#endif
 
 namespace zabrelo {
 
 namespace {
 
-// The unit of the two-byte UTF-8 sequence at `p`, and its offset in the
-// table's range (kRangeSize beyond it).
+// The unit of the two-byte UTF-8 sequence at `p`.
 inline char16_t UnitAt(const unsigned char* p) {
     return static_cast<char16_t>(((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu));
 }
-inline unsigned ArabicOffset(const unsigned char* p) { return CollationTable::RangeIndex(UnitAt(p)); }
+
+// Whether the `left` bytes at `p` begin with an Arabic letter: a two-byte
+// sequence whose unit lies in U+0600..U+06FF.
+ZABRELO_ALWAYS_INLINE bool LetterAt(const unsigned char* p, std::size_t left) {
+    return left >= 2 && p[0] - 0xD8u <= 3u && (p[1] & 0xC0) == 0x80;
+}
+
+// The key entry of the two bytes at `p`, taken from their bits with no
+// range test: a letter's (LetterAt) own entry, or for any other two bytes
+// some entry of the table.
+ZABRELO_ALWAYS_INLINE const CollationTable::KeyUnit& LetterKey(const CollationTable& table, const unsigned char* p) {
+    return table.BlockKey(((p[0] & 0x03u) << 6) | (p[1] & 0x3Fu));
+}
 
 // Whether `bytes[i]` begins a character of its text: any byte but a
 // continuation byte does, whatever comes before it, since no well-formed
@@ -44,9 +48,57 @@ inline bool Begins(const unsigned char* bytes, std::size_t i) { return (bytes[i]
 // the walk may join to the unit before it. Only Arabic letters may, and
 // they are all two-byte sequences.
 inline bool JoinsBackAt(const CollationTable& table, const unsigned char* bytes, std::size_t size, std::size_t i) {
-    const unsigned lead = bytes[i];
-    if (lead < 0xD8 || lead > 0xDB || i + 1 >= size || (bytes[i + 1] & 0xC0) != 0x80) return false;
-    return table.Key(ArabicOffset(bytes + i)).ender != 0;
+    return LetterAt(bytes + i, size - i) && LetterKey(table, bytes + i).ender != 0;
+}
+
+// Whether the Arabic letter at `p` (`left` bytes on), whose entry is `key`,
+// weighs its own weights there: the walk does not rewrite it, and no unit
+// after it may end a pair with it. The next two bytes' entry is read
+// whatever they are: when they are no letter, one that may end a pair only
+// sends the caller the longer way, and there is no branch on the letter's
+// kind, which follows the text and so no predictor could learn.
+ZABRELO_ALWAYS_INLINE bool OwnWeightsStand(const CollationTable& table, const CollationTable::KeyUnit& key,
+                                             const unsigned char* p, std::size_t left) {
+    const unsigned nextEnder = left >= 4 ? LetterKey(table, p + 2).ender : 0u;
+    return (key.route & (CollationTable::kWalk | nextEnder)) == 0;
+}
+
+// The weights of the element that begins with the Arabic letter at `p`
+// (`left` bytes on), where the walk cannot join it to what comes before,
+// as the walk prepares it (U+0626 inside a text read as a hamza, the
+// letters it splits as their first unit and mark), alone or paired with the
+// next unit when that may end a pair; sets `used` to its bytes. Null when
+// the element ends inside a letter the walk splits: then it takes the
+// whole walk.
+ZABRELO_RARE const std::int32_t* LetterElement(const CollationTable& table, const unsigned char* p, std::size_t left,
+                                               std::size_t& used) {
+    used = 2;
+    char16_t mark = 0;  // the second unit of a split letter
+    const char16_t unit = Rewrite(UnitAt(p), left == 2, mark);
+    const unsigned offset = CollationTable::RangeIndex(unit);
+    const CollationTable::KeyUnit& key = table.Key(offset);
+    if (key.route == CollationTable::kWalkBeforeEnder) {
+        // The unit after it as the walk reads it.
+        char16_t next = mark;
+        char16_t nextMark = 0;
+        if (next == 0 && LetterAt(p + 2, left - 2)) next = Rewrite(UnitAt(p + 2), left == 4, nextMark);
+        const unsigned nextOffset = CollationTable::RangeIndex(next);
+        if (next != 0 && nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) &&
+            table.FollowerAt(nextOffset)) {
+            // The first entry that pairs wins, as in the walk.
+            for (const CollationEntry& entry : table.Slot(table.Own(offset).slot)) {
+                if (entry.codePoint == static_cast<std::int32_t>(next)) {
+                    if (nextMark != 0) return nullptr;  // the pair ends inside the next letter
+                    used = mark != 0 ? 2 : 4;
+                    return entry.weights;
+                }
+            }
+        }
+    } else if (key.route != 0) {
+        return nullptr;
+    }
+    if (mark != 0) return nullptr;  // the mark is an element of its own
+    return table.Own(offset).weights;
 }
 
 // A place where both texts can be cut in two with the same start: the walk
@@ -156,11 +208,11 @@ constexpr int kNoCut = -3;               // the walk may join the first unit to 
 
 // One level's bytes (`kLevel`, 0-based) of a text from a cut, read
 // quickly: the elements that a space, ASCII that weighs nothing, or an
-// Arabic letter (a two-byte sequence) with at most the letter after it
+// Arabic letter (a two-byte sequence) with at most the unit after it
 // settle, as they mostly do; anything else is left to the whole walk
-// (kWalkNeeded): a letter the walk splits in two, U+200C, other
-// characters. The usual letter passes one test, whatever it is: the
-// letters come in no order a branch could learn.
+// (kWalkNeeded): an element that ends inside a letter the walk splits in
+// two, U+200C, other characters. The usual letter passes one test
+// (OwnWeightsStand), whatever it is; LetterElement weighs the others.
 template <int kLevel>
 class QuickLevel {
 public:
@@ -170,7 +222,7 @@ public:
     QuickLevel(const CollationTable& table, const unsigned char* p, const unsigned char* end, bool atStart)
         : table_(&table), p_(p), end_(end), first_(!atStart) {}
 
-    ZABRELO_UTF8WALK_INLINE int Next() {
+    ZABRELO_ALWAYS_INLINE int Next() {
         for (;;) {
             const std::size_t left = static_cast<std::size_t>(end_ - p_);
             if (left == 0) return kNoMoreBytes;
@@ -179,74 +231,24 @@ public:
                 if (*p_++ == ' ' && kSpaceWeights[kLevel] != 0) return kSpaceWeights[kLevel];
                 continue;  // ASCII outside the table weighs nothing
             }
-            if (left < 2 || p_[0] - 0xD8u > 3u || (p_[1] & 0xC0) != 0x80) return kWalkNeeded;
-            const unsigned offset = ArabicOffset(p_);
-            // The unit after it, when that is an Arabic letter, the only
-            // kind that may end a pair; else the end's entry, which ends none.
-            unsigned nextOffset = CollationTable::kRangeSize;
-            if (left >= 4) {
-                const bool arabic = (p_[2] - 0xD8u <= 3u) & ((p_[3] & 0xC0) == 0x80);
-                nextOffset = arabic ? ArabicOffset(p_ + 2) : static_cast<unsigned>(CollationTable::kRangeSize);
-            }
-            const CollationTable::KeyUnit& key = table_->Key(offset);
-            const unsigned blocked = (key.route & (CollationTable::kWalk | table_->Key(nextOffset).ender)) |
-                                     (first_ ? key.ender : 0u);
-            if (blocked == 0) {
-                first_ = false;
+            if (!LetterAt(p_, left)) return kWalkNeeded;
+            const CollationTable::KeyUnit& key = LetterKey(*table_, p_);
+            if (first_ && key.ender != 0) return kNoCut;
+            first_ = false;
+            if (OwnWeightsStand(*table_, key, p_, left)) {
                 p_ += 2;
                 if (key.keep[kLevel] != 0) return key.bytes[kLevel];
                 continue;  // a mark without a weight at this level
             }
-            if (first_ && key.ender != 0) return kNoCut;
-            first_ = false;
-            std::size_t used = 2;
-            const int byte = Element(*table_, UnitAt(p_), left >= 4 ? UnitAt(p_ + 2) : u'\0', nextOffset, left, used);
-            if (byte == kWalkNeeded) return byte;
+            std::size_t used;
+            const std::int32_t* weights = LetterElement(*table_, p_, left, used);
+            if (weights == nullptr) return kWalkNeeded;
             p_ += used;
-            if (byte != kGoOn) return byte;
+            if (weights[kLevel] != 0) return weights[kLevel] & 0xFF;
         }
     }
 
 private:
-    static constexpr int kGoOn = -4;  // Element's: the element weighs nothing at this level
-
-    // The byte of the element that the letter `unit` starts when its own
-    // weights do not simply stand: it is U+0626 inside the text, which the
-    // walk reads as a hamza; or it may pair with the next letter, `next`
-    // (`nextOffset`), which may end a pair. Sets `used` to the element's
-    // bytes: kGoOn when it weighs nothing at this level. kWalkNeeded for a
-    // letter the walk splits in two. Static, so that the walkers' own state
-    // stays in registers on the usual path.
-    ZABRELO_RARE static int Element(const CollationTable& table, char16_t unit, char16_t next, unsigned nextOffset,
-                                    std::size_t left, std::size_t& used) {
-        if (IsRewritten(unit)) {
-            if (unit != u'\u0626' || left == 2) return kWalkNeeded;
-            unit = u'\u0621';
-        }
-        const unsigned index = CollationTable::RangeIndex(unit);
-        const CollationTable::KeyUnit& key = table.Key(index);
-        if (key.route == CollationTable::kWalk) return kWalkNeeded;
-        const std::int32_t* weights = table.Own(index).weights;
-        if (key.route == CollationTable::kWalkBeforeEnder && table.Key(nextOffset).ender != 0) {
-            if (IsRewritten(next)) {
-                if (next != u'\u0626' || left == 4) return kWalkNeeded;
-                next = u'\u0621';
-            }
-            const unsigned offset = CollationTable::RangeIndex(next);
-            if (offset < static_cast<unsigned>(CollationTable::kRangeSize) && table.FollowerAt(offset)) {
-                // The first entry that pairs wins, as in the walk.
-                for (const CollationEntry& entry : table.Slot(table.Own(index).slot)) {
-                    if (entry.codePoint == static_cast<std::int32_t>(next)) {
-                        weights = entry.weights;
-                        used = 4;
-                        break;
-                    }
-                }
-            }
-        }
-        return weights[kLevel] != 0 ? weights[kLevel] & 0xFF : kGoOn;
-    }
-
     const CollationTable* table_;
     const unsigned char* p_;
     const unsigned char* end_;
@@ -280,7 +282,7 @@ ZABRELO_RARE int EndedFirst(const CollationTable& table, const unsigned char* en
 // join one of them to the character before, from that character on. One
 // text may be the start of the other. A text whose level-1 bytes end first
 // goes on with its level-2 bytes, from its start. Else 0.
-ZABRELO_UTF8WALK_INLINE int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+ZABRELO_ALWAYS_INLINE int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
                                        const unsigned char* b, std::size_t bSize, std::size_t common, int levels) {
     std::size_t cut = common;
     if (cut < aSize && cut < bSize) {
@@ -320,23 +322,20 @@ ZABRELO_UTF8WALK_INLINE int QuickOrder(const CollationTable& table, const unsign
     return 0;
 }
 
-// Whether the `left` bytes at `p` begin with an Arabic letter: a two-byte
-// sequence whose unit lies in the table's range.
-ZABRELO_UTF8WALK_INLINE bool LetterAt(const unsigned char* p, std::size_t left) {
-    return left >= 2 && p[0] - 0xD8u <= 3u && (p[1] & 0xC0) == 0x80;
-}
-
 // What ElementByte returns besides a level-1 byte.
 constexpr int kWholeWalk = -1;  // it takes the whole walk to tell
 constexpr int kNoByte = -2;     // the element weighs nothing at level 1
 
-// The level-1 byte of the element that begins at `p` (`left` > 0 bytes on),
-// where the walk cannot join what is there to what comes before, and sets
-// `used` to the element's bytes: a space; or an Arabic letter as the walk
-// prepares it (U+0626 inside a text read as a hamza, the letters it splits
-// as their first unit and mark), alone or paired with the next unit when
-// that may end a pair. kWholeWalk for anything else (other characters, a
-// letter whose element ends inside a split letter, the end of the text).
+// The level-1 byte of the Arabic letter at `p` with key entry `key` when its
+// own weights stand, kNoByte when it has none at level 1; else kWholeWalk.
+ZABRELO_ALWAYS_INLINE int OwnLetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
+                                          const unsigned char* p, std::size_t left) {
+    if (!OwnWeightsStand(table, key, p, left)) return kWholeWalk;
+    return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
+}
+
+// ElementByte of what its usual case leaves: a space, or a letter that
+// LetterElement weighs.
 ZABRELO_RARE int PreparedElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
                                      std::size_t& used) {
     if (p[0] == ' ') {
@@ -344,75 +343,26 @@ ZABRELO_RARE int PreparedElementByte(const CollationTable& table, const unsigned
         return kSpaceWeights[0] & 0xFF;
     }
     if (!LetterAt(p, left)) return kWholeWalk;
-    used = 2;
-    char16_t mark = 0;  // the second unit of a split letter
-    const char16_t unit = Rewrite(UnitAt(p), left == 2, mark);
-    const unsigned offset = CollationTable::RangeIndex(unit);
-    const CollationTable::KeyUnit& key = table.Key(offset);
-    const std::int32_t* weights = nullptr;
-    if (key.route == CollationTable::kWalkBeforeEnder) {
-        // The unit after it as the walk reads it.
-        char16_t next = mark;
-        char16_t nextMark = 0;
-        if (next == 0 && LetterAt(p + 2, left - 2)) next = Rewrite(UnitAt(p + 2), left == 4, nextMark);
-        const unsigned nextOffset = CollationTable::RangeIndex(next);
-        if (next != 0 && nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) &&
-            table.FollowerAt(nextOffset)) {
-            // The first entry that pairs wins, as in the walk.
-            for (const CollationEntry& entry : table.Slot(table.Own(offset).slot)) {
-                if (entry.codePoint == static_cast<std::int32_t>(next)) {
-                    if (nextMark != 0) return kWholeWalk;  // the pair ends inside the next letter
-                    weights = entry.weights;
-                    used = mark != 0 ? 2 : 4;
-                    mark = 0;
-                    break;
-                }
-            }
-        }
-    } else if (key.route != 0) {
-        return kWholeWalk;
-    }
-    if (mark != 0) return kWholeWalk;  // the mark is an element of its own
-    if (weights == nullptr) return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
+    const std::int32_t* weights = LetterElement(table, p, left, used);
+    if (weights == nullptr) return kWholeWalk;
     return weights[0] != 0 ? weights[0] & 0xFF : kNoByte;
 }
 
-// The key entry of the Arabic letter at `p` (LetterAt), from its bits.
-ZABRELO_UTF8WALK_INLINE const CollationTable::KeyUnit& LetterKey(const CollationTable& table, const unsigned char* p) {
-    return table.BlockKey(((p[0] & 0x03u) << 6) | (p[1] & 0x3Fu));
-}
-
-// ElementByte of the Arabic letter at `p` with key entry `key`, when its
-// own weights stand: the walk does not rewrite it, and no unit after it may
-// end a pair with it. Else PreparedElementByte.
-ZABRELO_UTF8WALK_INLINE bool OwnWeightsStand(const CollationTable& table, const CollationTable::KeyUnit& key,
-                                             const unsigned char* p, std::size_t left) {
-    // The entry of the next two bytes, whatever they are: when they are no
-    // letter, one that may end a pair only sends the comparison the longer
-    // way. No branch on the letter's kind, which no predictor could learn.
-    const unsigned nextEnder = left >= 4 ? LetterKey(table, p + 2).ender : 0u;
-    return (key.route & (CollationTable::kWalk | nextEnder)) == 0;
-}
-
-// The level-1 byte of the Arabic letter at `p` with key entry `key` when its
-// own weights stand, kNoByte when it has none at level 1; else kWholeWalk.
-ZABRELO_UTF8WALK_INLINE int OwnLetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
-                                          const unsigned char* p, std::size_t left) {
-    if (!OwnWeightsStand(table, key, p, left)) return kWholeWalk;
-    return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
-}
-
-ZABRELO_UTF8WALK_INLINE int LetterByte(const CollationTable& table, const CollationTable::KeyUnit& key,
-                                       const unsigned char* p, std::size_t left, std::size_t& used) {
-    if (!OwnWeightsStand(table, key, p, left)) return PreparedElementByte(table, p, left, used);
-    used = 2;
-    return key.keep[0] != 0 ? key.bytes[0] : kNoByte;
-}
-
-ZABRELO_UTF8WALK_INLINE int ElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
+// The level-1 byte of the element that begins at `p` (`left` > 0 bytes on),
+// where the walk cannot join what is there to what comes before, and sets
+// `used` to the element's bytes: a space, or an Arabic letter alone or
+// paired (LetterElement). kWholeWalk for anything else (other characters, a
+// letter whose element ends inside a split letter, the end of the text).
+ZABRELO_ALWAYS_INLINE int ElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
                                         std::size_t& used) {
-    if (!LetterAt(p, left)) return PreparedElementByte(table, p, left, used);
-    return LetterByte(table, LetterKey(table, p), p, left, used);
+    if (LetterAt(p, left)) {
+        const int byte = OwnLetterByte(table, LetterKey(table, p), p, left);
+        if (byte != kWholeWalk) {
+            used = 2;
+            return byte;
+        }
+    }
+    return PreparedElementByte(table, p, left, used);
 }
 
 // LetterOrder's order when the first elements, of `xUsed` bytes at `x` and
@@ -448,10 +398,10 @@ ZABRELO_RARE int ElementOrder(const CollationTable& table, const unsigned char* 
     // share a lead byte there).
     std::size_t cut = common - ((a[common] & 0xC0) == 0x80 ? 1 : 0);
     if (cut > common) return 0;
-    const bool joins = (LetterAt(a + cut, aSize - cut) && table.Key(ArabicOffset(a + cut)).ender != 0) ||
-                       (LetterAt(b + cut, bSize - cut) && table.Key(ArabicOffset(b + cut)).ender != 0);
-    if (joins && cut > 0) {
-        if (cut < 2 || !LetterAt(a + cut - 2, 2) || table.Key(ArabicOffset(a + cut - 2)).ender != 0) return 0;
+    if (cut > 0 && (JoinsBackAt(table, a, aSize, cut) || JoinsBackAt(table, b, bSize, cut))) {
+        // From the letter before, which both share, when the walk cannot
+        // join that one to the one before it.
+        if (cut < 2 || !LetterAt(a + cut - 2, 2) || JoinsBackAt(table, a, aSize, cut - 2)) return 0;
         cut -= 2;
     }
     std::size_t xUsed = 0, yUsed = 0;
@@ -465,16 +415,15 @@ ZABRELO_RARE int ElementOrder(const CollationTable& table, const unsigned char* 
 // ElementOrder's usual case: the texts differ at Arabic letters, neither of
 // which the walk may join to the letter before, whose own level-1 weights
 // stand and differ.
-ZABRELO_UTF8WALK_INLINE int LetterOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
+ZABRELO_ALWAYS_INLINE int LetterOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
                                         const unsigned char* b, std::size_t bSize, std::size_t common) {
     const std::size_t cut = common - ((a[common] & 0xC0) == 0x80 ? 1 : 0);
     if (cut <= common && LetterAt(a + cut, aSize - cut) && LetterAt(b + cut, bSize - cut)) {
         const CollationTable::KeyUnit& x = LetterKey(table, a + cut);
         const CollationTable::KeyUnit& y = LetterKey(table, b + cut);
         if ((x.ender | y.ender) == 0) {
-            std::size_t xUsed = 0, yUsed = 0;
-            const int p = LetterByte(table, x, a + cut, aSize - cut, xUsed);
-            const int q = LetterByte(table, y, b + cut, bSize - cut, yUsed);
+            const int p = OwnLetterByte(table, x, a + cut, aSize - cut);
+            const int q = OwnLetterByte(table, y, b + cut, bSize - cut);
             if ((p | q) >= 0 && p != q) return p < q ? -1 : 1;
         }
     }
@@ -486,7 +435,7 @@ ZABRELO_UTF8WALK_INLINE int LetterOrder(const CollationTable& table, const unsig
 // own level-1 weight stands, and the shorter's first element has its own
 // level-2 weight: the shorter's key goes on with that weight where the
 // longer's has the level-1 byte of what follows. Else 0.
-ZABRELO_UTF8WALK_INLINE int StartOrder(const CollationTable& table, const unsigned char* shorter,
+ZABRELO_ALWAYS_INLINE int StartOrder(const CollationTable& table, const unsigned char* shorter,
                                        const unsigned char* longer, std::size_t size, std::size_t longerSize,
                                        int level) {
     // The walk reads a last U+0626 otherwise than one inside a text.
@@ -505,7 +454,7 @@ ZABRELO_UTF8WALK_INLINE int StartOrder(const CollationTable& table, const unsign
     if (level < 2) return -1;  // the shorter's key ends
     if (!LetterAt(shorter, size)) return 0;
     const CollationTable::KeyUnit& first = LetterKey(table, shorter);
-    if (first.keep[1] == 0 || OwnLetterByte(table, first, shorter, size) == kWholeWalk) return 0;
+    if (first.keep[1] == 0 || !OwnWeightsStand(table, first, shorter, size)) return 0;
     const int after = first.bytes[1];
     if (after == next) return 0;
     return after < next ? -1 : 1;

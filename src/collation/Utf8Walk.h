@@ -13,20 +13,15 @@
 
 #include "collation/CollationTable.h"
 #include "collation/CollationWalk.h"
+#include "collation/Inlining.h"
 #include "text/Utf8.h"
-
-#if defined(__GNUC__)
-#define ZABRELO_UTF8WALK_INLINE inline __attribute__((always_inline))
-#else
-#define ZABRELO_UTF8WALK_INLINE inline
-#endif
 
 namespace zabrelo {
 
 /// The character at `bytes` (`left` > 0 of them) as UTF-16 units into
 /// `out`; returns the bytes it took and sets `count` to the units written.
 /// ASCII and two-byte sequences, the whole Arabic block among them, inline.
-ZABRELO_UTF8WALK_INLINE std::size_t ReadUnits(const unsigned char* bytes, std::size_t left, char16_t (&out)[2],
+ZABRELO_ALWAYS_INLINE std::size_t ReadUnits(const unsigned char* bytes, std::size_t left, char16_t (&out)[2],
                                               std::size_t& count) {
     const unsigned lead = bytes[0];
     count = 1;
@@ -110,7 +105,7 @@ public:
         : table_(&table), units_{bytes, bytes + size, 0}, level_(level) {}
 
     /// The next key byte, or kLevelEnd, again and again, after the last.
-    ZABRELO_UTF8WALK_INLINE int Next() {
+    ZABRELO_ALWAYS_INLINE int Next() {
         for (;;) {
             if (units_.pending == 0) {
                 if (units_.p == units_.end) return kLevelEnd;
