@@ -60,10 +60,14 @@ typedef enum zabrelo_status {
    itself, <prefix>/lib/ or <prefix>/bin/, so a moved install still finds
    it), else the copy beside the library in a build tree. Never a copy in
    the current directory.
+   Only a regular file is read: a FIFO, a device or a directory is refused at
+   once, without waiting on it.
    Returns ZABRELO_INVALID_ARGUMENT when `collator` is NULL; ZABRELO_CANNOT_OPEN
-   when the file cannot be opened (a directory included) or no default table
-   exists; ZABRELO_NOT_A_TABLE when the file has no header or a line lacks
-   its weight field; ZABRELO_OUT_OF_MEMORY. On every failure *collator is NULL. */
+   when the file cannot be opened or is not a regular file, or no default
+   table exists; ZABRELO_NOT_A_TABLE when the file has no header, a line lacks
+   its weight field, the table gives no letter a weight (a word list, say,
+   which would give every text an empty key) or the file is larger than
+   64 MiB; ZABRELO_OUT_OF_MEMORY. On every failure *collator is NULL. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collator** collator);
 
 /* Why an open failed, for a person or a log. Strings are NUL-terminated
@@ -84,6 +88,16 @@ typedef struct zabrelo_open_detail {
    table a NULL `table_path` found. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                               zabrelo_open_detail* detail);
+
+/* Opens the table whose file bytes are the `size` bytes at `bytes` (NULL
+   when `size` is 0): the collator, status and detail are those of
+   zabrelo_open_detailed for a file holding these bytes, with `file`
+   "(memory)" in the detail and its messages. The bytes are not needed after
+   the call. ZABRELO_INVALID_ARGUMENT when `collator` is NULL or `bytes` is
+   NULL with a size other than 0. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size,
+                                                            zabrelo_collator** collator,
+                                                            zabrelo_open_detail* detail);
 
 /* Frees a collator. NULL does nothing. */
 ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);

@@ -14,9 +14,11 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "fileio/RegularFile.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
+#include "library/TableInspection.h"
 #include "text/Utf8.h"
 #include "zabrelo/VantorException.h"
 
@@ -154,6 +156,25 @@ std::string NotATable(const std::string& path, const zabrelo::LoadObserver& obse
     return path + ":1: no header (a slot count and \"=\")";
 }
 
+// Refuses a table that loaded but can order nothing, a word list say; else
+// hands the collator over.
+zabrelo_status Accept(std::unique_ptr<zabrelo_collator> handle, const std::string& name,
+                      zabrelo_collator** collator, Outcome& outcome) {
+    if (!zabrelo::WeighsALetter(*handle->table)) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, name + ": the table gives no letter a weight");
+    }
+    *collator = handle.release();
+    return outcome.Done(ZABRELO_OK);
+}
+
+// Why a file could not be read, in the system's words where it has some.
+std::string Unreadable(const zabrelo::FileBytes& file) {
+    if (file.outcome == zabrelo::FileRead::kNotRegular && file.error == 0) {
+        return "not a regular file (a FIFO, a device or a socket)";
+    }
+    return zabrelo::SystemErrorText(file.error);
+}
+
 zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome& outcome) {
     if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
     *collator = nullptr;
@@ -166,26 +187,72 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = std::move(found.path);
     }
     outcome.File(path);
-    // A directory opens as an empty stream on some systems and would read
-    // as a file without a header: it is no file at all.
+    // Windows does not open a directory at all, and would only say "Permission denied".
     if (!path.empty() && zabrelo::KindOf(path.c_str()) == zabrelo::PathKind::kDirectory) {
         return outcome.Fail(ZABRELO_CANNOT_OPEN, path + ": Is a directory");
+    }
+    zabrelo::FileBytes file;
+    if (!path.empty()) file = zabrelo::ReadRegularFile(path.c_str(), zabrelo::TableLoader::kMaxTableBytes);
+    if (file.outcome == zabrelo::FileRead::kTooLarge) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, path + ": larger than " +
+                                                     std::to_string(zabrelo::TableLoader::kMaxTableBytes >> 20) +
+                                                     " MiB, more than any weight table holds");
     }
     auto handle = std::make_unique<zabrelo_collator>();
     zabrelo::LoadObserver observer;
     try {
-        if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), outcome.Wanted() ? &observer : nullptr)) {
+        if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), file,
+                                              outcome.Wanted() ? &observer : nullptr)) {
             int line = 0;
             const std::string message = NotATable(path, observer, line);
             return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
         }
     } catch (const IOException& e) {
-        std::string reason = path.empty() ? std::string() : zabrelo::OpenFailure(path.c_str());
-        if (reason.empty()) reason = e.GetErrorMessage();
+        const std::string reason = path.empty() ? e.GetErrorMessage() : Unreadable(file);
         return outcome.Fail(ZABRELO_CANNOT_OPEN, path + ": " + reason, 0, e.GetFormattedMessage());
     }
-    *collator = handle.release();
-    return outcome.Done(ZABRELO_OK);
+    return Accept(std::move(handle), path, collator, outcome);
+}
+
+// What a table in memory is called in messages.
+constexpr char kMemoryName[] = "(memory)";
+
+zabrelo_status OpenMemory(const char* bytes, std::size_t size, zabrelo_collator** collator, Outcome& outcome) {
+    if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
+    *collator = nullptr;
+    if (bytes == nullptr && size != 0) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the bytes are NULL");
+    outcome.File(kMemoryName);
+    // The same limit as for a file, so that a table in memory loads exactly
+    // as a file holding its bytes would.
+    if (size > zabrelo::TableLoader::kMaxTableBytes) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, std::string(kMemoryName) + ": larger than " +
+                                                     std::to_string(zabrelo::TableLoader::kMaxTableBytes >> 20) +
+                                                     " MiB, more than any weight table holds");
+    }
+    auto handle = std::make_unique<zabrelo_collator>();
+    zabrelo::LoadObserver observer;
+    if (!zabrelo::TableLoader::InitializeFromMemory(handle->table, bytes, size,
+                                                    outcome.Wanted() ? &observer : nullptr)) {
+        int line = 0;
+        const std::string message = NotATable(kMemoryName, observer, line);
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
+    }
+    return Accept(std::move(handle), kMemoryName, collator, outcome);
+}
+
+// Every open ends here: nothing may cross into C.
+template <class OpenCall>
+zabrelo_status Guarded(Outcome& outcome, OpenCall open) {
+    try {
+        return open();
+    } catch (const std::bad_alloc&) {
+        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
+    } catch (const std::length_error&) {
+        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
+    } catch (...) {
+        // Nothing else is thrown on the way; should it be, the file was not loaded.
+        return outcome.FailPlain(ZABRELO_CANNOT_OPEN, "the table could not be loaded");
+    }
 }
 
 }  // namespace
@@ -199,16 +266,13 @@ zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collato
 zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                   zabrelo_open_detail* detail) {
     Outcome outcome(detail);
-    try {
-        return Open(table_path, collator, outcome);
-    } catch (const std::bad_alloc&) {
-        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
-    } catch (const std::length_error&) {
-        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
-    } catch (...) {
-        // Nothing else is thrown on the way; should it be, the file was not loaded.
-        return outcome.FailPlain(ZABRELO_CANNOT_OPEN, "the table could not be loaded");
-    }
+    return Guarded(outcome, [&] { return Open(table_path, collator, outcome); });
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size, zabrelo_collator** collator,
+                                                zabrelo_open_detail* detail) {
+    Outcome outcome(detail);
+    return Guarded(outcome, [&] { return OpenMemory(bytes, size, collator, outcome); });
 }
 
 void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator) { delete collator; }
