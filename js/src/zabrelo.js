@@ -46,7 +46,6 @@ class Core {
     this.key = { pointer: 0, size: 0 };
     this.lengthCell = module._malloc(4);
     this.collatorCell = module._malloc(4);
-    this.tables = 0;
   }
 
   // A buffer of at least `size` bytes, reused from call to call.
@@ -73,30 +72,24 @@ class Core {
   // Opens a table from its bytes; the library reads them as it reads a file.
   open(bytes) {
     const m = this.m;
-    const path = `/table-${++this.tables}`;
-    m.FS.writeFile(path, bytes);
     const detail = this.malloc(DETAIL_SIZE);
-    const pathBytes = new TextEncoder().encode(path + '\0');
-    const pathPointer = this.malloc(pathBytes.length);
+    const copy = this.malloc(bytes.length);
     try {
-      m.HEAPU8.set(pathBytes, pathPointer);
-      const status = m._zabrelo_open_detailed(pathPointer, this.collatorCell, detail);
+      m.HEAPU8.set(bytes, copy);
+      const status = m._zabrelo_open_memory(copy, bytes.length, this.collatorCell, detail);
       if (status !== ZABRELO_OK) {
         const line = m.HEAP32[(detail + 4) >> 2];
-        // The message names the file first ("/table-1:7: no weight
-        // field"); the name is ours, not the caller's, so only what
-        // follows it is told.
-        let what = readCString(m, detail + DETAIL_MESSAGE);
-        if (what.startsWith(path + ':')) what = what.slice(path.length + 1).replace(/^\d+: /, '');
+        // The message names the table first ("(memory):7: no weight
+        // field"): only what follows is news to the caller.
+        const what = readCString(m, detail + DETAIL_MESSAGE).replace(/^\(memory\)(:\d+)?: /, '');
         const where = line > 0 ? ` (line ${line}: ${what})` : what ? ` (${what})` : '';
         throw new ZabreloError(`zabrelo: ${statusMessage(m, status)}${where}`, STATUS_NAMES[status] ?? String(status),
           line);
       }
       return m.HEAPU32[this.collatorCell >> 2];
     } finally {
-      m._free(pathPointer);
+      m._free(copy);
       m._free(detail);
-      m.FS.unlink(path);
     }
   }
 

@@ -47,6 +47,9 @@ test('a table is loaded from its text or its bytes, and a file that is no table 
     assert.deepEqual(fromBytes.sortKey(text), bundled.sortKey(text));
     assert.deepEqual(fromText.sortKey(text), bundled.sortKey(text));
   }
-  await assert.rejects(load({ table: '' }), { name: 'ZabreloError', status: 'NOT_A_TABLE', line: 1 });
+  // No header; a header and a line, but no letter weighed.
+  for (const table of ['', 'FA=title\r\n[0627] no weights\r\n']) {
+    await assert.rejects(load({ table }), { name: 'ZabreloError', status: 'NOT_A_TABLE' }, JSON.stringify(table));
+  }
   await assert.rejects(load({ table: 42 }), TypeError);
 });
