@@ -46,14 +46,10 @@ std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
 KeyBuilder::KeyBuilder(const LineKeys& keys, const ZabreloLib& lib)
     : keys_(keys), lib_(lib), splitter_(keys.mode_, keys.separator_) {}
 
-void KeyBuilder::AppendText(const std::u16string& units, bool invert, std::string& out) {
+void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, bool invert, std::string& out) {
     AppendPart(out, lib_.GetCollationKey(units, keys_.level_), invert);
     part_.clear();
-    for (const char16_t unit : units) {
-        if (!keys_.unweighed_.Contains(unit)) continue;
-        part_ += static_cast<char>(unit >> 8);  // big-endian: byte order is code unit order
-        part_ += static_cast<char>(unit & 0xFF);
-    }
+    keys_.unweighed_.AppendSortable(text.data(), text.size(), keys_.level_, part_);
     AppendPart(out, part_, invert);
 }
 
@@ -83,10 +79,8 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
             std::string_view keyText = field;
             if (FiltersText(key)) {
                 FilterKeyText(key, fieldUnits_);
-                if (key.version || key.random) {
-                    text_ = zabrelo::Utf16ToUtf8(fieldUnits_, zabrelo::LoneSurrogate::kReplace);
-                    keyText = text_;
-                }
+                text_ = zabrelo::Utf16ToUtf8(fieldUnits_, zabrelo::LoneSurrogate::kReplace);
+                keyText = text_;
             }
             if (key.random) {
                 keys_.random_.Append(keyText, part_);
@@ -94,7 +88,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
                 part_.clear();
             }
             if (!key.version || key.random) {
-                AppendText(fieldUnits_, invert, out);
+                AppendText(fieldUnits_, keyText, invert, out);
                 continue;
             }
             AppendVersion(keyText, part_);
