@@ -6,13 +6,14 @@
    A collator is a loaded weight table. It never changes once opened, so
    every function may be called at once from any number of threads on one
    collator; only zabrelo_close must wait until the others are done. No
-   function throws, and keys and comparisons allocate nothing for texts of
-   ordinary length (UTF-8 texts above a few thousand bytes are decoded into
-   a heap buffer; if that fails the result is ZABRELO_OUT_OF_MEMORY).
+   function throws, and keys and comparisons never allocate, whatever the
+   texts' length: UTF-8 texts are read as bytes, never decoded.
 
    Texts are a pointer and a length in code units (UTF-16 units for the
    *16 functions, bytes for the *8 ones), or ZABRELO_NUL_TERMINATED when the
    text ends at its first zero unit. A text may be NULL when its length is 0.
+   A length of more than PTRDIFF_MAX bytes, which no object can have, is an
+   invalid argument (as a NULL text is), and nothing of the text is read.
 
    Calling convention: cdecl on 32-bit Windows (ZABRELO_CALL), whatever the
    client compiler's default; declare it so in other languages
@@ -109,8 +110,8 @@ ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);
    first `capacity` bytes are written and the result is
    ZABRELO_BUFFER_TOO_SMALL, so a call with capacity 0 (key may then be NULL)
    tells how much room to give. ZABRELO_INVALID_ARGUMENT for a NULL collator
-   or key_length, a NULL text with a length other than 0, or a NULL key with
-   a capacity other than 0; *key_length is then 0 when it can be set. */
+   or key_length, an invalid text (NULL with a length other than 0, or too
+   long to exist), or a NULL key with a capacity other than 0; *key_length is then 0 when it can be set. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key16(const zabrelo_collator* collator, const uint16_t* text,
                                                       size_t length, int level, uint8_t* key, size_t capacity,
                                                       size_t* key_length);
@@ -126,8 +127,7 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* col
 /* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
    when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b
    and b with a may give 0 and -1), as ZabreloLib::Compare does. Returns
-   ZABRELO_COMPARE_ERROR for a NULL collator or a NULL text with a length
-   other than 0. */
+   ZABRELO_COMPARE_ERROR for a NULL collator or an invalid text. */
 ZABRELO_API int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
                                                const uint16_t* b, size_t b_length, int level);
 

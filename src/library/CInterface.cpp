@@ -1,11 +1,12 @@
 // CInterface: the functions of zabrelo.h over the shared table, the key
 // writer and the comparer. Keys and comparisons check their arguments and
-// go straight to the core; nothing there can throw, and the one allocation
-// (the UTF-16 form of a long UTF-8 text) is made without exceptions. Opening
-// a table catches everything, since a C caller cannot.
+// go straight to the core, UTF-8 texts as bytes: nothing there can throw
+// or allocate, whatever the length. Opening a table catches everything,
+// since a C caller cannot.
 #include "zabrelo/zabrelo.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -14,6 +15,7 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "collation/Utf8Keys.h"
 #include "fileio/RegularFile.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
@@ -28,60 +30,32 @@ namespace {
 // one representation, and the caller wrote them in another module.
 const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-// UTF-8 texts up to this many bytes are decoded on the stack (at most one
-// unit per byte): 512 Arabic letters, the length up to which keys are built
-// on the stack too.
-constexpr std::size_t kStackUnits = 1024;
-
 std::size_t Length16(const uint16_t* text) {
     std::size_t n = 0;
     while (text[n] != 0) ++n;
     return n;
 }
 
-// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units.
+// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units
+// and for a length no object can have (more bytes than PTRDIFF_MAX), which
+// is a caller's mistake, not a text: nothing of it is read.
 template <typename Unit, typename Count>
 bool TextArgument(const Unit* text, std::size_t& length, Count count) {
     if (text == nullptr) return length == 0;
     if (length == ZABRELO_NUL_TERMINATED) length = count(text);
-    return true;
+    return length <= static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(Unit);
 }
+
+// UTF-8 texts up to this many bytes are decoded on the stack (at most one
+// unit per byte): the UTF-16 key writer makes a whole key in one walk, and
+// is faster than the byte walk, which makes one per level. Longer texts are
+// read as bytes, so no text needs the heap.
+constexpr std::size_t kStackUnits = 1024;
 
 bool Text16(const uint16_t* text, std::size_t& length) { return TextArgument(text, length, Length16); }
 bool Text8(const char* text, std::size_t& length) {
     return TextArgument(text, length, [](const char* s) { return std::strlen(s); });
 }
-
-// The UTF-16 form of one or two UTF-8 texts: on the stack when they are
-// short, else in one heap block.
-class DecodedTexts {
-public:
-    DecodedTexts() = default;
-    DecodedTexts(const DecodedTexts&) = delete;
-    DecodedTexts& operator=(const DecodedTexts&) = delete;
-
-    /// Room for `bytes` units; false when the heap cannot give it.
-    bool Reserve(std::size_t bytes) {
-        if (bytes <= kStackUnits) return true;
-        heap_.reset(new (std::nothrow) char16_t[bytes]);
-        units_ = heap_.get();
-        return units_ != nullptr;
-    }
-    /// Decodes `text` after what is there already; false on ill-formed UTF-8.
-    bool Append(const char* text, std::size_t length, const char16_t*& start, std::size_t& count) {
-        start = units_ + used_;
-        count = zabrelo::DecodeUtf8(text, length, units_ + used_);
-        if (count == zabrelo::kInvalidUtf8) return false;
-        used_ += count;
-        return true;
-    }
-
-private:
-    char16_t stack_[kStackUnits];
-    std::unique_ptr<char16_t[]> heap_;
-    char16_t* units_ = stack_;
-    std::size_t used_ = 0;
-};
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
@@ -294,12 +268,17 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
     if (collator == nullptr || !Text8(text, length) || (key == nullptr && capacity != 0)) {
         return ZABRELO_INVALID_ARGUMENT;
     }
-    DecodedTexts units;
-    if (!units.Reserve(length)) return ZABRELO_OUT_OF_MEMORY;
-    const char16_t* start;
-    std::size_t count;
-    if (!units.Append(text, length, start, count)) return ZABRELO_INVALID_UTF8;
-    return Key(collator, start, count, level, key, capacity, key_length);
+    if (length <= kStackUnits) {
+        char16_t units[kStackUnits];
+        const std::size_t count = zabrelo::DecodeUtf8(text, length, units);
+        if (count == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        return Key(collator, units, count, level, key, capacity, key_length);
+    }
+    // On well-formed text the key of the bytes is the key of their UTF-16 form.
+    if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+    const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    *key_length = total;
+    return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }
 
 int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
@@ -313,15 +292,22 @@ zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, c
     if (result == nullptr) return ZABRELO_INVALID_ARGUMENT;
     *result = ZABRELO_COMPARE_ERROR;
     if (collator == nullptr || !Text8(a, a_length) || !Text8(b, b_length)) return ZABRELO_INVALID_ARGUMENT;
-    DecodedTexts units;
-    // Two lengths that overflow together could never be held in memory.
-    if (a_length > SIZE_MAX - b_length || !units.Reserve(a_length + b_length)) return ZABRELO_OUT_OF_MEMORY;
-    const char16_t *first, *second;
-    std::size_t firstCount, secondCount;
-    if (!units.Append(a, a_length, first, firstCount) || !units.Append(b, b_length, second, secondCount)) {
-        return ZABRELO_INVALID_UTF8;
+    if (b_length <= kStackUnits && a_length <= kStackUnits - b_length) {
+        char16_t units[kStackUnits];
+        const std::size_t aCount = zabrelo::DecodeUtf8(a, a_length, units);
+        const std::size_t bCount =
+            aCount == zabrelo::kInvalidUtf8 ? aCount : zabrelo::DecodeUtf8(b, b_length, units + aCount);
+        if (bCount == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        *result = zabrelo::CompareStrings(*collator->table, units, aCount, units + aCount, bCount, level);
+        return ZABRELO_OK;
     }
-    *result = zabrelo::CompareStrings(*collator->table, first, firstCount, second, secondCount, level);
+    const std::size_t aUnits = zabrelo::Utf16Length(a, a_length);
+    const std::size_t bUnits = zabrelo::Utf16Length(b, b_length);
+    if (aUnits == zabrelo::kInvalidUtf8 || bUnits == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+    int order = zabrelo::CompareUtf8Keys(*collator->table, a, a_length, b, b_length, level);
+    // The tie rule of CompareStrings, on the units the UTF-16 forms would have.
+    if (order == 0 && aUnits < bUnits) order = -1;
+    *result = order;
     return ZABRELO_OK;
 }
 

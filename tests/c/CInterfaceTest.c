@@ -284,6 +284,22 @@ static void TestTextLengthsAndArguments(const zabrelo_collator* tiny) {
     CHECK(zabrelo_compare16(NULL, withZero, 1, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
     CHECK(zabrelo_compare16(tiny, NULL, 1, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
     CHECK(zabrelo_compare16(tiny, withZero, 1, NULL, ZABRELO_NUL_TERMINATED, 3) == ZABRELO_COMPARE_ERROR);
+    context = "lengths no text can have are refused before anything is read";
+    {
+        static const size_t lengths[] = {(size_t)-2, (size_t)PTRDIFF_MAX + 1, (size_t)PTRDIFF_MAX / 2 + 1};
+        size_t i;
+        int result = 7;
+        for (i = 0; i < sizeof lengths / sizeof lengths[0]; ++i) {
+            const size_t n = lengths[i];
+            if (n > (size_t)PTRDIFF_MAX) { /* the last is too long only in UTF-16 units */
+                CHECK_STATUS(zabrelo_key8(tiny, "abc", n, 3, key, sizeof key, &length), ZABRELO_INVALID_ARGUMENT);
+                CHECK_STATUS(zabrelo_compare8(tiny, "abc", 3, "abc", n, 3, &result), ZABRELO_INVALID_ARGUMENT);
+                CHECK(result == ZABRELO_COMPARE_ERROR);
+            }
+            CHECK_STATUS(zabrelo_key16(tiny, withZero, n, 3, key, sizeof key, &length), ZABRELO_INVALID_ARGUMENT);
+            CHECK(zabrelo_compare16(tiny, withZero, n, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
+        }
+    }
     context = "a NULL text of length 0 is the empty text";
     CHECK_STATUS(zabrelo_key16(tiny, NULL, 0, 3, NULL, 0, &length), ZABRELO_OK);
     CHECK(length == 0);

@@ -72,6 +72,17 @@ unweighed)  # what the table does not weigh orders equal keys and keeps -u from 
     zabrelo sort -l $level s1 >o1 && zabrelo sort -l $level -j 1 s3 >o2 || fail "sort -l $level"
     same o2 o1
   done ;;
+unweighed-places)  # the same unweighed characters at other places among the weighed ones: other lines
+  printf 'کتاب2\n2کتاب\nک2تاب\n12 34\n1 234\nکتاب2\n😀کتاب\nکتاب😀\n' >in
+  printf '12 34\n1 234\n2کتاب\nک2تاب\nکتاب2\n😀کتاب\nکتاب😀\n' >want
+  mkdir tmp; head -4 in >a; tail -n +5 in >b
+  zabrelo sort a >a.sorted && zabrelo sort b >b.sorted || fail "sort a part"
+  for run in "sort -u in" "sort -u -l 1 in" "sort -u -S 1K --batch-size=2 -T tmp in" "sort -u -m a.sorted b.sorted"; do
+    zabrelo $run >out || fail "$run"; same out want
+  done
+  status 0 zabrelo sort -c -u want
+  zabrelo sort -s -u in >out; [ "$(wc -l <out)" = 7 ] || fail "-s -u merged lines"
+  printf 'x\tکتاب2\ny\t2کتاب\n' | zabrelo sort -u -t "$(printf '\t')" -k 2,2 >out; [ "$(wc -l <out)" = 2 ] || fail "-k -u merged lines" ;;
 many-lines)  # enough lines for several threads: the same order on any number of them
   awk 'BEGIN { split("ا ب پ", l, " "); for (i = 0; i < 90000; i++) print l[1 + i % 3] (i % 7 ? i % 50 : i) }' >in
   # Equal keys (the letter) go by the digits, which the table does not weigh.
@@ -109,6 +120,16 @@ external)  # past -S: runs in scratch files, merged in passes, give the same byt
     rm part.*
   done
   status 1 zabrelo sort -C shuffled ;;
+file-limit)  # merges fit the limit on open files: -m of 1,000 files under 64, runs past -S 1K under 20
+  [ -n "$WINDOWS" ] && { echo "skipped: POSIX limits"; return 0; }
+  mkdir parts tmp
+  awk 'BEGIN { for (i = 1; i <= 1000; i++) { f = "parts/" i; print "ا" i > f; print "ب" i > f; close(f) } }'
+  cat parts/* | zabrelo sort >want
+  (ulimit -n 64 && exec "$TOOL" sort -m parts/*) >out 2>err || fail "-m under 64 files: $(cat err)"
+  same out want
+  bash "$SRC/bench/phrases.sh" 2000 >in; zabrelo sort in >want
+  (ulimit -n 20 && exec "$TOOL" sort -S 1K -T tmp in) >out 2>err || fail "-S 1K under 20 files: $(cat err)"
+  same out want ;;
 fields)  # -k and -t as in sort: missing and empty fields, blanks, characters, several keys
   printf 'ب,2,z\nا,10,y\nپ,,x\nت\n' >in
   printf 'x  ب\ny ا\nz  ا\n' >blanks
@@ -181,6 +202,32 @@ merge)  # -m: inputs taken as sorted and merged, equal lines from the earlier fi
   # Onto one of its inputs, and through runs when there are more inputs than --batch-size.
   zabrelo sort -m -o m1 --batch-size=2 m1 m2 m1 m2 || fail "-m -o"
   printf 'x\nx\ny\ny\nا\nا\nا\nا\nب\nب\nپ\nپ\n' >want; same m1 want ;;
+output-dangling-link)  # -o through a link to a file not made yet makes that file; a missing folder is an error
+  [ -n "$WINDOWS" ] && { echo "skipped: POSIX links"; return 0; }
+  printf 'ب\nا\n' >in; printf 'ا\nب\n' >want
+  mkdir d; ln -s made d/link; ln -s d/link chain; ln -s missing/file broken
+  status 0 zabrelo sort -o chain in; same d/made want
+  [ -L chain ] && [ -L d/link ] || fail "a link was replaced"
+  status 2 zabrelo sort -o broken in
+  grep -q "broken: No such file or directory" err || fail "message: $(cat err)"
+  [ -L broken ] && [ ! -e missing ] || fail "the link was replaced" ;;
+output-killed)  # SIGKILL while the result is being written leaves no copy of it beside the target
+  bash "$SRC/bench/phrases.sh" 20000 | zabrelo sort >sorted
+  printf 'old\n' >target
+  pid= writer=
+  trap 'kill $pid $writer 2>/dev/null; rm -rf "$WORK"' EXIT
+  mkfifo fifo; { cat sorted; exec sleep 30; } >fifo & writer=$!
+  "$TOOL" sort -m -o target sorted fifo & pid=$!
+  # The result's file exists: unnamed, or named beside the target.
+  for i in $(seq 100); do
+    { ls target.zabrelo-* || ls -l /proc/$pid/fd | grep -q "/#[0-9]* (deleted)"; } >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  [ "$i" = 100 ] && fail "no result file appeared"
+  kill -KILL $pid; wait $pid 2>/dev/null
+  kill $writer; wait $writer 2>/dev/null
+  [ -z "$(ls -A | grep -v -x -e sorted -e target -e fifo)" ] || fail "left beside the target: $(ls)"
+  printf 'old\n' >want; same target want ;;
 signals)  # SIGTERM, SIGINT and SIGHUP mid-run leave no file behind and the target as it was
   [ -n "$WINDOWS" ] && { echo "skipped: POSIX signals"; return 0; }
   bash "$SRC/bench/phrases.sh" 20000 | zabrelo sort >sorted
@@ -194,7 +241,7 @@ signals)  # SIGTERM, SIGINT and SIGHUP mid-run leave no file behind and the targ
     # A merge whose second input stops halfway: the output's temporary file exists by then.
     mkfifo fifo; { cat sorted; exec sleep 30; } >fifo & writer=$!
     run sort -m -o target sorted fifo; pid=$!
-    wait_for "ls target.zabrelo-* >/dev/null 2>&1"
+    wait_for "ls target.zabrelo-* >/dev/null 2>&1 || ls -l /proc/$pid/fd 2>/dev/null | grep -q '/#[0-9]* (deleted)'"
     kill -$signal $pid; wait $pid; got=$?
     [ "$got" = $((128 + $(kill -l $signal))) ] || fail "SIG$signal: exit $got"
     kill $writer; wait $writer 2>/dev/null; rm fifo
@@ -240,6 +287,9 @@ crlf)  # every line keeps its own end; a last line without one gets its file's
   status 0 zabrelo sort in; same out want
   status 0 zabrelo sort <in; same out want
   status 0 zabrelo sort -o in2 in; same in2 want ;;
+unended-cr)  # a last line that stops at a CR gains only the LF, as sort's does
+  printf 'x\r\nb\r' | zabrelo sort >out; printf 'b\r\nx\r\n' >want; same out want
+  printf 'x\nb\r' | zabrelo sort >out; printf 'b\r\nx\n' >want; same out want ;;
 zero)
   printf 'ب\nx\0ا\0' >in
   status 0 zabrelo sort -z in; printf 'ا\0ب\nx\0' >want; same out want ;;

@@ -56,11 +56,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
         AppendPart(out, lib_.GetCollationKey(fieldUnits_, keys_.level_), invert);
         part_.clear();
-        for (const char16_t unit : fieldUnits_) {
-            if (!keys_.unweighed_.Contains(unit)) continue;
-            part_ += static_cast<char>(unit >> 8);  // big-endian: byte order is code unit order
-            part_ += static_cast<char>(unit & 0xFF);
-        }
+        keys_.unweighed_.AppendSortable(field.data(), field.size(), keys_.level_, part_);
         AppendPart(out, part_, invert);
     }
     const std::size_t fields = out.size() - start;

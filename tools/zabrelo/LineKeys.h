@@ -3,8 +3,9 @@
 //
 // Without -k it is the library's key of the whole line. With -k it joins,
 // key by key in order of priority, the library's key of the key's text and
-// that text's unweighed units (collation/UnweighedUnits.h), so lines whose keys have
-// equal weights are ordered, key by key, by what the table does not weigh.
+// that text's unweighed units and their places (collation/UnweighedUnits.h), so
+// lines whose keys have equal weights are ordered, key by key, by what the
+// table does not weigh.
 // Each part is escaped and closed so that no part is a start of another
 // (a 00 byte becomes 00 FF, 00 00 closes the part), which makes joined parts
 // compare part by part; a key in the other direction than the whole sort

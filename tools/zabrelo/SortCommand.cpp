@@ -24,8 +24,9 @@ constexpr char kHelp[] =
     "Keys weigh Urdu letters, diacritics and spaces. A character the table gives\n"
     "no weight of its own (a Latin letter, digit, punctuation mark, emoji) is\n"
     "unweighed: it adds nothing to a key. Lines with equal keys are ordered by\n"
-    "their unweighed characters (as UTF-16 code units), then byte by byte and by\n"
-    "line end, so the output does not depend on the input order.\n"
+    "their unweighed characters (as UTF-16 code units), then by where those\n"
+    "stand among the weighed ones, then byte by byte and by line end, so the\n"
+    "output does not depend on the input order.\n"
     "\n"
     "Order:\n"
     "  -l, --level N         compare N levels: 1 letters, 2 and diacritics,\n"
@@ -35,9 +36,10 @@ constexpr char kHelp[] =
     "  -r, --reverse         reverse the order, the byte comparison included\n"
     "  -s, --stable          order lines with equal keys by input order alone\n"
     "  -u, --unique          of lines whose keys are equal and whose unweighed\n"
-    "                        characters are the same, keep only the first written:\n"
-    "                        at -l 1, words that differ only in diacritics; never\n"
-    "                        \"abc\" and \"xyz\", or \"کتاب\" and \"کتاب2\"\n"
+    "                        characters are the same, in the same places, keep\n"
+    "                        only the first written: at -l 1, words that differ\n"
+    "                        only in diacritics; never \"abc\" and \"xyz\",\n"
+    "                        \"کتاب\" and \"کتاب2\", or \"کتاب2\" and \"2کتاب\"\n"
     "\n"
     "Fields:\n"
     "  -k, --key=POS1[,POS2] order by the text from POS1 to POS2 (to the line's\n"
@@ -110,7 +112,7 @@ int RunSort(const Options& options) {
     const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
                         settings.fieldMode, settings.format.separator);
-    const LineOrder order(unweighed, settings.reverse, settings.stable, keys.Fields());
+    const LineOrder order(unweighed, settings.level, settings.reverse, settings.stable, keys.Fields());
     Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
     const SortJob job{settings, table.lib, keys, order, progress};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
