@@ -17,7 +17,7 @@ namespace {
 // allocated once, then written in one pass. Each level string gets one byte
 // more than its size, for the byte SideBySide writes, and does not keep,
 // once the level string is full.
-std::string LongKeyString(const CollationTable& table, const Utf16Text& text, int levels) {
+std::string LongKeyString(const CollationTable& table, const Utf16Text text, int levels) {
     const Counter count = WalkKey(table, text, Counter{0, 0, 0});
     std::string key(count.used1 + count.used2 + count.used3 + 3, '\0');
     unsigned char* const base = reinterpret_cast<unsigned char*>(&key[0]);

@@ -83,7 +83,7 @@ void CollationTable::Derive() {
         }
         const bool rewritten = IsRewritten(first);
         key.kind = rewritten ? UnitKind::kWalked : startsPair ? UnitKind::kPairStart : UnitKind::kAlone;
-        key.joinsBack = rewritten || followerFlags_[offset] != 0 ? 1 : 0;
+        key.ender = rewritten || followerFlags_[offset] != 0 ? 1 : 0;
     }
     for (int offset = kRangeSize; offset < 256; ++offset)
         keyUnits_[offset] = KeyUnit{{0, 0, 0}, {0, 0, 0}, UnitKind::kWalked, 0};

@@ -64,12 +64,12 @@ public:
     /// the key can take them without the walk's own step.
     ///
     /// The values are chosen so that OwnWeightsStand is one AND: bit 1
-    /// means "never", bit 0 "not before a unit that joins back".
+    /// means "never", bit 0 "not before an ender".
     enum class UnitKind : unsigned char {
         /// Its own weights always stand: no pair starts with it (a unit
         /// without a slot weighs nothing, which stands as well).
         kAlone = 0,
-        /// It starts a pair when the unit after it joins back; before any
+        /// It starts a pair when the unit after it is an ender; before any
         /// other unit its own weights stand.
         kPairStart = 1,
         /// Always takes the walk's step: the hamza rewriting changes it, or
@@ -86,18 +86,18 @@ public:
         unsigned char bytes[3];  // low 8 bits of each own weight
         unsigned char keep[3];   // 1 where that weight is not zero
         UnitKind kind;
-        /// 1 when the walk may join the unit to the one before it: it ends
-        /// some pair, or the rewriting turns it into what might. A text
-        /// cannot be cut in two just before such a unit.
-        unsigned char joinsBack;
+        /// 1 for an ender, a unit the walk may join to the one before it:
+        /// one that ends some pair, or that the rewriting turns into what
+        /// might. A text cannot be cut in two just before an ender.
+        unsigned char ender;
     };
 
     /// Whether `unit`'s own weights are its element when `next` stands
-    /// after it (Key(kRangeSize) at the end of the text, which joins
-    /// nothing). The one statement of this rule: every key and comparison
+    /// after it (Key(kRangeSize) at the end of the text, which is no
+    /// ender). The one statement of this rule: every key and comparison
     /// path, UTF-16 or UTF-8, asks it here.
     static bool OwnWeightsStand(const KeyUnit& unit, const KeyUnit& next) {
-        return (static_cast<unsigned>(unit.kind) & (2u | next.joinsBack)) == 0;
+        return (static_cast<unsigned>(unit.kind) & (2u | next.ender)) == 0;
     }
 
     /// `index` from RangeIndex; kRangeSize answers for every unit outside
@@ -155,9 +155,9 @@ private:
     static std::uint32_t PairKey(char16_t first, char16_t second) {
         return (static_cast<std::uint32_t>(first) << 16) | second;
     }
-    std::size_t PairHash(std::uint32_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B1u) >> pairShift_) & pairMask_;
-    }
+    // Multiplicative: the top bits of the product, which every bit of the
+    // key reaches, so no table of pairs, however chosen, crowds a few places.
+    std::size_t PairHash(std::uint32_t key) const { return static_cast<std::size_t>((key * 0x9E3779B1u) >> pairShift_); }
     void AddPair(char16_t first, char16_t second, const std::int32_t* weights);
     void ResizePairs(std::size_t size);
     std::vector<Pair> pairs_;

@@ -44,13 +44,15 @@ struct Utf16Text {
     /// Units of input, which bounds the prepared units by twice as many.
     std::size_t Size() const { return length; }
     /// The key entry of the character at `place`, or the end's entry (which
-    /// joins nothing) at the end; sets `after` to where the next begins.
-    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place, Place& after) const {
-        after = place + 1;
-        return table.Key(place < length ? CollationTable::RangeIndex(text[place]) : CollationTable::kRangeSize);
+    /// is no ender) at the end.
+    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
+        return table.Key(ZABRELO_LIKELY(place < length) ? CollationTable::RangeIndex(text[place])
+                                                         : CollationTable::kRangeSize);
     }
+    /// Where the character after the one at `place` (not the end) begins.
+    static Place After(Place place) { return place + 1; }
     Units UnitsFrom(Place place) const { return Units{text, place, length, 0}; }
-    static Place PlaceOf(const Units& units) { return units.index; }
+    Place PlaceOf(const Units& units) const { return units.index; }
 };
 
 // --- Sinks: what a key walk does with each element's weights ---
@@ -123,25 +125,26 @@ struct Counter {
 /// and possible pairs) take the walk's own step, until it holds no half of
 /// a split letter.
 ///
-/// Always inlined, so the sink's pointers and counters live in registers:
-/// passed between functions, the sink would be copied through memory just
-/// after being written (a stall when the copy's wide loads meet the narrow
-/// stores), and behind a reference every key byte, written through a
-/// character pointer that may alias it, would send the counters back to
-/// memory.
+/// Always inlined, and the text and the sink taken by value, so their
+/// pointers and counters live in registers: passed between functions, the
+/// sink would be copied through memory just after being written (a stall
+/// when the copy's wide loads meet the narrow stores), and behind a
+/// reference every key byte, written through a character pointer that may
+/// alias it, would send the counters and the text's bounds back to memory.
 template <class Text, class Sink>
-ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text& text, Sink sink) {
+ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text text, Sink sink) {
+    // Only the place and the entries are carried from step to step: with
+    // the sink's six values and the text's two, that is as much as stays
+    // in registers.
     using Place = typename Text::Place;
     Place place = text.Start();
-    Place after;
-    const KeyUnit* key = &text.KeyAt(table, place, after);
+    const KeyUnit* key = &text.KeyAt(table, place);
     while (!text.AtEnd(place)) {
-        Place afterNext;
-        const KeyUnit* const next = &text.KeyAt(table, after, afterNext);
+        const Place after = text.After(place);
+        const KeyUnit* const next = &text.KeyAt(table, after);
         if (CollationTable::OwnWeightsStand(*key, *next)) {
             sink.Unit(*key);
             place = after;
-            after = afterNext;
             key = next;
             continue;
         }
@@ -149,8 +152,8 @@ ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text& text
         do {
             sink.Element(NextWeights(table, walk));
         } while (walk.pending != 0);
-        place = Text::PlaceOf(walk);
-        key = &text.KeyAt(table, place, after);
+        place = text.PlaceOf(walk);
+        key = &text.KeyAt(table, place);
     }
     return sink;
 }
@@ -179,7 +182,7 @@ inline std::size_t JoinLevels(const SideBySide& sink, int levels) {
 // The key of a text of at most kStackUnits, in one pass, written to the
 // start of `scratch` (kStackBytes); returns its length.
 template <class Text>
-std::size_t StackKey(const CollationTable& table, const Text& text, int levels, unsigned char* scratch) {
+std::size_t StackKey(const CollationTable& table, const Text text, int levels, unsigned char* scratch) {
     const std::size_t room = 2 * text.Size();
     const SideBySide sink = WalkKey(table, text, SideBySide{scratch, scratch + room, scratch + 2 * room, 0, 0, 0});
     return JoinLevels(sink, levels);
@@ -188,7 +191,7 @@ std::size_t StackKey(const CollationTable& table, const Text& text, int levels, 
 // The key of a longer text into a caller's buffer, one pass per level, so
 // nothing is written past the part of the key that fits.
 template <class Text>
-std::size_t LongKey(const CollationTable& table, const Text& text, int levels, unsigned char* out,
+std::size_t LongKey(const CollationTable& table, const Text text, int levels, unsigned char* out,
                     std::size_t capacity) {
     OneLevel sink{out, capacity, 0, 0};
     for (sink.level = 0; sink.level < levels; ++sink.level) sink = WalkKey(table, text, sink);
@@ -199,7 +202,7 @@ std::size_t LongKey(const CollationTable& table, const Text& text, int levels, u
 /// 3): its first `capacity` bytes to `out`, nothing past them; returns the
 /// whole key's length.
 template <class Text>
-std::size_t WriteTextKey(const CollationTable& table, const Text& text, int level, unsigned char* out,
+std::size_t WriteTextKey(const CollationTable& table, const Text text, int level, unsigned char* out,
                          std::size_t capacity) {
     if (level <= 0) return 0;
     const int levels = std::min(level, CollationTable::kMaxLevel);
@@ -226,11 +229,11 @@ public:
         using Place = typename Text::Place;
         for (;;) {
             if (units_.pending == 0) {
-                const Place place = Text::PlaceOf(units_);
+                const Place place = text_.PlaceOf(units_);
                 if (text_.AtEnd(place)) return kEnd;
-                Place after, unused;
-                const KeyUnit& key = text_.KeyAt(*table_, place, after);
-                if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after, unused))) {
+                const Place after = text_.After(place);
+                const KeyUnit& key = text_.KeyAt(*table_, place);
+                if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
                     units_ = text_.UnitsFrom(after);
                     if (key.keep[level_] != 0) return key.bytes[level_];
                     continue;

@@ -26,7 +26,7 @@ namespace {
 // takes the same elements from the start of both and none crosses the cut.
 // The last one within the first `common` bytes, which the texts share. A
 // cut needs a character to begin there in both texts, and not one that
-// joins back; and it must come before the end of both texts, since the
+// is an ender; and it must come before the end of both texts, since the
 // walk reads a last kRewrittenByPlace otherwise. The texts' decodings agree
 // before it: a character that the decoder reads from bytes across the cut
 // reads as U+FFFD in both, since the cut's byte continues no sequence. The
@@ -38,7 +38,7 @@ std::size_t LastCut(const CollationTable& table, const unsigned char* a, std::si
     for (; i > 0; --i) {
         if (!Begins(a, i) || !Begins(b, i)) continue;
         // The characters there differ when they reach past the common bytes.
-        if (!JoinsBackAt(table, a, aSize, i) && !JoinsBackAt(table, b, bSize, i)) break;
+        if (!EnderAt(table, a, aSize, i) && !EnderAt(table, b, bSize, i)) break;
     }
     return i;
 }

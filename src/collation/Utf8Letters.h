@@ -37,16 +37,16 @@ ZABRELO_ALWAYS_INLINE const CollationTable::KeyUnit& LetterKey(const CollationTa
 /// sequence holds one after its first byte.
 inline bool Begins(const unsigned char* bytes, std::size_t i) { return (bytes[i] & 0xC0) != 0x80; }
 
-/// Whether the character at `bytes[i]` (which begins one) joins back
-/// (KeyUnit::joinsBack). Only Arabic letters may, and they are all two-byte
+/// Whether the character at `bytes[i]` (which begins one) is an ender
+/// (KeyUnit::ender). Only Arabic letters may, and they are all two-byte
 /// sequences.
-inline bool JoinsBackAt(const CollationTable& table, const unsigned char* bytes, std::size_t size, std::size_t i) {
-    return LetterAt(bytes + i, size - i) && LetterKey(table, bytes + i).joinsBack != 0;
+inline bool EnderAt(const CollationTable& table, const unsigned char* bytes, std::size_t size, std::size_t i) {
+    return LetterAt(bytes + i, size - i) && LetterKey(table, bytes + i).ender != 0;
 }
 
 /// OwnWeightsStand for the Arabic letter at `p` (`left` bytes on), whose
 /// entry is `key`. The next two bytes' entry is read whatever they are:
-/// when they are no letter, one that joins back only sends the caller the
+/// when they are no letter, an ender there only sends the caller the
 /// longer way, and there is no branch on what follows the letter, which no
 /// predictor could learn.
 ZABRELO_ALWAYS_INLINE bool LetterWeightsStand(const CollationTable& table, const CollationTable::KeyUnit& key,

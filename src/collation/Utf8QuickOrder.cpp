@@ -52,7 +52,7 @@ template <int kLevel>
 class QuickLevel {
 public:
     /// From `p` (not inside a character) to `end`; `atStart` when `p` is
-    /// the text's start, else the first unit must not join back (kNoCut).
+    /// the text's start, else the first unit must be no ender (kNoCut).
     QuickLevel(const CollationTable& table, const unsigned char* p, const unsigned char* end, bool atStart)
         : table_(&table), p_(p), end_(end), first_(!atStart) {}
 
@@ -69,7 +69,7 @@ public:
             }
             if (!LetterAt(p_, left)) return kWalkNeeded;
             const CollationTable::KeyUnit& key = LetterKey(*table_, p_);
-            if (first_ && key.joinsBack != 0) return kNoCut;
+            if (first_ && key.ender != 0) return kNoCut;
             first_ = false;
             if (LetterWeightsStand(*table_, key, p_, left)) {
                 p_ += 2;
@@ -177,10 +177,10 @@ int ElementOrder(const CollationTable& table, const unsigned char* a, std::size_
     // letter, which both share.
     std::size_t cut = common - (Begins(a, common) ? 0 : 1);
     if (cut > common) return 0;
-    if (cut > 0 && (JoinsBackAt(table, a, aSize, cut) || JoinsBackAt(table, b, bSize, cut))) {
+    if (cut > 0 && (EnderAt(table, a, aSize, cut) || EnderAt(table, b, bSize, cut))) {
         // From the letter before, when the walk cannot join that one to
         // the one before it.
-        if (cut < 2 || !LetterAt(a + cut - 2, 2) || JoinsBackAt(table, a, aSize, cut - 2)) return 0;
+        if (cut < 2 || !LetterAt(a + cut - 2, 2) || EnderAt(table, a, aSize, cut - 2)) return 0;
         cut -= 2;
     }
     std::size_t xUsed = 0, yUsed = 0;

@@ -7,7 +7,7 @@
 // rest often by their first letters after the difference at every level
 // (QuickOrder). Each answers 0 where it cannot tell, and the whole walk
 // decides. They read letters as Utf8Letters.h does and ask the walk's rules
-// of them (OwnWeightsStand, joinsBack, FixedWeights, kRewrittenByPlace,
+// of them (OwnWeightsStand, ender, FixedWeights, kRewrittenByPlace,
 // PairWeights), so they give what the walk gives. Tested by
 // tests/collation/Utf8KeysTest.cpp, against the UTF-16 walk.
 #ifndef ZABRELO_COLLATION_UTF8QUICKORDER_H
@@ -38,14 +38,14 @@ ZABRELO_RARE int ElementOrder(const CollationTable& table, const unsigned char* 
                               const unsigned char* b, std::size_t bSize, std::size_t common);
 
 /// ElementOrder's usual case, inline: the texts differ at Arabic letters,
-/// neither of which joins back, whose own level-1 weights stand and differ.
+/// neither of which is an ender, whose own level-1 weights stand and differ.
 ZABRELO_ALWAYS_INLINE int LetterOrder(const CollationTable& table, const unsigned char* a, std::size_t aSize,
                                         const unsigned char* b, std::size_t bSize, std::size_t common) {
     const std::size_t cut = common - (Begins(a, common) ? 0 : 1);
     if (cut <= common && LetterAt(a + cut, aSize - cut) && LetterAt(b + cut, bSize - cut)) {
         const CollationTable::KeyUnit& x = LetterKey(table, a + cut);
         const CollationTable::KeyUnit& y = LetterKey(table, b + cut);
-        if ((x.joinsBack | y.joinsBack) == 0) {
+        if ((x.ender | y.ender) == 0) {
             const int p = OwnLetterByte(table, x, a + cut, aSize - cut);
             const int q = OwnLetterByte(table, y, b + cut, bSize - cut);
             if ((p | q) >= 0 && p != q) return p < q ? -1 : 1;
@@ -71,7 +71,7 @@ ZABRELO_ALWAYS_INLINE int StartOrder(const CollationTable& table, const unsigned
         const std::int32_t w = FixedWeights(table, rest[0])[0];
         if (w == 0) return 0;
         next = w & 0xFF;
-    } else if (LetterAt(rest, left) && LetterKey(table, rest).joinsBack == 0) {
+    } else if (LetterAt(rest, left) && LetterKey(table, rest).ender == 0) {
         next = OwnLetterByte(table, LetterKey(table, rest), rest, left);
         if (next < 0) return 0;
     } else {

@@ -100,19 +100,22 @@ struct Utf8Text {
     std::size_t Size() const { return static_cast<std::size_t>(end - begin); }
     /// The key entry of the character at `place` (that of its first unit:
     /// a character beyond the BMP takes the walk), or the end's entry at
-    /// the end; sets `after` to where the next character begins.
-    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place, Place& after) const {
-        if (place == end) {
-            after = place;
-            return table.Key(CollationTable::kRangeSize);
-        }
+    /// the end.
+    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
+        if (place == end) return table.Key(CollationTable::kRangeSize);
         char16_t u[2];
         std::size_t count;
-        after = place + ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
+        ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
         return table.Key(CollationTable::RangeIndex(u[0]));
     }
+    /// Where the character after the one at `place` (not the end) begins.
+    ZABRELO_ALWAYS_INLINE Place After(Place place) const {
+        char16_t u[2];
+        std::size_t count;
+        return place + ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
+    }
     Units UnitsFrom(Place place) const { return Units{place, end, 0}; }
-    static Place PlaceOf(const Units& units) { return units.p; }
+    Place PlaceOf(const Units& units) const { return units.p; }
 };
 
 }  // namespace zabrelo
