@@ -7,10 +7,12 @@
 #ifndef ZABRELO_TABLEINSPECTION_H
 #define ZABRELO_TABLEINSPECTION_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "collation/LoadObserver.h"
+#include "collation/UnweighedUnits.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo {
@@ -20,6 +22,7 @@ class CollationTable;
 struct TableInspection {
     bool loaded = false;             // what ZabreloLib::Initialize would return
     std::vector<LoadEvent> events;   // what the loader did with each line, in file order
+    std::size_t droppedEvents = 0;   // events past LoadObserver::kMaxEvents, not kept
     std::int32_t announcedSlots = 0; // the slot count the header gives
     int handedOutSlots = 0;          // the slots the lines took
     bool definesNonJoiner = false;   // a line gave U+200C weights
@@ -36,6 +39,9 @@ TableInspection InspectTable(const char* path);
 /// word list say, loads without an error but can order nothing.
 bool WeighsALetter(const ZabreloLib& lib);
 bool WeighsALetter(const CollationTable& table);
+
+/// What the table of `lib` does not weigh (collation/UnweighedUnits.h).
+UnweighedUnits UnweighedUnitsOf(const ZabreloLib& lib);
 
 }  // namespace zabrelo
 
