@@ -280,6 +280,8 @@ output-dangling-link)  # -o through a link to a file not made yet makes that fil
   grep -q "broken: No such file or directory" err || fail "message: $(cat err)"
   [ -L broken ] && [ ! -e missing ] || fail "the link was replaced" ;;
 output-killed)  # SIGKILL while the result is being written leaves no copy of it beside the target
+  python3 -c 'import os; os.open(".", os.O_TMPFILE | os.O_WRONLY, 0o600)' 2>/dev/null ||
+    { echo "skipped: this file system has no unnamed files"; return 0; }
   bash "$SRC/bench/phrases.sh" 20000 | zabrelo sort >sorted
   printf 'old\n' >target
   pid= writer=
