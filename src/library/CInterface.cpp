@@ -14,6 +14,7 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
@@ -22,33 +23,14 @@
 
 namespace {
 
-// A uint16_t text is read as char16_t: both are 16-bit unsigned units of
-// one representation, and the caller wrote them in another module.
-const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
+using zabrelo::Text16;
+using zabrelo::Text8;
+using zabrelo::Units;
 
 // UTF-8 texts up to this many bytes are decoded on the stack (at most one
 // unit per byte): 512 Arabic letters, the length up to which keys are built
 // on the stack too.
 constexpr std::size_t kStackUnits = 1024;
-
-std::size_t Length16(const uint16_t* text) {
-    std::size_t n = 0;
-    while (text[n] != 0) ++n;
-    return n;
-}
-
-// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units.
-template <typename Unit, typename Count>
-bool TextArgument(const Unit* text, std::size_t& length, Count count) {
-    if (text == nullptr) return length == 0;
-    if (length == ZABRELO_NUL_TERMINATED) length = count(text);
-    return true;
-}
-
-bool Text16(const uint16_t* text, std::size_t& length) { return TextArgument(text, length, Length16); }
-bool Text8(const char* text, std::size_t& length) {
-    return TextArgument(text, length, [](const char* s) { return std::strlen(s); });
-}
 
 // The UTF-16 form of one or two UTF-8 texts: on the stack when they are
 // short, else in one heap block.
@@ -162,7 +144,10 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = tablePath;
     } else {
         zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
-        if (found.path.empty()) return outcome.Fail(ZABRELO_CANNOT_OPEN, found.problem);
+        if (found.path.empty()) {
+            return outcome.Fail(ZABRELO_CANNOT_OPEN,
+                                found.problem + "; name one with " + zabrelo::kDefaultTableVariable);
+        }
         path = std::move(found.path);
     }
     outcome.File(path);
