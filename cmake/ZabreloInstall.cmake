@@ -1,5 +1,7 @@
-# Installs the library, its public headers and a CMake package, so that a
-# consumer writes find_package(Zabrelo CONFIG REQUIRED) and links Zabrelo::zabrelo.
+# Installs the library, its public headers, a CMake package and a pkg-config
+# file, so that a consumer writes find_package(Zabrelo CONFIG REQUIRED) and
+# links Zabrelo::zabrelo, or compiles with `pkg-config --cflags --libs
+# zabrelo`; and the man pages and the license. zabrelo is MIT-licensed.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS zabrelo EXPORT ZabreloTargets
@@ -24,3 +26,24 @@ write_basic_package_version_file("${PROJECT_BINARY_DIR}/ZabreloConfigVersion.cma
 install(FILES "${PROJECT_BINARY_DIR}/ZabreloConfig.cmake"
   "${PROJECT_BINARY_DIR}/ZabreloConfigVersion.cmake"
   DESTINATION ${ZABRELO_CMAKE_DIR})
+
+# pkg-config finds zabrelo.pc beside the CMake package, in lib/pkgconfig.
+set(ZABRELO_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+foreach(_zabrelo_pc_path PREFIX LIBDIR INCLUDEDIR)
+  if(_zabrelo_pc_path STREQUAL "PREFIX")
+    set(_zabrelo_pc_target "${CMAKE_INSTALL_PREFIX}")
+  else()
+    set(_zabrelo_pc_target "${CMAKE_INSTALL_FULL_${_zabrelo_pc_path}}")
+  endif()
+  file(RELATIVE_PATH ZABRELO_PC_${_zabrelo_pc_path} "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${_zabrelo_pc_target}")
+  string(REGEX REPLACE "/$" "" ZABRELO_PC_${_zabrelo_pc_path} "${ZABRELO_PC_${_zabrelo_pc_path}}")
+  if(ZABRELO_PC_${_zabrelo_pc_path} STREQUAL "")
+    set(ZABRELO_PC_${_zabrelo_pc_path} ".")
+  endif()
+endforeach()
+configure_file(cmake/zabrelo.pc.in "${PROJECT_BINARY_DIR}/zabrelo.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/zabrelo.pc" DESTINATION ${ZABRELO_PKGCONFIG_DIR})
+
+install(FILES docs/zabrelo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/zabrelo-table.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zabrelo)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The 32-bit Windows build: cross-compiles zabrelo.dll with MinGW-w64 and runs
-# the whole suite under Wine (README, "Windows"), in a Wine prefix of its own
+# the whole suite under Wine (docs/windows.md), in a Wine prefix of its own
 # inside the build tree; then checks the DLL exports only the public classes
 # and the C interface.
 set -euo pipefail

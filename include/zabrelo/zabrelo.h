@@ -6,13 +6,14 @@
    A collator is a loaded weight table. It never changes once opened, so
    every function may be called at once from any number of threads on one
    collator; only zabrelo_close must wait until the others are done. No
-   function throws, and keys and comparisons allocate nothing for texts of
-   ordinary length (UTF-8 texts above a few thousand bytes are decoded into
-   a heap buffer; if that fails the result is ZABRELO_OUT_OF_MEMORY).
+   function throws, and keys and comparisons never allocate, whatever the
+   texts' length: UTF-8 texts are read as bytes, never decoded.
 
    Texts are a pointer and a length in code units (UTF-16 units for the
    *16 functions, bytes for the *8 ones), or ZABRELO_NUL_TERMINATED when the
    text ends at its first zero unit. A text may be NULL when its length is 0.
+   A length of more than PTRDIFF_MAX bytes, which no object can have, is an
+   invalid argument (as a NULL text is), and nothing of the text is read.
 
    Calling convention: cdecl on 32-bit Windows (ZABRELO_CALL), whatever the
    client compiler's default; declare it so in other languages
@@ -60,10 +61,14 @@ typedef enum zabrelo_status {
    itself, <prefix>/lib/ or <prefix>/bin/, so a moved install still finds
    it), else the copy beside the library in a build tree. Never a copy in
    the current directory.
+   Only a regular file is read: a FIFO, a device or a directory is refused at
+   once, without waiting on it.
    Returns ZABRELO_INVALID_ARGUMENT when `collator` is NULL; ZABRELO_CANNOT_OPEN
-   when the file cannot be opened (a directory included) or no default table
-   exists; ZABRELO_NOT_A_TABLE when the file has no header or a line lacks
-   its weight field; ZABRELO_OUT_OF_MEMORY. On every failure *collator is NULL. */
+   when the file cannot be opened or is not a regular file, or no default
+   table exists; ZABRELO_NOT_A_TABLE when the file has no header, a line lacks
+   its weight field, the table gives no letter a weight (a word list, say,
+   which would give every text an empty key) or the file is larger than
+   64 MiB; ZABRELO_OUT_OF_MEMORY. On every failure *collator is NULL. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collator** collator);
 
 /* Why an open failed, for a person or a log. Strings are NUL-terminated
@@ -85,6 +90,16 @@ typedef struct zabrelo_open_detail {
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                               zabrelo_open_detail* detail);
 
+/* Opens the table whose file bytes are the `size` bytes at `bytes` (NULL
+   when `size` is 0): the collator, status and detail are those of
+   zabrelo_open_detailed for a file holding these bytes, with `file`
+   "(memory)" in the detail and its messages. The bytes are not needed after
+   the call. ZABRELO_INVALID_ARGUMENT when `collator` is NULL or `bytes` is
+   NULL with a size other than 0. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size,
+                                                            zabrelo_collator** collator,
+                                                            zabrelo_open_detail* detail);
+
 /* Frees a collator. NULL does nothing. */
 ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);
 
@@ -95,8 +110,8 @@ ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);
    first `capacity` bytes are written and the result is
    ZABRELO_BUFFER_TOO_SMALL, so a call with capacity 0 (key may then be NULL)
    tells how much room to give. ZABRELO_INVALID_ARGUMENT for a NULL collator
-   or key_length, a NULL text with a length other than 0, or a NULL key with
-   a capacity other than 0; *key_length is then 0 when it can be set. */
+   or key_length, an invalid text (NULL with a length other than 0, or too
+   long to exist), or a NULL key with a capacity other than 0; *key_length is then 0 when it can be set. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key16(const zabrelo_collator* collator, const uint16_t* text,
                                                       size_t length, int level, uint8_t* key, size_t capacity,
                                                       size_t* key_length);
@@ -112,8 +127,7 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* col
 /* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
    when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b
    and b with a may give 0 and -1), as ZabreloLib::Compare does. Returns
-   ZABRELO_COMPARE_ERROR for a NULL collator or a NULL text with a length
-   other than 0. */
+   ZABRELO_COMPARE_ERROR for a NULL collator or an invalid text. */
 ZABRELO_API int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
                                                const uint16_t* b, size_t b_length, int level);
 

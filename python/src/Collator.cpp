@@ -34,18 +34,15 @@ constexpr std::size_t kReleaseGilUnits = std::size_t{1} << 16;
 // once its length is known.
 constexpr std::size_t kStackKeyBytes = kMaxLevel * 2 * 512;
 
-// Whether the table gives a unit other than the space (which weighs
-// without any table) a key of its own. A file that is no weight table at
-// all (a word list, say) may load without a complaint and then weigh
-// nothing: every key would be empty.
-bool WeighsALetter(const zabrelo_collator* collator) {
-    for (uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
-        const uint16_t text = static_cast<uint16_t>(unit);
-        std::size_t size = 0;
-        zabrelo_key16(collator, &text, 1, kMaxLevel, nullptr, 0, &size);
-        if (size != 0 && unit != 0x20) return true;
+// What went wrong, without the file's name the library's message starts
+// with: Python's message names the path as the caller gave it.
+const char* Reason(const zabrelo_open_detail& detail) {
+    const std::size_t named = std::strlen(detail.file);
+    if (named != 0 && std::strncmp(detail.message, detail.file, named) == 0 &&
+        std::strncmp(detail.message + named, ": ", 2) == 0) {
+        return detail.message + named + 2;
     }
-    return false;
+    return detail.message;
 }
 
 // Loads the table at `path` (str or bytes). The file is opened with
@@ -67,7 +64,7 @@ bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
     if (status == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
     if (status == ZABRELO_CANNOT_OPEN) {
         // The file went away or turned unreadable since open() above.
-        PyErr_Format(PyExc_OSError, "%R: %s", path, detail->message);
+        PyErr_Format(PyExc_OSError, "%R: %s", path, Reason(*detail));
         return false;
     }
     if (status == ZABRELO_NOT_A_TABLE && detail->line > 0) {
@@ -76,13 +73,7 @@ bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
         return false;
     }
     if (status != ZABRELO_OK) {
-        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", path, detail->message);
-        return false;
-    }
-    if (!WeighsALetter(collator)) {
-        zabrelo_close(collator);
-        collator = nullptr;
-        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: it gives no letter a weight", path);
+        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", path, Reason(*detail));
         return false;
     }
     return true;

@@ -1,4 +1,4 @@
-"""pandas: sort_values with the collator's keys, as the README shows it."""
+"""pandas: sort_values with the collator's keys, as docs/python.md shows it."""
 import random
 
 import pytest

@@ -25,7 +25,6 @@
 #include <sqlite3ext.h>
 SQLITE_EXTENSION_INIT1
 
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -52,18 +51,6 @@ using Collator = std::shared_ptr<const zabrelo_collator>;
 std::mutex tablesMutex;
 std::vector<std::pair<std::string, Collator>> tables;
 
-// Whether the table gives a unit other than the space (which weighs
-// without any table) a key of its own.
-bool WeighsALetter(const zabrelo_collator* collator) {
-    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
-        const auto text = static_cast<std::uint16_t>(unit);
-        std::size_t size = 0;
-        zabrelo_key16(collator, &text, 1, 3, nullptr, 0, &size);
-        if (size != 0 && unit != 0x20) return true;
-    }
-    return false;
-}
-
 // The default table, loaded or found loaded; null with `error` set when it
 // cannot be had.
 Collator SharedTable(std::string& error) {
@@ -77,12 +64,6 @@ Collator SharedTable(std::string& error) {
     const std::lock_guard<std::mutex> lock(tablesMutex);
     for (const auto& entry : tables) {
         if (entry.first == detail->file) return entry.second;
-    }
-    // A file with a header and nothing the loader could use (a word list,
-    // say): every text would be equal to every other with as many spaces.
-    if (!WeighsALetter(collator.get())) {
-        error = std::string(detail->file) + ": the table gives no letter a weight";
-        return nullptr;
     }
     // The first tie order asks the table about every unit; asked here, no
     // comparison in a query has that to do.

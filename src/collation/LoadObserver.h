@@ -4,6 +4,7 @@
 #ifndef ZABRELO_LOADOBSERVER_H
 #define ZABRELO_LOADOBSERVER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,7 +41,12 @@ struct LoadEvent {
 };
 
 struct LoadObserver {
-    std::vector<LoadEvent> events;  // in file order
+    /// A file can make an event of nearly every byte; a report needs far
+    /// fewer, and memory should not grow with a hostile file.
+    static constexpr std::size_t kMaxEvents = 100000;
+
+    std::vector<LoadEvent> events;  // in file order: the first kMaxEvents, and always the kMissingWeights
+    std::size_t dropped = 0;        // events past kMaxEvents, counted but not kept
 };
 
 }  // namespace zabrelo

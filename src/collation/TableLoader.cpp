@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "zabrelo/FileReader.h"
+#include "fileio/FileErrors.h"
+#include "fileio/MemoryReader.h"
 #include "zabrelo/VantorException.h"
 
 namespace zabrelo {
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kFieldMax = 512;  // longest field or line tail one read takes
 constexpr int kHeaderMax = 3;   // the slot count has at most three hex digits
-constexpr int kAsciiMode = 1;
 
 bool InRange(std::int32_t c) {
     return c >= CollationTable::kRangeFirst && c < CollationTable::kRangeLimit;
@@ -112,6 +112,12 @@ private:
         for (const char byte : bytes) line_ += byte == '\n' ? 1 : 0;
     }
     LoadEvent& Add(LoadEventKind kind, int line) {
+        // The event that ends a failed load is always kept: it says where.
+        if (observer_->events.size() >= LoadObserver::kMaxEvents && kind != LoadEventKind::kMissingWeights) {
+            ++observer_->dropped;
+            dropped_ = LoadEvent{kind, line, codePoint_, second_, 0, 0, std::string()};
+            return dropped_;
+        }
         observer_->events.push_back(LoadEvent{kind, line, codePoint_, second_, 0, 0, field_});
         return observer_->events.back();
     }
@@ -123,15 +129,16 @@ private:
     std::int32_t second_ = -1;
     std::string field_;
     int recordLine_ = 1;
+    LoadEvent dropped_{};  // where the members write an event that is not kept
 };
 
 }  // namespace
 
-bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
-                             LoadObserver* observer) {
+// However a load ends, its new table replaces the old one, with its
+// per-unit entries derived from what was read.
+template <class Load>
+bool TableLoader::Replace(std::shared_ptr<const CollationTable>& table, Load load) {
     auto fresh = std::make_shared<CollationTable>();
-    // However the load ends, the new table replaces the old one, with its
-    // per-unit entries derived from what was read.
     struct Publish {
         std::shared_ptr<CollationTable>& fresh;
         std::shared_ptr<const CollationTable>& table;
@@ -142,7 +149,29 @@ bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const
     } publish{fresh, table};
     TableLoader loader(*fresh);
     loader.ResetTable(table.get());
-    return loader.LoadTable(path, observer);
+    return load(loader);
+}
+
+bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
+                             LoadObserver* observer) {
+    if (path == nullptr || path[0] == '\0') return Initialize(table, path, FileBytes(), observer);
+    return Initialize(table, path, ReadRegularFile(path, kMaxTableBytes), observer);
+}
+
+bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
+                             LoadObserver* observer) {
+    return Replace(table, [&](TableLoader& loader) {
+        if (path == nullptr || path[0] == '\0') ZABRELO_RAISE_IO(kOpenError, kInvalidFileName);
+        if (file.outcome != FileRead::kRead) ZABRELO_RAISE_IO(kOpenError, CouldNotOpen(path));
+        return loader.LoadTable(file.bytes.data(), file.bytes.size(), observer);
+    });
+}
+
+bool TableLoader::InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
+                                       std::size_t size, LoadObserver* observer) {
+    return Replace(table, [&](TableLoader& loader) {
+        return loader.LoadTable(bytes, size, observer);
+    });
 }
 
 void TableLoader::ResetTable(const CollationTable* previous) {
@@ -182,9 +211,8 @@ void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) 
 
 }  // namespace
 
-bool TableLoader::LoadTable(const char* path, LoadObserver* observer) {
-    FileReader reader;
-    reader.Open(path, kAsciiMode);  // raises when the file cannot be opened
+bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* observer) {
+    MemoryReader reader(bytes, size);
     LoadReport report(observer);
 
     std::string header;
@@ -257,7 +285,6 @@ bool TableLoader::LoadTable(const char* path, LoadObserver* observer) {
         }
     } catch (const IOException&) {
         // A file that ends inside a field or a line's tail: what was read stays.
-        reader.Close();
     }
     return true;
 }

@@ -5,12 +5,14 @@
 #ifndef ZABRELO_TABLELOADER_H
 #define ZABRELO_TABLELOADER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "collation/CollationTable.h"
 #include "collation/LoadObserver.h"
+#include "fileio/RegularFile.h"
 
 namespace zabrelo {
 
@@ -20,12 +22,29 @@ public:
     /// load ends. The new table starts empty but for the U+200C entry of
     /// `table` (null: none), which a line of the file may replace. False when
     /// the file has no header or a line lacks its weight field; the new table
-    /// keeps what was read before. An IOException from opening the file passes
-    /// through after `table` was replaced by the empty one. An `observer`
+    /// keeps what was read before. An IOException (code 16) passes through
+    /// after `table` was replaced by the empty one: "Invalid file name
+    /// specified." for a null or empty path, "Could not open file: PATH." for
+    /// a file that cannot be opened, is not a regular file or is larger than
+    /// kMaxTableBytes. An `observer`
     /// hears, line by line, what the load made of the file; the table comes
     /// out the same with or without one.
     static bool Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
                            LoadObserver* observer = nullptr);
+    /// Initialize with the file already read (ReadRegularFile of `path`
+    /// with kMaxTableBytes), for callers that want to know why a file could
+    /// not be read. Anything but a whole regular file raises as a file that
+    /// cannot be opened, so a FIFO or a device never holds the load up.
+    static bool Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
+                           LoadObserver* observer = nullptr);
+    /// Initialize from the `size` bytes at `bytes`, loaded exactly as a file
+    /// holding them; never raises but std::bad_alloc.
+    static bool InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
+                                     std::size_t size, LoadObserver* observer = nullptr);
+
+    /// The largest table file a load reads: far above any real table (the
+    /// usual one is a few kilobytes), small enough to hold in memory.
+    static constexpr std::size_t kMaxTableBytes = std::size_t{64} << 20;
 
     /// Value of a hex field; only upper-case digits count, every other byte
     /// still takes a place. Fields of nine bytes or more are worth 0.
@@ -38,10 +57,15 @@ public:
 private:
     explicit TableLoader(CollationTable& table) : table_(table) {}
 
+    /// Runs `load` with a loader of a new table that starts with `table`'s
+    /// U+200C entry, and makes that table `table`'s however the load ends.
+    template <class Load>
+    static bool Replace(std::shared_ptr<const CollationTable>& table, Load load);
+
     /// Makes the (new, empty) table start with `previous`'s special entry.
     void ResetTable(const CollationTable* previous);
-    /// Reads the data file into the reset table.
-    bool LoadTable(const char* path, LoadObserver* observer);
+    /// Reads the data file's bytes into the reset table.
+    bool LoadTable(const char* bytes, std::size_t size, LoadObserver* observer);
     int NewSlot(int offset);
 
     CollationTable& table_;

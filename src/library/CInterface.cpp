@@ -1,11 +1,12 @@
 // CInterface: the functions of zabrelo.h over the shared table, the key
 // writer and the comparer. Keys and comparisons check their arguments and
-// go straight to the core; nothing there can throw, and the one allocation
-// (the UTF-16 form of a long UTF-8 text) is made without exceptions. Opening
-// a table catches everything, since a C caller cannot.
+// go straight to the core, UTF-8 texts as bytes: nothing there can throw
+// or allocate, whatever the length. Opening a table catches everything,
+// since a C caller cannot.
 #include "zabrelo/zabrelo.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -14,10 +15,13 @@
 
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "collation/Utf8Keys.h"
+#include "fileio/RegularFile.h"
 #include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
+#include "library/TableInspection.h"
 #include "text/Utf8.h"
 #include "zabrelo/VantorException.h"
 
@@ -28,40 +32,10 @@ using zabrelo::Text8;
 using zabrelo::Units;
 
 // UTF-8 texts up to this many bytes are decoded on the stack (at most one
-// unit per byte): 512 Arabic letters, the length up to which keys are built
-// on the stack too.
+// unit per byte): the UTF-16 key writer makes a whole key in one walk, and
+// is faster than the byte walk, which makes one per level. Longer texts are
+// read as bytes, so no text needs the heap.
 constexpr std::size_t kStackUnits = 1024;
-
-// The UTF-16 form of one or two UTF-8 texts: on the stack when they are
-// short, else in one heap block.
-class DecodedTexts {
-public:
-    DecodedTexts() = default;
-    DecodedTexts(const DecodedTexts&) = delete;
-    DecodedTexts& operator=(const DecodedTexts&) = delete;
-
-    /// Room for `bytes` units; false when the heap cannot give it.
-    bool Reserve(std::size_t bytes) {
-        if (bytes <= kStackUnits) return true;
-        heap_.reset(new (std::nothrow) char16_t[bytes]);
-        units_ = heap_.get();
-        return units_ != nullptr;
-    }
-    /// Decodes `text` after what is there already; false on ill-formed UTF-8.
-    bool Append(const char* text, std::size_t length, const char16_t*& start, std::size_t& count) {
-        start = units_ + used_;
-        count = zabrelo::DecodeUtf8(text, length, units_ + used_);
-        if (count == zabrelo::kInvalidUtf8) return false;
-        used_ += count;
-        return true;
-    }
-
-private:
-    char16_t stack_[kStackUnits];
-    std::unique_ptr<char16_t[]> heap_;
-    char16_t* units_ = stack_;
-    std::size_t used_ = 0;
-};
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
@@ -136,6 +110,25 @@ std::string NotATable(const std::string& path, const zabrelo::LoadObserver& obse
     return path + ":1: no header (a slot count and \"=\")";
 }
 
+// Refuses a table that loaded but can order nothing, a word list say; else
+// hands the collator over.
+zabrelo_status Accept(std::unique_ptr<zabrelo_collator> handle, const std::string& name,
+                      zabrelo_collator** collator, Outcome& outcome) {
+    if (!zabrelo::WeighsALetter(*handle->table)) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, name + ": the table gives no letter a weight");
+    }
+    *collator = handle.release();
+    return outcome.Done(ZABRELO_OK);
+}
+
+// Why a file could not be read, in the system's words where it has some.
+std::string Unreadable(const zabrelo::FileBytes& file) {
+    if (file.outcome == zabrelo::FileRead::kNotRegular && file.error == 0) {
+        return "not a regular file (a FIFO, a device or a socket)";
+    }
+    return zabrelo::SystemErrorText(file.error);
+}
+
 zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome& outcome) {
     if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
     *collator = nullptr;
@@ -151,26 +144,72 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = std::move(found.path);
     }
     outcome.File(path);
-    // A directory opens as an empty stream on some systems and would read
-    // as a file without a header: it is no file at all.
+    // Windows does not open a directory at all, and would only say "Permission denied".
     if (!path.empty() && zabrelo::KindOf(path.c_str()) == zabrelo::PathKind::kDirectory) {
         return outcome.Fail(ZABRELO_CANNOT_OPEN, path + ": Is a directory");
+    }
+    zabrelo::FileBytes file;
+    if (!path.empty()) file = zabrelo::ReadRegularFile(path.c_str(), zabrelo::TableLoader::kMaxTableBytes);
+    if (file.outcome == zabrelo::FileRead::kTooLarge) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, path + ": larger than " +
+                                                     std::to_string(zabrelo::TableLoader::kMaxTableBytes >> 20) +
+                                                     " MiB, more than any weight table holds");
     }
     auto handle = std::make_unique<zabrelo_collator>();
     zabrelo::LoadObserver observer;
     try {
-        if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), outcome.Wanted() ? &observer : nullptr)) {
+        if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), file,
+                                              outcome.Wanted() ? &observer : nullptr)) {
             int line = 0;
             const std::string message = NotATable(path, observer, line);
             return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
         }
     } catch (const IOException& e) {
-        std::string reason = path.empty() ? std::string() : zabrelo::OpenFailure(path.c_str());
-        if (reason.empty()) reason = e.GetErrorMessage();
+        const std::string reason = path.empty() ? e.GetErrorMessage() : Unreadable(file);
         return outcome.Fail(ZABRELO_CANNOT_OPEN, path + ": " + reason, 0, e.GetFormattedMessage());
     }
-    *collator = handle.release();
-    return outcome.Done(ZABRELO_OK);
+    return Accept(std::move(handle), path, collator, outcome);
+}
+
+// What a table in memory is called in messages.
+constexpr char kMemoryName[] = "(memory)";
+
+zabrelo_status OpenMemory(const char* bytes, std::size_t size, zabrelo_collator** collator, Outcome& outcome) {
+    if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
+    *collator = nullptr;
+    if (bytes == nullptr && size != 0) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the bytes are NULL");
+    outcome.File(kMemoryName);
+    // The same limit as for a file, so that a table in memory loads exactly
+    // as a file holding its bytes would.
+    if (size > zabrelo::TableLoader::kMaxTableBytes) {
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, std::string(kMemoryName) + ": larger than " +
+                                                     std::to_string(zabrelo::TableLoader::kMaxTableBytes >> 20) +
+                                                     " MiB, more than any weight table holds");
+    }
+    auto handle = std::make_unique<zabrelo_collator>();
+    zabrelo::LoadObserver observer;
+    if (!zabrelo::TableLoader::InitializeFromMemory(handle->table, bytes, size,
+                                                    outcome.Wanted() ? &observer : nullptr)) {
+        int line = 0;
+        const std::string message = NotATable(kMemoryName, observer, line);
+        return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
+    }
+    return Accept(std::move(handle), kMemoryName, collator, outcome);
+}
+
+// Every open ends here: nothing may cross into C.
+template <class OpenCall>
+zabrelo_status Guarded(Outcome& outcome, OpenCall open) {
+    try {
+        return open();
+    } catch (const std::bad_alloc&) {
+        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
+    } catch (const std::length_error&) {
+        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
+    } catch (...) {
+        // Nothing else is thrown on the way; should it be, the file was not loaded.
+        return outcome.FailPlain(ZABRELO_CANNOT_OPEN, "the table could not be loaded");
+    }
 }
 
 }  // namespace
@@ -184,16 +223,13 @@ zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collato
 zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                   zabrelo_open_detail* detail) {
     Outcome outcome(detail);
-    try {
-        return Open(table_path, collator, outcome);
-    } catch (const std::bad_alloc&) {
-        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
-    } catch (const std::length_error&) {
-        return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
-    } catch (...) {
-        // Nothing else is thrown on the way; should it be, the file was not loaded.
-        return outcome.FailPlain(ZABRELO_CANNOT_OPEN, "the table could not be loaded");
-    }
+    return Guarded(outcome, [&] { return Open(table_path, collator, outcome); });
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size, zabrelo_collator** collator,
+                                                zabrelo_open_detail* detail) {
+    Outcome outcome(detail);
+    return Guarded(outcome, [&] { return OpenMemory(bytes, size, collator, outcome); });
 }
 
 void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator) { delete collator; }
@@ -215,12 +251,17 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
     if (collator == nullptr || !Text8(text, length) || (key == nullptr && capacity != 0)) {
         return ZABRELO_INVALID_ARGUMENT;
     }
-    DecodedTexts units;
-    if (!units.Reserve(length)) return ZABRELO_OUT_OF_MEMORY;
-    const char16_t* start;
-    std::size_t count;
-    if (!units.Append(text, length, start, count)) return ZABRELO_INVALID_UTF8;
-    return Key(collator, start, count, level, key, capacity, key_length);
+    if (length <= kStackUnits) {
+        char16_t units[kStackUnits];
+        const std::size_t count = zabrelo::DecodeUtf8(text, length, units);
+        if (count == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        return Key(collator, units, count, level, key, capacity, key_length);
+    }
+    // On well-formed text the key of the bytes is the key of their UTF-16 form.
+    if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+    const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    *key_length = total;
+    return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }
 
 int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
@@ -234,15 +275,22 @@ zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, c
     if (result == nullptr) return ZABRELO_INVALID_ARGUMENT;
     *result = ZABRELO_COMPARE_ERROR;
     if (collator == nullptr || !Text8(a, a_length) || !Text8(b, b_length)) return ZABRELO_INVALID_ARGUMENT;
-    DecodedTexts units;
-    // Two lengths that overflow together could never be held in memory.
-    if (a_length > SIZE_MAX - b_length || !units.Reserve(a_length + b_length)) return ZABRELO_OUT_OF_MEMORY;
-    const char16_t *first, *second;
-    std::size_t firstCount, secondCount;
-    if (!units.Append(a, a_length, first, firstCount) || !units.Append(b, b_length, second, secondCount)) {
-        return ZABRELO_INVALID_UTF8;
+    if (b_length <= kStackUnits && a_length <= kStackUnits - b_length) {
+        char16_t units[kStackUnits];
+        const std::size_t aCount = zabrelo::DecodeUtf8(a, a_length, units);
+        const std::size_t bCount =
+            aCount == zabrelo::kInvalidUtf8 ? aCount : zabrelo::DecodeUtf8(b, b_length, units + aCount);
+        if (bCount == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        *result = zabrelo::CompareStrings(*collator->table, units, aCount, units + aCount, bCount, level);
+        return ZABRELO_OK;
     }
-    *result = zabrelo::CompareStrings(*collator->table, first, firstCount, second, secondCount, level);
+    const std::size_t aUnits = zabrelo::Utf16Length(a, a_length);
+    const std::size_t bUnits = zabrelo::Utf16Length(b, b_length);
+    if (aUnits == zabrelo::kInvalidUtf8 || bUnits == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+    int order = zabrelo::CompareUtf8Keys(*collator->table, a, a_length, b, b_length, level);
+    // The tie rule of CompareStrings, on the units the UTF-16 forms would have.
+    if (order == 0 && aUnits < bUnits) order = -1;
+    *result = order;
     return ZABRELO_OK;
 }
 

@@ -17,16 +17,18 @@ namespace zabrelo {
 /// representation, and the caller wrote them in another module.
 inline const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-/// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units.
+/// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units
+/// and for a length no object can have (more bytes than PTRDIFF_MAX), which
+/// is a caller's mistake, not a text: nothing of it is read.
 inline bool Text16(const uint16_t* text, std::size_t& length) {
     if (text == nullptr) return length == 0;
     if (length == ZABRELO_NUL_TERMINATED) length = std::char_traits<char16_t>::length(Units(text));
-    return true;
+    return length <= static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(uint16_t);
 }
 inline bool Text8(const char* text, std::size_t& length) {
     if (text == nullptr) return length == 0;
     if (length == ZABRELO_NUL_TERMINATED) length = std::strlen(text);
-    return true;
+    return length <= static_cast<std::size_t>(PTRDIFF_MAX);
 }
 
 }  // namespace zabrelo

@@ -143,33 +143,4 @@ PathKind KindOf(const char* path) {
 
 #endif
 
-namespace {
-
-// The system's text for an error number, safe on any thread. strerror_r is
-// either the GNU one, which returns the text, or the POSIX one, which fills
-// the buffer; overloading on its result serves both.
-#ifndef _WIN32
-[[maybe_unused]] const char* ErrorText(const char* text, const char*) { return text; }
-[[maybe_unused]] const char* ErrorText(int, const char* buffer) { return buffer; }
-#endif
-
-std::string SystemErrorText(int error) {
-#ifdef _WIN32
-    return std::strerror(error);  // the C runtime keeps its text per thread
-#else
-    char buffer[256] = "";
-    return ErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
-#endif
-}
-
-}  // namespace
-
-std::string OpenFailure(const char* path) {
-    if (std::FILE* file = std::fopen(path, "rb")) {
-        std::fclose(file);
-        return std::string();
-    }
-    return SystemErrorText(errno);
-}
-
 }  // namespace zabrelo

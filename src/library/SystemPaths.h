@@ -1,8 +1,8 @@
 // SystemPaths: what the library asks the system about files. Where the
 // module that holds its code lives (libzabrelo.so, zabrelo.dll, or the
-// program or extension the core is linked into), what a path names, why a
-// file cannot be opened, and on Windows the ANSI form of a path, the only
-// form the 8-bit file API opens. Tested through the C interface's default
+// program or extension the core is linked into), what a path names, and
+// on Windows the ANSI form of a path, the only form the 8-bit file API
+// opens. Tested through the C interface's default
 // table (tests/c/, tests/install/).
 #ifndef ZABRELO_SYSTEMPATHS_H
 #define ZABRELO_SYSTEMPATHS_H
@@ -30,10 +30,6 @@ enum class PathKind {
     kOther,      // a file, a device, or something the system will not say more about
 };
 PathKind KindOf(const char* path);
-
-/// The system's reason why `path` cannot be opened for reading ("No such
-/// file or directory"), or "" when it can.
-std::string OpenFailure(const char* path);
 
 #ifdef _WIN32
 /// `path` in the ANSI code page; when that cannot spell it, the short (8.3)

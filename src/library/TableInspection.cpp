@@ -30,6 +30,7 @@ TableInspection InspectTable(const char* path) {
     TableInspection inspection;
     inspection.loaded = TableLoader::Initialize(table, path, &observer);
     inspection.events = std::move(observer.events);
+    inspection.droppedEvents = observer.dropped;
     inspection.announcedSlots = table->AnnouncedSlots();
     inspection.handedOutSlots = table->HandedOutSlots();
     inspection.definesNonJoiner = table->HasSpecial();

@@ -7,6 +7,7 @@
 #ifndef ZABRELO_TABLEINSPECTION_H
 #define ZABRELO_TABLEINSPECTION_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,7 @@ class CollationTable;
 struct TableInspection {
     bool loaded = false;             // what ZabreloLib::Initialize would return
     std::vector<LoadEvent> events;   // what the loader did with each line, in file order
+    std::size_t droppedEvents = 0;   // events past LoadObserver::kMaxEvents, not kept
     std::int32_t announcedSlots = 0; // the slot count the header gives
     int handedOutSlots = 0;          // the slots the lines took
     bool definesNonJoiner = false;   // a line gave U+200C weights

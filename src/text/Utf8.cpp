@@ -98,6 +98,24 @@ std::size_t DecodeUtf8(const char* data, std::size_t size, char16_t* out) {
     return Decode<false>(data, size, out, false);
 }
 
+std::size_t Utf16Length(const char* data, std::size_t size) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::size_t units = 0, i = 0;
+    while (i < size) {
+        if (bytes[i] < 0x80) {
+            ++units;
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        const std::size_t length = ReadSequence(bytes + i, size - i, false, cp);
+        if (length == 0) return kInvalidUtf8;
+        units += length == 4 ? 2 : 1;  // only four-byte sequences lie above the BMP
+        i += length;
+    }
+    return units;
+}
+
 bool Utf8ToUtf16(const char* data, std::size_t size, std::u16string& out) {
     // Sized once for the worst case, trimmed at the end.
     out.resize(size);

@@ -35,6 +35,11 @@ constexpr std::size_t kInvalidUtf8 = static_cast<std::size_t>(-1);
 /// holds some units of the valid part).
 std::size_t DecodeUtf8(const char* data, std::size_t size, char16_t* out);
 
+/// Strict, without decoding: the number of UTF-16 units the `size` bytes at
+/// `data` decode to, or kInvalidUtf8 when they are not well-formed UTF-8.
+/// Allocates nothing.
+std::size_t Utf16Length(const char* data, std::size_t size);
+
 /// Strict, into a string: false on ill-formed UTF-8 (`out` is then unspecified).
 bool Utf8ToUtf16(const char* data, std::size_t size, std::u16string& out);
 

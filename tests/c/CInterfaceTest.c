@@ -89,6 +89,7 @@ static void TestStatusMessagesAndVersion(void) {
 struct OpenCase {
     const char* why;
     const char* path;
+    const char* bytes; /* what the test writes to `path`, else NULL */
     zabrelo_status status;
     int line;
     const char* message_end;
@@ -96,23 +97,29 @@ struct OpenCase {
 
 static void TestOpen(void) {
     static const struct OpenCase cases[] = {
-        {"missing file", "c-test-missing.txt", ZABRELO_CANNOT_OPEN, 0, ""},
-        {"empty file", "c-test-empty.txt", ZABRELO_NOT_A_TABLE, 1, ":1: no header (a slot count and \"=\")"},
-        {"no weight field on line 3", "c-test-no-weights.txt", ZABRELO_NOT_A_TABLE, 3, ":3: no weight field"},
-        {"a directory", ".", ZABRELO_CANNOT_OPEN, 0, ".: Is a directory"},
-        {"empty path", "", ZABRELO_CANNOT_OPEN, 0, ": Invalid file name specified."},
-        {"a table", kTinyPath, ZABRELO_OK, 0, ""},
+        {"missing file", "c-test-missing.txt", NULL, ZABRELO_CANNOT_OPEN, 0, ""},
+        {"empty file", "c-test-empty.txt", "", ZABRELO_NOT_A_TABLE, 1, ":1: no header (a slot count and \"=\")"},
+        {"no weight field on line 3", "c-test-no-weights.txt", "FA=\r\n[0627][1,2,3]\r\n[0628]]\r\n",
+         ZABRELO_NOT_A_TABLE, 3, ":3: no weight field"},
+        {"a header alone", "c-test-header.txt", "FA=x", ZABRELO_NOT_A_TABLE, 0, ": the table gives no letter a weight"},
+        {"a password file", "c-test-passwd.txt", "root:x:0:0:root:/root:/bin/bash\nbin:x:1:1:bin:/bin:/sbin/nologin\n",
+         ZABRELO_NOT_A_TABLE, 0, ": the table gives no letter a weight"},
+        {"a directory", ".", NULL, ZABRELO_CANNOT_OPEN, 0, ".: Is a directory"},
+#ifndef _WIN32
+        {"a device without end", "/dev/zero", NULL, ZABRELO_CANNOT_OPEN, 0, ": not a regular file (a FIFO, a device or a socket)"},
+#endif
+        {"empty path", "", NULL, ZABRELO_CANNOT_OPEN, 0, ": Invalid file name specified."},
+        {"a table", kTinyPath, kTinyTable, ZABRELO_OK, 0, ""},
     };
     size_t i;
-    zabrelo_open_detail detail;
+    zabrelo_open_detail detail, fromMemory;
     zabrelo_collator* collator;
 
-    WriteBytes("c-test-empty.txt", "");
-    WriteBytes("c-test-no-weights.txt", "FA=\r\n[0627][1,2,3]\r\n[0628]]\r\n");
     remove("c-test-missing.txt");
     for (i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const struct OpenCase* c = &cases[i];
         context = c->why;
+        if (c->bytes != NULL) WriteBytes(c->path, c->bytes);
         collator = (zabrelo_collator*)&detail; /* anything but NULL: a failure must clear it */
         CHECK_STATUS(zabrelo_open(c->path, &collator), c->status);
         CHECK((collator != NULL) == (c->status == ZABRELO_OK));
@@ -128,6 +135,19 @@ static void TestOpen(void) {
         CHECK(EndsWith(detail.message, c->message_end));
         CHECK((c->status == ZABRELO_OK) == (detail.message[0] == '\0'));
         zabrelo_close(collator);
+
+        /* The same bytes from memory: the same outcome, told of "(memory)". */
+        if (c->bytes == NULL) continue;
+        memset(&fromMemory, 0x55, sizeof fromMemory);
+        collator = (zabrelo_collator*)&detail;
+        CHECK_STATUS(zabrelo_open_memory(c->bytes, strlen(c->bytes), &collator, &fromMemory), c->status);
+        CHECK((collator != NULL) == (c->status == ZABRELO_OK));
+        CHECK(fromMemory.status == c->status && fromMemory.line == c->line);
+        CHECK(strcmp(fromMemory.file, "(memory)") == 0);
+        CHECK(strncmp(fromMemory.message, "(memory)", c->status == ZABRELO_OK ? 0 : 8) == 0);
+        CHECK(strcmp(fromMemory.message + (c->status == ZABRELO_OK ? 0 : 8),
+                     detail.message + (c->status == ZABRELO_OK ? 0 : strlen(c->path))) == 0);
+        zabrelo_close(collator);
     }
     /* The reason the system gives, and the library's own report. */
     context = "missing file, detail";
@@ -138,6 +158,9 @@ static void TestOpen(void) {
 
     context = "NULL arguments";
     CHECK_STATUS(zabrelo_open(kTinyPath, NULL), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_open_memory(kTinyTable, 1, NULL, NULL), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_open_memory(NULL, 1, &collator, NULL), ZABRELO_INVALID_ARGUMENT);
+    CHECK(collator == NULL);
     CHECK_STATUS(zabrelo_open_detailed(kTinyPath, NULL, &detail), ZABRELO_INVALID_ARGUMENT);
     CHECK(detail.status == ZABRELO_INVALID_ARGUMENT && detail.message[0] != '\0');
     zabrelo_close(NULL);
@@ -261,6 +284,22 @@ static void TestTextLengthsAndArguments(const zabrelo_collator* tiny) {
     CHECK(zabrelo_compare16(NULL, withZero, 1, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
     CHECK(zabrelo_compare16(tiny, NULL, 1, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
     CHECK(zabrelo_compare16(tiny, withZero, 1, NULL, ZABRELO_NUL_TERMINATED, 3) == ZABRELO_COMPARE_ERROR);
+    context = "lengths no text can have are refused before anything is read";
+    {
+        static const size_t lengths[] = {(size_t)-2, (size_t)PTRDIFF_MAX + 1, (size_t)PTRDIFF_MAX / 2 + 1};
+        size_t i;
+        int result = 7;
+        for (i = 0; i < sizeof lengths / sizeof lengths[0]; ++i) {
+            const size_t n = lengths[i];
+            if (n > (size_t)PTRDIFF_MAX) { /* the last is too long only in UTF-16 units */
+                CHECK_STATUS(zabrelo_key8(tiny, "abc", n, 3, key, sizeof key, &length), ZABRELO_INVALID_ARGUMENT);
+                CHECK_STATUS(zabrelo_compare8(tiny, "abc", 3, "abc", n, 3, &result), ZABRELO_INVALID_ARGUMENT);
+                CHECK(result == ZABRELO_COMPARE_ERROR);
+            }
+            CHECK_STATUS(zabrelo_key16(tiny, withZero, n, 3, key, sizeof key, &length), ZABRELO_INVALID_ARGUMENT);
+            CHECK(zabrelo_compare16(tiny, withZero, n, withZero, 1, 3) == ZABRELO_COMPARE_ERROR);
+        }
+    }
     context = "a NULL text of length 0 is the empty text";
     CHECK_STATUS(zabrelo_key16(tiny, NULL, 0, 3, NULL, 0, &length), ZABRELO_OK);
     CHECK(length == 0);

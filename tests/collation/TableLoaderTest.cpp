@@ -12,6 +12,10 @@
 
 #include "TestTables.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 using zabrelo::TableLoader;
@@ -290,7 +294,12 @@ TEST_F(LoadTest, PathsThatAreNoReadableFileRaiseAndLeaveTheTableReset) {
     const std::string removed = table_.Dir().Write("gone.txt", kGoodTable);
     struct PathCase { const char* why; const char* path; std::string message; };
     const std::string missing = table_.Dir().Path("missing.txt"), directory = table_.Dir().Root().string(),
-                      inMissingDir = table_.Dir().Path("no/such/dir/t.txt");
+                      inMissingDir = table_.Dir().Path("no/such/dir/t.txt"), fifo = table_.Dir().Path("fifo"),
+                      large = table_.Dir().Write("large.txt", kGoodTable);
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+#endif
+    std::filesystem::resize_file(large, zabrelo::TableLoader::kMaxTableBytes + 1);  // sparse: costs no disk
     const PathCase kPaths[] = {
         {"null", nullptr, "Invalid file name specified."},
         {"empty", "", "Invalid file name specified."},
@@ -298,6 +307,13 @@ TEST_F(LoadTest, PathsThatAreNoReadableFileRaiseAndLeaveTheTableReset) {
         {"a directory", directory.c_str(), "Could not open file: " + directory + "."},
         {"in a missing directory", inMissingDir.c_str(), "Could not open file: " + inMissingDir + "."},
         {"removed since it was loaded", removed.c_str(), "Could not open file: " + removed + "."},
+#ifndef _WIN32
+        // Neither may hold the load up: a FIFO without a writer blocks an
+        // ordinary open, and /dev/zero never ends.
+        {"a FIFO", fifo.c_str(), "Could not open file: " + fifo + "."},
+        {"a device without end", "/dev/zero", "Could not open file: /dev/zero."},
+#endif
+        {"larger than any table", large.c_str(), "Could not open file: " + large + "."},
     };
     for (const PathCase& c : kPaths) {
         SCOPED_TRACE(c.why);

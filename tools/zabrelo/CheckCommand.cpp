@@ -4,6 +4,7 @@
 // the file again) means the check can never disagree with a real load.
 #include <cstdio>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "Commands.h"
@@ -285,6 +286,9 @@ int RunCheck(const Options& options) {
     output.Open();
     Checker checker(shown, table, output);
     for (const LoadEvent& event : table.events) checker.Event(event);
+    if (table.droppedEvents != 0) {
+        output.Write(shown + ": " + std::to_string(table.droppedEvents) + " more findings not shown\n");
+    }
     if (!table.loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }
