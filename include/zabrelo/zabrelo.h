@@ -161,15 +161,19 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_lenient(const zabrelo_colla
 ZABRELO_API int ZABRELO_CALL zabrelo_order8(const zabrelo_collator* collator, const char* a, size_t a_length,
                                             const char* b, size_t b_length, int level);
 
-/* The order of two UTF-8 texts (read leniently) by what their keys leave
-   out: the characters the table does not weigh (Latin letters, digits,
-   punctuation, U+FFFD...). -1, 0 or 1, consistent as zabrelo_order8 is;
-   after zabrelo_order8 gave 0, it tells the texts apart, and both giving 0
-   means the texts are duplicates for this collator. Allocates nothing.
-   Returns ZABRELO_COMPARE_ERROR for a NULL collator or a NULL text with a
-   length other than 0. */
+/* The order of two UTF-8 texts (read leniently) by what their keys at
+   `level` leave out: the characters the table does not weigh (Latin
+   letters, digits, punctuation, U+FFFD...) and their places, how many
+   characters that weigh at `level` come before each. -1, 0 or 1,
+   consistent as zabrelo_order8 is; after zabrelo_order8 at the same level
+   gave 0, it tells the texts apart, and both giving 0 means the texts are
+   duplicates at that level ("12 34" and "1 234" are not). The first call
+   on a collator asks its table about every unit (a few milliseconds);
+   later calls allocate nothing. Returns ZABRELO_COMPARE_ERROR for a NULL
+   collator, a NULL text with a length other than 0, or when memory runs
+   out on that first call. */
 ZABRELO_API int ZABRELO_CALL zabrelo_tie_order8(const zabrelo_collator* collator, const char* a, size_t a_length,
-                                                const char* b, size_t b_length);
+                                                const char* b, size_t b_length, int level);
 
 /* zabrelo_sort16's flag for descending key order. */
 #define ZABRELO_SORT_REVERSE 1u

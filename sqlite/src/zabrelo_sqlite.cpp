@@ -67,7 +67,7 @@ Collator SharedTable(std::string& error) {
     }
     // The first tie order asks the table about every unit; asked here, no
     // comparison in a query has that to do.
-    zabrelo_tie_order8(collator.get(), "", 0, "", 0);
+    zabrelo_tie_order8(collator.get(), "", 0, "", 0, 3);
     tables.emplace_back(detail->file, collator);
     return collator;
 }
@@ -112,7 +112,7 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
-    return zabrelo_tie_order8(registration.collator, a, aLength, b, bLength);
+    return zabrelo_tie_order8(registration.collator, a, aLength, b, bLength, registration.level);
 }
 
 // Keys up to this size are built on the stack and copied into the result.

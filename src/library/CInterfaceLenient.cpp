@@ -33,10 +33,10 @@ int ZABRELO_CALL zabrelo_order8(const zabrelo_collator* collator, const char* a,
 }
 
 int ZABRELO_CALL zabrelo_tie_order8(const zabrelo_collator* collator, const char* a, size_t a_length, const char* b,
-                                    size_t b_length) {
+                                    size_t b_length, int level) {
     if (collator == nullptr || !Text8(a, a_length) || !Text8(b, b_length)) return ZABRELO_COMPARE_ERROR;
     try {
-        const int order = collator->Unweighed().Compare(a, a_length, b, b_length);
+        const int order = collator->Unweighed().Compare(a, a_length, b, b_length, level);
         return (order > 0) - (order < 0);
     } catch (...) {
         // Only the first call on a collator can fail: it asks the table

@@ -47,4 +47,9 @@ bool WeighsALetter(const ZabreloLib& lib) {
         [&lib](char16_t unit) { return lib.GetCollationKey(std::u16string(1, unit), 3).size(); });
 }
 
+UnweighedUnits UnweighedUnitsOf(const ZabreloLib& lib) {
+    return UnweighedUnits::FromKeyLengths(
+        [&lib](char16_t unit, int level) { return lib.GetCollationKey(std::u16string(1, unit), level).size(); });
+}
+
 }  // namespace zabrelo
