@@ -57,8 +57,11 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 	switch (detail->status)
 	{
 		case ZABRELO_CANNOT_OPEN:
-			/* The library keeps no errno; opening the file again finds the reason. */
-			fd = open(path, O_RDONLY);
+			/*
+			 * The library keeps no errno; opening the file again finds the
+			 * reason. Without blocking: the file may be a FIFO.
+			 */
+			fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 			if (fd < 0)
 				ereport(ERROR,
 						(errcode_for_file_access(),

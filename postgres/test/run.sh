@@ -35,6 +35,7 @@ for list in urdu-ordered mixed-scripts; do
   "$tool" key --table data/UrduCOdepage.txt <"$files/$list.txt" >"$files/$list.keys"
 done
 : >"$files/empty-table.txt"
+mkfifo "$files/fifo"
 cp examples/example-table.txt "$files/unreadable-table.txt"
 [ "$(id -u)" = 0 ] && chown -R postgres: "$files"
 chmod 000 "$files/unreadable-table.txt"
