@@ -76,19 +76,19 @@ bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
     if (!PyUnicode_FSConverter(path, &encoded)) return false;
     const Ref name(encoded);
     const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
-    const zabrelo_status status = zabrelo_open_detailed(PyBytes_AS_STRING(encoded), &collator, detail.get());
-    if (status == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
-    if (status == ZABRELO_CANNOT_OPEN) {
+    const zabrelo_status opened = zabrelo_open_detailed(PyBytes_AS_STRING(encoded), &collator, detail.get());
+    if (opened == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
+    if (opened == ZABRELO_CANNOT_OPEN) {
         // The file went away or turned unreadable since open() above.
         PyErr_Format(PyExc_OSError, "%R: %s", path, Reason(*detail));
         return false;
     }
-    if (status == ZABRELO_NOT_A_TABLE && detail->line > 0) {
+    if (opened == ZABRELO_NOT_A_TABLE && detail->line > 0) {
         PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: no header, or a line without a weight field",
                      path);
         return false;
     }
-    if (status != ZABRELO_OK) {
+    if (opened != ZABRELO_OK) {
         PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", path, Reason(*detail));
         return false;
     }
