@@ -90,11 +90,12 @@ typedef struct zabrelo_open_detail {
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                               zabrelo_open_detail* detail);
 
-/* Asked now and then during a long call (zabrelo_open_stoppable) with the
-   `context` given to it: non-zero stops the call, which then returns
-   ZABRELO_STOPPED. It must only answer, never leave through the library (no
-   longjmp, no exception): a server that must honour a cancel or a time
-   limit notes it in `stop` and acts on it once the call has returned. */
+/* Asked now and then during a long call (zabrelo_open_stoppable,
+   zabrelo_key8_stoppable) with the `context` given to it: non-zero stops
+   the call, which then returns ZABRELO_STOPPED. It must only answer, never
+   leave through the library (no longjmp, no exception): a server that must
+   honour a cancel or a time limit notes it in `stop` and acts on it once
+   the call has returned. */
 typedef int(ZABRELO_CALL* zabrelo_stop_check)(void* context);
 
 /* zabrelo_open_detailed that the caller can stop: `stop` (when not NULL) is
@@ -138,6 +139,16 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key16(const zabrelo_collator* co
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const char* text,
                                                      size_t length, int level, uint8_t* key, size_t capacity,
                                                      size_t* key_length);
+
+/* zabrelo_key8 that the caller can stop: for a text of more than 64 KiB,
+   `stop` (when not NULL) is asked every 65536 characters or so, a fraction
+   of a millisecond apart, while the text is checked and while it is keyed.
+   Stopped, the result is ZABRELO_STOPPED with *key_length 0, and `key`
+   holds an unfinished key. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
+                                                               size_t length, int level, uint8_t* key,
+                                                               size_t capacity, size_t* key_length,
+                                                               zabrelo_stop_check stop, void* context);
 
 /* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
    when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b

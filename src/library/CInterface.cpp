@@ -14,6 +14,7 @@
 #include <string>
 
 #include "collation/CollationKeys.h"
+#include "collation/StoppableKey.h"
 #include "collation/TableLoader.h"
 #include "collation/Utf8Keys.h"
 #include "fileio/RegularFile.h"
@@ -284,6 +285,36 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
     // On well-formed text the key of the bytes is the key of their UTF-16 form.
     if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
     const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    *key_length = total;
+    return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
+                                                   size_t length, int level, uint8_t* key, size_t capacity,
+                                                   size_t* key_length, zabrelo_stop_check stop, void* context) {
+    if (stop == nullptr || length <= zabrelo::kStopStride || length == ZABRELO_NUL_TERMINATED) {
+        return zabrelo_key8(collator, text, length, level, key, capacity, key_length);
+    }
+    if (key_length == nullptr) return ZABRELO_INVALID_ARGUMENT;
+    *key_length = 0;
+    if (collator == nullptr || !Text8(text, length) || (key == nullptr && capacity != 0)) {
+        return ZABRELO_INVALID_ARGUMENT;
+    }
+    CallerStop caller{stop, context};
+    const zabrelo::StopCheck check = caller.Check();
+    // Checked piece by piece, each ending before a character's first byte, so
+    // the caller is asked as often while the text is checked as while it is keyed.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t start = 0; start < length;) {
+        std::size_t end = length - start > zabrelo::kStopStride ? start + zabrelo::kStopStride : length;
+        for (int back = 0; back < 3 && end < length && (bytes[end] & 0xC0) == 0x80; ++back) --end;
+        if (zabrelo::Utf16Length(text + start, end - start) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        if (end < length && check.Asked()) return ZABRELO_STOPPED;
+        start = end;
+    }
+    const std::size_t total =
+        zabrelo::WriteUtf8KeyStoppable(*collator->table, text, length, level, key, capacity, check);
+    if (total == zabrelo::kKeyStopped) return ZABRELO_STOPPED;
     *key_length = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }

@@ -203,6 +203,34 @@ static void TestStoppableOpen(void) {
     remove(path);
 }
 
+/* A long key asks too, while the text is checked and while it is keyed;
+   unstopped it is zabrelo_key8's key. */
+static void TestStoppableKey(const zabrelo_collator* tiny) {
+    enum { kBytes = 1 << 20 };
+    static const int never = 1 << 30, first = 1, tenth = 10;
+    static char text[kBytes];
+    static uint8_t key[3 * kBytes], expected[3 * kBytes];
+    size_t i, length = 0, expectedLength = 0;
+    context = "a key the caller stops";
+    for (i = 0; i < kBytes; i += 2) memcpy(text + i, i % 6 ? "\xD8\xA7" : "\xD8\xA8", 2);
+    CHECK_STATUS(zabrelo_key8(tiny, text, kBytes, 3, expected, sizeof expected, &expectedLength), ZABRELO_OK);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&never),
+                 ZABRELO_OK);
+    CHECK(length == expectedLength && memcmp(key, expected, length) == 0 && stop_asked >= 3 * 8);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&first),
+                 ZABRELO_STOPPED);
+    CHECK(length == 0 && stop_asked == 1);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&tenth),
+                 ZABRELO_STOPPED);
+    CHECK(length == 0 && stop_asked == 10);
+    text[kBytes - 1] = '\xFF';
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&never),
+                 ZABRELO_INVALID_UTF8);
+}
+
 /* The default table: $ZABRELO_TABLE when set and not empty, else the copy
    beside the library in this build tree (never one in the current directory). */
 static void TestDefaultTable(void) {
@@ -735,6 +763,7 @@ int main(int argc, char** argv) {
     TestLongTexts(tiny);
     TestLenientUtf8(tiny);
     TestSort(urdu);
+    TestStoppableKey(tiny);
     TestDictionaryOrder(urdu, argv[1]);
     TestThreads(tiny);
     zabrelo_close(tiny);
