@@ -18,6 +18,7 @@
 #include "collation/TableLoader.h"
 #include "collation/Utf8Keys.h"
 #include "fileio/RegularFile.h"
+#include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
@@ -27,36 +28,15 @@
 
 namespace {
 
-// A uint16_t text is read as char16_t: both are 16-bit unsigned units of
-// one representation, and the caller wrote them in another module.
-const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
-
-std::size_t Length16(const uint16_t* text) {
-    std::size_t n = 0;
-    while (text[n] != 0) ++n;
-    return n;
-}
-
-// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units
-// and for a length no object can have (more bytes than PTRDIFF_MAX), which
-// is a caller's mistake, not a text: nothing of it is read.
-template <typename Unit, typename Count>
-bool TextArgument(const Unit* text, std::size_t& length, Count count) {
-    if (text == nullptr) return length == 0;
-    if (length == ZABRELO_NUL_TERMINATED) length = count(text);
-    return length <= static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(Unit);
-}
+using zabrelo::Text16;
+using zabrelo::Text8;
+using zabrelo::Units;
 
 // UTF-8 texts up to this many bytes are decoded on the stack (at most one
 // unit per byte): the UTF-16 key writer makes a whole key in one walk, and
 // is faster than the byte walk, which makes one per level. Longer texts are
 // read as bytes, so no text needs the heap.
 constexpr std::size_t kStackUnits = 1024;
-
-bool Text16(const uint16_t* text, std::size_t& length) { return TextArgument(text, length, Length16); }
-bool Text8(const char* text, std::size_t& length) {
-    return TextArgument(text, length, [](const char* s) { return std::strlen(s); });
-}
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
@@ -171,7 +151,10 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = tablePath;
     } else {
         zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
-        if (found.path.empty()) return outcome.Fail(ZABRELO_CANNOT_OPEN, found.problem);
+        if (found.path.empty()) {
+            return outcome.Fail(ZABRELO_CANNOT_OPEN,
+                                found.problem + "; name one with " + zabrelo::kDefaultTableVariable);
+        }
         path = std::move(found.path);
     }
     outcome.File(path);
