@@ -510,7 +510,16 @@ table-errors)  # the file and the system's reason; the library's own report only
   status 2 zabrelo sort --table '' "$ORDERED"; grep -q 'table name is empty' err || fail "$(cat err)"
   printf 'FA=t\r\n[0627]]\r\n' >bad.txt
   status 2 zabrelo sort --table bad.txt "$ORDERED"
-  grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)" ;;
+  grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)"
+  # Refused at once: a FIFO's open would wait for a writer, /dev/zero never ends.
+  if [ ${#EMULATOR[@]} = 0 ] && mkfifo fifo 2>/dev/null; then
+    for table in fifo /dev/zero; do
+      status 2 zabrelo sort --table "$table" "$ORDERED"
+      grep -qx "zabrelo: $table: not a regular file (a FIFO, a device or a socket)" err || fail "$(cat err)"
+      status 2 zabrelo check "$table"
+      grep -qx "zabrelo: $table: not a regular file (a FIFO, a device or a socket)" err || fail "$(cat err)"
+    done
+  fi ;;
 not-a-table)  # a word list loads without error but weighs nothing: refused, never sorted by
   printf 'apple\nbanana\ncherry\n' >words.txt
   for command in "sort words.txt" "key ب" "compare ا ب"; do
