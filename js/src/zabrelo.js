@@ -212,11 +212,12 @@ export class Collator {
     const c = this.#core;
     const m = c.m;
     level = levelOf(level);
-    const items = Array.from(array);
+    const items = Array.isArray(array) ? array : Array.from(array);
     const count = items.length;
-    const texts = items.map((item) => String(item));
+    let texts = items;
+    if (!items.every((item) => typeof item === 'string')) texts = items.map((item) => String(item));
     let units = 0;
-    for (const text of texts) units += text.length;
+    for (let i = 0; i < count; ++i) units += texts[i].length;
     // One block: the units, then each text's address, its length and the
     // order the library writes, four bytes each.
     const unitBytes = (units * 2 + 3) & ~3;
@@ -225,13 +226,14 @@ export class Collator {
       const addresses = block + unitBytes;
       const lengths = addresses + count * 4;
       const order = lengths + count * 4;
-      c.writeUnits(texts, block);
+      const heap16 = m.HEAPU16;
       const words = m.HEAPU32;
-      let address = block;
-      for (let i = 0; i < count; ++i) {
-        words[(addresses >> 2) + i] = address;
-        words[(lengths >> 2) + i] = texts[i].length;
-        address += texts[i].length * 2;
+      let at = block >> 1;
+      for (let i = 0, a = addresses >> 2, l = lengths >> 2; i < count; ++i) {
+        const text = texts[i];
+        words[a + i] = at * 2;
+        words[l + i] = text.length;
+        for (let k = 0; k < text.length; ++k) heap16[at++] = text.charCodeAt(k);
       }
       const status = m._zabrelo_sort16(collator, addresses, lengths, count, level,
         reverse ? ZABRELO_SORT_REVERSE : 0, 1, order);
