@@ -13,14 +13,18 @@ Invalid UTF-8 stops it with the line's number, and OUT is then left alone.
 The workers read IN in blocks, compute the keys with the zabrelo package,
 and sort by key with Dask's own sort_values; the client writes the sorted
 partitions one after another. Without --scheduler a LocalCluster on this
-machine does the work; with one (tcp://host:8786) that cluster does, and
-every worker needs the zabrelo package and IN at the same path (or a URL
-that fsspec reads, such as s3://bucket/words.txt).
+machine does the work: its scheduler, workers and their web servers listen
+on 127.0.0.1 only, at ports the system picks, and they stop when the sort
+ends, however it ends (an error, Ctrl-C, SIGTERM or SIGHUP). With
+--scheduler (tcp://host:8786) that cluster does the work, and every worker
+needs the zabrelo package and IN at the same path (or a URL that fsspec
+reads, such as s3://bucket/words.txt).
 """
 import argparse
 import functools
 import logging
 import os
+import signal
 import sys
 import tempfile
 
@@ -135,7 +139,26 @@ def sort_file(client, input_path, output, level, blocksize):
         output.write(b"".join(line + end for line, end in zip(part["line"], ends)))
 
 
+def local_cluster(workers):
+    """A cluster on this machine that no other machine can reach. Left to
+    itself, distributed serves its web pages on 0.0.0.0:8787 (and each
+    worker's on 0.0.0.0), even when asked for no dashboard: every address
+    is given here."""
+    return LocalCluster(n_workers=workers, threads_per_worker=1, host="127.0.0.1",
+                        dashboard_address="127.0.0.1:0", worker_dashboard_address="127.0.0.1:0",
+                        # The workers' own report of a failed task says no more than our message.
+                        silence_logs=logging.ERROR)
+
+
+def stop_on_signal(signum, _frame):
+    # As an exception, so that the cluster's processes are stopped and the
+    # temporary file removed on the way out, as on any other error.
+    raise SystemExit(128 + signum)
+
+
 def main(argv=None):
+    for signum in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(signum, stop_on_signal)
     args = parse_arguments(argv)
     name = os.path.basename(sys.argv[0])
     # The result goes to a new file beside OUT, which replaces OUT only once
@@ -151,10 +174,7 @@ def main(argv=None):
                 with Client(args.scheduler) as client:
                     sort_file(client, args.input, output, args.level, args.blocksize)
             else:
-                # The workers' own report of a failed task says no more than our message.
-                with LocalCluster(n_workers=args.workers, threads_per_worker=1, dashboard_address=None,
-                                  silence_logs=logging.ERROR) as cluster, \
-                        Client(cluster) as client:
+                with local_cluster(args.workers) as cluster, Client(cluster) as client:
                     sort_file(client, args.input, output, args.level, args.blocksize)
         os.replace(temporary, args.output)
     except InvalidUtf8 as error:

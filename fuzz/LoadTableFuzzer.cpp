@@ -1,13 +1,19 @@
 // Fuzzes the table loader: the input is a whole data file. Loading an
 // existing file must never raise, whatever it holds; then keys of a few
-// fixed strings exercise whatever table the bytes made. A reload, a copy and
-// a load with an observer (the table checker's) must all give the same keys.
+// fixed strings exercise whatever table the bytes made. A reload, a copy, a
+// load with an observer (the table checker's) and a load of the same bytes
+// from memory must all give the same keys, and the C interface's opens of
+// the file and of the bytes the same status. A FIFO and a device that never
+// ends are refused at once, as files that cannot be opened.
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzSupport.h"
 #include "collation/CollationKeys.h"
 #include "collation/TableLoader.h"
+#include "zabrelo/zabrelo.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -18,6 +24,29 @@ const std::u16string kProbes[] = {
     u"\u200C\u06F9\u06FA\u05FF\xD800 ",
     u"\u0644\u0644\u0627\u0627\u06CC\u0654",
 };
+
+// A FIFO nobody writes to: an ordinary open of it would wait for ever.
+const std::string& Fifo() {
+    static const std::string path = [] {
+        const std::string name = (std::filesystem::temp_directory_path() /
+                                  ("zabrelo-fuzz-fifo-" + std::to_string(getpid()))).string();
+        ::unlink(name.c_str());
+        zabrelo_fuzz::Check(::mkfifo(name.c_str(), 0600) == 0, "a FIFO made");
+        return name;
+    }();
+    return path;
+}
+
+void CheckRefused(const char* path) {
+    std::shared_ptr<const zabrelo::CollationTable> table;
+    bool raised = false;
+    try {
+        zabrelo::TableLoader::Initialize(table, path);
+    } catch (const IOException& e) {
+        raised = e.GetErrorCode() == 16;
+    }
+    zabrelo_fuzz::Check(raised, "what is not a regular file is refused as unopenable");
+}
 
 }  // namespace
 
@@ -44,12 +73,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zabrelo::LoadObserver observer;
     Check(zabrelo::TableLoader::Initialize(observed, path.c_str(), &observer) == loaded,
           "an observer does not change the load");
+    std::shared_ptr<const zabrelo::CollationTable> fromMemory;
+    Check(zabrelo::TableLoader::InitializeFromMemory(fromMemory, reinterpret_cast<const char*>(data), size) == loaded,
+          "bytes in memory load as the file holding them");
     for (const auto& probe : kProbes) {
         const std::string key = lib.GetCollationKey(probe, 3);
         Check(again.GetCollationKey(probe, 3) == key, "a reload gives the same keys");
         Check(copy.GetCollationKey(probe, 3) == key, "a copy gives the same keys");
         Check(zabrelo::BuildKey(*observed, probe.data(), probe.size(), 3) == key,
               "an observed load gives the same keys");
+        Check(zabrelo::BuildKey(*fromMemory, probe.data(), probe.size(), 3) == key,
+              "a load from memory gives the same keys");
     }
+
+    zabrelo_collator* fileCollator = nullptr;
+    zabrelo_collator* memoryCollator = nullptr;
+    const zabrelo_status fileStatus = zabrelo_open(path.c_str(), &fileCollator);
+    const zabrelo_status memoryStatus =
+        zabrelo_open_memory(reinterpret_cast<const char*>(data), size, &memoryCollator, nullptr);
+    Check(fileStatus == memoryStatus, "the C interface opens bytes in memory as the file holding them");
+    Check(fileStatus != ZABRELO_OK || loaded, "an open that succeeds is a load that succeeds");
+    zabrelo_close(fileCollator);
+    zabrelo_close(memoryCollator);
+
+    CheckRefused(size % 2 == 0 ? Fifo().c_str() : "/dev/zero");
     return 0;
 }

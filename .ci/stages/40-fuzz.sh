@@ -13,7 +13,7 @@ cmake --build --preset fuzz -j "$(nproc)"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-for target in LoadTableFuzzer CompareFuzzer Utf8KeysFuzzer FileReaderFuzzer; do
+for target in LoadTableFuzzer CompareFuzzer Utf8KeysFuzzer FileReaderFuzzer UnweighedFuzzer; do
   binary="build/fuzz/fuzz/$target"
   corpus="fuzz/corpus/$target"
   echo "--- $target"

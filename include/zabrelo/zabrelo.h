@@ -43,7 +43,7 @@ typedef struct zabrelo_collator zabrelo_collator;
 typedef enum zabrelo_status {
     ZABRELO_OK = 0, ZABRELO_INVALID_ARGUMENT = 1, ZABRELO_CANNOT_OPEN = 2,
     ZABRELO_NOT_A_TABLE = 3, ZABRELO_INVALID_UTF8 = 4, ZABRELO_BUFFER_TOO_SMALL = 5,
-    ZABRELO_OUT_OF_MEMORY = 6
+    ZABRELO_OUT_OF_MEMORY = 6, ZABRELO_STOPPED = 7
 } zabrelo_status;
 
 #define ZABRELO_NUL_TERMINATED ((size_t)-1)
@@ -89,6 +89,21 @@ typedef struct zabrelo_open_detail {
    table a NULL `table_path` found. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                               zabrelo_open_detail* detail);
+
+/* Asked now and then during a long call (zabrelo_open_stoppable) with the
+   `context` given to it: non-zero stops the call, which then returns
+   ZABRELO_STOPPED. It must only answer, never leave through the library (no
+   longjmp, no exception): a server that must honour a cancel or a time
+   limit notes it in `stop` and acts on it once the call has returned. */
+typedef int(ZABRELO_CALL* zabrelo_stop_check)(void* context);
+
+/* zabrelo_open_detailed that the caller can stop: `stop` (when not NULL) is
+   asked every few thousand lines of the table, about once a millisecond.
+   Stopped, the result is ZABRELO_STOPPED, *collator is NULL and the
+   detail's message "stopped by the caller". */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_stoppable(const char* table_path, zabrelo_collator** collator,
+                                                               zabrelo_open_detail* detail, zabrelo_stop_check stop,
+                                                               void* context);
 
 /* Opens the table whose file bytes are the `size` bytes at `bytes` (NULL
    when `size` is 0): the collator, status and detail are those of

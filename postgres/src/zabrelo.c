@@ -57,8 +57,11 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 	switch (detail->status)
 	{
 		case ZABRELO_CANNOT_OPEN:
-			/* The library keeps no errno; opening the file again finds the reason. */
-			fd = open(path, O_RDONLY);
+			/*
+			 * The library keeps no errno; opening the file again finds the
+			 * reason. Without blocking: the file may be a FIFO.
+			 */
+			fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 			if (fd < 0)
 				ereport(ERROR,
 						(errcode_for_file_access(),
@@ -92,6 +95,18 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 }
 
 /*
+ * Asked by the library during a long load (or key): stop when an interrupt
+ * is pending that CHECK_FOR_INTERRUPTS would act on now (a cancel, a
+ * statement_timeout, a terminate). The library cannot be unwound through,
+ * so the interrupt is served once the call has returned.
+ */
+static int
+interrupt_pending(void *context)
+{
+	return INTERRUPTS_PENDING_CONDITION() && INTERRUPTS_CAN_BE_PROCESSED();
+}
+
+/*
  * The table zabrelo.table names, loaded on first use and again whenever the
  * setting names another path (SET, RESET, the end of a SET LOCAL). A failed
  * load leaves nothing loaded, so the next call tries again.
@@ -121,8 +136,17 @@ current_collator(void)
 				 errmsg("zabrelo.table is empty"),
 				 errhint("Set it to the path of a weight table, or RESET it to the installed one.")));
 
-	if (zabrelo_open_detailed(path, &loaded, &detail) != ZABRELO_OK)
-		report_load_failure(path, &detail);
+	/*
+	 * A stopped load is tried again after CHECK_FOR_INTERRUPTS, which
+	 * raises for a cancel or a timeout and returns only for interrupts that
+	 * end nothing.
+	 */
+	while (zabrelo_open_stoppable(path, &loaded, &detail, interrupt_pending, NULL) != ZABRELO_OK)
+	{
+		if (detail.status != ZABRELO_STOPPED)
+			report_load_failure(path, &detail);
+		CHECK_FOR_INTERRUPTS();
+	}
 	collator_path = MemoryContextStrdup(TopMemoryContext, path);
 	collator = loaded;
 	return collator;

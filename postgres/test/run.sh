@@ -35,6 +35,7 @@ for list in urdu-ordered mixed-scripts; do
   "$tool" key --table data/UrduCOdepage.txt <"$files/$list.txt" >"$files/$list.keys"
 done
 : >"$files/empty-table.txt"
+mkfifo "$files/fifo"
 cp examples/example-table.txt "$files/unreadable-table.txt"
 [ "$(id -u)" = 0 ] && chown -R postgres: "$files"
 chmod 000 "$files/unreadable-table.txt"
@@ -43,3 +44,23 @@ make -C postgres installcheck || {
   cat postgres/test/regression.diffs 2>/dev/null || true
   exit 1
 }
+
+# A long load and a long key stop at statement_timeout, well within a second
+# of it, and the server answers afterwards. The table is a long list of
+# pairs of one letter (about 60 MB, two seconds to load); the text, 300
+# million letters, is made before the limit is set.
+awk 'BEGIN { print "FA="; for (i = 0; i < 3000000; i++) print "[0628,0627][1,2,3]" }' \
+  >"$work/data/zabrelo-test/long-table.txt"
+[ "$(id -u)" = 0 ] && chown postgres: "$work/data/zabrelo-test/long-table.txt"
+psql -X -q -c 'CREATE EXTENSION IF NOT EXISTS zabrelo'
+stops_in_time() {
+  local what=$1 sql=$2 start elapsed out
+  start=$(date +%s%N)
+  out=$(PGOPTIONS='-c statement_timeout=300ms' psql -X -c "$sql" 2>&1 || true)
+  elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+  echo "$what: stopped after $elapsed ms"
+  grep -q 'canceling statement due to statement timeout' <<<"$out" || { echo "$what: not stopped: $out"; exit 1; }
+  [ "$elapsed" -lt 1300 ] || { echo "$what: took $elapsed ms, not within a second of the 300 ms limit"; exit 1; }
+  [ "$(psql -X -A -t -c 'SELECT 1')" = 1 ] || { echo "$what: the server does not answer afterwards"; exit 1; }
+}
+stops_in_time "a long load" "SET zabrelo.\"table\" = 'zabrelo-test/long-table.txt'; SELECT zabrelo_key('ب');"

@@ -41,6 +41,22 @@ constexpr std::size_t kStackKeyBytes = CollationTable::kMaxLevel * 2 * 512;
 // own error with the system's reason and the path: FileNotFoundError,
 // IsADirectoryError, PermissionError.
 bool LoadTable(PyObject* path, std::shared_ptr<const CollationTable>& table) {
+    // Python's open() of a FIFO waits for a writer: what is neither a
+    // regular file nor a folder (which open() reports itself) is refused
+    // from its status alone.
+    const Ref os(PyImport_ImportModule("os"));
+    const Ref stat(os ? PyImport_ImportModule("stat") : nullptr);
+    if (!stat) return false;
+    const Ref status(PyObject_CallMethod(os.get(), "stat", "O", path));
+    if (!status) return false;
+    const Ref mode(PyObject_GetAttrString(status.get(), "st_mode"));
+    const Ref regular(mode ? PyObject_CallMethod(stat.get(), "S_ISREG", "O", mode.get()) : nullptr);
+    const Ref folder(mode ? PyObject_CallMethod(stat.get(), "S_ISDIR", "O", mode.get()) : nullptr);
+    if (!regular || !folder) return false;
+    if (regular.get() != Py_True && folder.get() != Py_True) {
+        PyErr_Format(PyExc_OSError, "%R is not a regular file (a FIFO, a device or a socket)", path);
+        return false;
+    }
     const Ref io(PyImport_ImportModule("io"));
     if (!io) return false;
     const Ref file(PyObject_CallMethod(io.get(), "open", "Os", path, "rb"));
@@ -101,6 +117,21 @@ PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     self->path = path.release();
     self->level = level;
     return reinterpret_cast<PyObject*>(self);
+}
+
+// __new__ loads the table and sets the level, and neither ever changes: other
+// threads may be reading them without a lock. So __init__ accepts the call
+// that makes the object (its arguments were __new__'s) and refuses any later
+// one, which could otherwise only pretend to load another table.
+int CollatorInit(PyObject* object, PyObject*, PyObject*) {
+    auto* const self = reinterpret_cast<CollatorObject*>(object);
+    if (self->initialized) {
+        PyErr_Format(PyExc_TypeError, "%s.__init__() cannot be called again: a collator never changes; make a new one",
+                     Py_TYPE(object)->tp_name);
+        return -1;
+    }
+    self->initialized = true;
+    return 0;
 }
 
 void CollatorDealloc(PyObject* object) {
@@ -244,6 +275,7 @@ A collator never changes once made: share one between threads.)";
 
 PyObject* NewCollatorType() {
     static PyType_Slot slots[] = {{Py_tp_new, reinterpret_cast<void*>(CollatorNew)},
+                                  {Py_tp_init, reinterpret_cast<void*>(CollatorInit)},
                                   {Py_tp_dealloc, reinterpret_cast<void*>(CollatorDealloc)},
                                   {Py_tp_repr, reinterpret_cast<void*>(CollatorRepr)},
                                   {Py_tp_methods, kMethods},

@@ -22,6 +22,7 @@ struct CollatorObject {
     std::shared_ptr<const zabrelo::CollationTable> table;
     PyObject* path;  // the table as given (after os.fspath), or None for the bundled one
     int level;
+    bool initialized;  // __init__ ran: the one call that makes the object
 };
 
 /// Creates the type; null with an exception set on failure.

@@ -42,6 +42,22 @@ def test_a_folder_is_no_table(tmp_path):
         zabrelo.Collator(tmp_path)
 
 
+@pytest.mark.skipif(not hasattr(os, "mkfifo"), reason="no FIFOs here")
+def test_what_never_ends_or_never_opens_is_refused_at_once(tmp_path):
+    fifo = tmp_path / "fifo"
+    os.mkfifo(fifo)
+    for path in (fifo, "/dev/zero"):
+        with pytest.raises(OSError, match="not a regular file"):
+            zabrelo.Collator(path)
+
+
+def test_a_collator_cannot_be_initialized_again(collator):
+    for arguments in (("/nonexistent",), (None, 1)):
+        with pytest.raises(TypeError, match="cannot be called again"):
+            collator.__init__(*arguments)
+    assert collator.table is None and collator.level == 3
+
+
 @pytest.mark.parametrize("call", [
     lambda c: c.sort_key(b"kitab"), lambda c: c.sort_key(None), lambda c: c.compare("a", 1),
     lambda c: c.sort_keys(["a", b"b"]), lambda c: c.sorted(["a", 1]), lambda c: c.sorted(5),

@@ -133,7 +133,7 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
-    return registration.loaded->unweighed.Compare(a, aLength, b, bLength);
+    return registration.loaded->unweighed.Compare(a, aLength, b, bLength, registration.level);
 }
 
 // Keys up to this size are built on the stack and copied into the result.

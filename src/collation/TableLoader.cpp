@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kFieldMax = 512;  // longest field or line tail one read takes
 constexpr int kHeaderMax = 3;   // the slot count has at most three hex digits
+// About a millisecond of loading: a caller that may stop a load is asked this often.
+constexpr unsigned kLinesBetweenStops = 4096;
 
 bool InRange(std::int32_t c) {
     return c >= CollationTable::kRangeFirst && c < CollationTable::kRangeLimit;
@@ -159,18 +161,18 @@ bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const
 }
 
 bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
-                             LoadObserver* observer) {
+                             LoadObserver* observer, const StopCheck* stop) {
     return Replace(table, [&](TableLoader& loader) {
         if (path == nullptr || path[0] == '\0') ZABRELO_RAISE_IO(kOpenError, kInvalidFileName);
         if (file.outcome != FileRead::kRead) ZABRELO_RAISE_IO(kOpenError, CouldNotOpen(path));
-        return loader.LoadTable(file.bytes.data(), file.bytes.size(), observer);
+        return loader.LoadTable(file.bytes.data(), file.bytes.size(), observer, stop);
     });
 }
 
 bool TableLoader::InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
-                                       std::size_t size, LoadObserver* observer) {
+                                       std::size_t size, LoadObserver* observer, const StopCheck* stop) {
     return Replace(table, [&](TableLoader& loader) {
-        return loader.LoadTable(bytes, size, observer);
+        return loader.LoadTable(bytes, size, observer, stop);
     });
 }
 
@@ -211,7 +213,7 @@ void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) 
 
 }  // namespace
 
-bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* observer) {
+bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* observer, const StopCheck* stop) {
     MemoryReader reader(bytes, size);
     LoadReport report(observer);
 
@@ -229,7 +231,12 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
 
     try {
         std::string tail, codeField;
+        unsigned untilAsked = kLinesBetweenStops;
         while (!reader.IsEOF()) {
+            if (stop != nullptr && --untilAsked == 0) {
+                untilAsked = kLinesBetweenStops;
+                if (stop->Asked()) throw LoadStopped();
+            }
             const bool skipped = reader.ReadUntil(tail, kFieldMax, '\n');
             report.Skip(skipped, tail, reader.IsEOF());
             if (!skipped) continue;

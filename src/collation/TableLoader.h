@@ -12,6 +12,7 @@
 
 #include "collation/CollationTable.h"
 #include "collation/LoadObserver.h"
+#include "collation/StopCheck.h"
 #include "fileio/RegularFile.h"
 
 namespace zabrelo {
@@ -35,12 +36,18 @@ public:
     /// with kMaxTableBytes), for callers that want to know why a file could
     /// not be read. Anything but a whole regular file raises as a file that
     /// cannot be opened, so a FIFO or a device never holds the load up.
+    /// `stop`, when given, is asked every few thousand lines; told to stop,
+    /// the load raises LoadStopped after `table` was replaced.
     static bool Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
-                           LoadObserver* observer = nullptr);
+                           LoadObserver* observer = nullptr, const StopCheck* stop = nullptr);
     /// Initialize from the `size` bytes at `bytes`, loaded exactly as a file
     /// holding them; never raises but std::bad_alloc.
     static bool InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
-                                     std::size_t size, LoadObserver* observer = nullptr);
+                                     std::size_t size, LoadObserver* observer = nullptr,
+                                     const StopCheck* stop = nullptr);
+
+    /// What a load raises when its StopCheck said stop.
+    struct LoadStopped {};
 
     /// The largest table file a load reads: far above any real table (the
     /// usual one is a few kilobytes), small enough to hold in memory.
@@ -65,7 +72,7 @@ private:
     /// Makes the (new, empty) table start with `previous`'s special entry.
     void ResetTable(const CollationTable* previous);
     /// Reads the data file's bytes into the reset table.
-    bool LoadTable(const char* bytes, std::size_t size, LoadObserver* observer);
+    bool LoadTable(const char* bytes, std::size_t size, LoadObserver* observer, const StopCheck* stop);
     int NewSlot(int offset);
 
     CollationTable& table_;

@@ -1,5 +1,6 @@
 // UnweighedUnits: the table of units, and walking a UTF-8 text's unweighed
-// units one UTF-16 unit at a time without converting the text.
+// units and their places one UTF-16 unit at a time without converting the
+// text.
 #include "collation/UnweighedUnits.h"
 
 #include <string>
@@ -11,31 +12,28 @@ namespace zabrelo {
 
 namespace {
 
-template <typename KeyOf>
-void Fill(std::bitset<65536>& unweighed, KeyOf keyOf) {
-    std::u16string unit(1, u'\0');
-    for (std::size_t u = 0; u < unweighed.size(); ++u) {
-        unit[0] = static_cast<char16_t>(u);
-        unweighed[u] = keyOf(unit).empty();
-    }
-}
+struct Unweighed {
+    long unit;          // -1 after the last
+    std::size_t place;  // the weighed units before it
+};
 
-// The unweighed units of a UTF-8 text, one by one.
+// The unweighed units of a UTF-8 text, one by one, with their places
+// among the units in `weighs`.
 class Cursor {
 public:
-    Cursor(const UnweighedUnits& units, const char* text, std::size_t size)
-        : units_(units), p_(reinterpret_cast<const unsigned char*>(text)), end_(p_ + size) {}
+    Cursor(const UnweighedUnits& units, const std::bitset<65536>& weighs, const char* text, std::size_t size)
+        : units_(units), weighs_(weighs), p_(reinterpret_cast<const unsigned char*>(text)), end_(p_ + size) {}
 
-    /// The next unweighed unit, or -1 after the last.
-    long Next() {
+    Unweighed Next() {
         for (;;) {
             if (pending_ != 0) {
                 const char16_t u = pending_;
                 pending_ = 0;
-                if (units_.Contains(u)) return u;
+                if (units_.Contains(u)) return {u, weighed_};
+                weighed_ += weighs_[u];
                 continue;
             }
-            if (p_ == end_) return -1;
+            if (p_ == end_) return {-1, weighed_};
             char32_t c = *p_;
             if (c < 0x80) {
                 ++p_;
@@ -48,40 +46,57 @@ public:
                 c = 0xD800 + (c >> 10);
             }
             const auto u = static_cast<char16_t>(c);
-            if (units_.Contains(u)) return u;
+            if (units_.Contains(u)) return {u, weighed_};
+            weighed_ += weighs_[u];
         }
     }
 
 private:
     const UnweighedUnits& units_;
+    const std::bitset<65536>& weighs_;
     const unsigned char* p_;
     const unsigned char* const end_;
     char16_t pending_ = 0;  // the low surrogate of a character beyond the BMP
+    std::size_t weighed_ = 0;
 };
 
 }  // namespace
 
-UnweighedUnits::UnweighedUnits(const ZabreloLib& lib) {
-    Fill(unweighed_, [&lib](const std::u16string& unit) { return lib.GetCollationKey(unit, 3); });
-}
-
 UnweighedUnits::UnweighedUnits(const CollationTable& table) {
-    Fill(unweighed_, [&table](const std::u16string& unit) { return BuildKey(table, unit.data(), unit.size(), 3); });
+    *this = FromKeyLengths([&table](char16_t unit, int level) { return WriteKey(table, &unit, 1, level, nullptr, 0); });
 }
 
-int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize) const {
-    Cursor left(*this, a, aSize), right(*this, b, bSize);
+const std::bitset<65536>& UnweighedUnits::WeighsAt(int level) const {
+    return weighs_[level < 0 ? 0 : level > 3 ? 3 : level];
+}
+
+int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize, int level) const {
+    Cursor left(*this, WeighsAt(level), a, aSize), right(*this, WeighsAt(level), b, bSize);
+    int places = 0;  // the first difference in places, which counts only when the units are the same
     for (;;) {
-        const long x = left.Next(), y = right.Next();
-        if (x != y) return x < y ? -1 : 1;
-        if (x < 0) return 0;
+        const Unweighed x = left.Next(), y = right.Next();
+        if (x.unit != y.unit) return x.unit < y.unit ? -1 : 1;
+        if (x.unit < 0) return places;
+        if (places == 0 && x.place != y.place) places = x.place < y.place ? -1 : 1;
     }
 }
 
-void UnweighedUnits::Collect(const char* text, std::size_t size, std::u16string& out) const {
-    out.clear();
-    Cursor cursor(*this, text, size);
-    for (long unit = cursor.Next(); unit >= 0; unit = cursor.Next()) out += static_cast<char16_t>(unit);
+void UnweighedUnits::AppendSortable(const char* text, std::size_t size, int level, std::string& out) const {
+    Cursor cursor(*this, WeighsAt(level), text, size);
+    for (Unweighed next = cursor.Next(); next.unit >= 0; next = cursor.Next()) {
+        out += '\x01';
+        out += static_cast<char>(next.unit >> 8);
+        out += static_cast<char>(next.unit & 0xFF);
+    }
+    out += '\0';
+    // Equal units mean as many places on both sides, so the places need no end.
+    Cursor places(*this, WeighsAt(level), text, size);
+    for (Unweighed next = places.Next(); next.unit >= 0; next = places.Next()) {
+        int bytes = 0;
+        while (bytes < static_cast<int>(sizeof next.place) && (next.place >> (8 * bytes)) != 0) ++bytes;
+        out += static_cast<char>(bytes);
+        for (int k = bytes - 1; k >= 0; --k) out += static_cast<char>((next.place >> (8 * k)) & 0xFF);
+    }
 }
 
 }  // namespace zabrelo

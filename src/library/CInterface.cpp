@@ -149,7 +149,20 @@ std::string Unreadable(const zabrelo::FileBytes& file) {
     return zabrelo::SystemErrorText(file.error);
 }
 
-zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome& outcome) {
+// The library's stop check over a C caller's; none when `stop` is NULL.
+struct CallerStop {
+    zabrelo_stop_check stop;
+    void* context;
+
+    static bool Ask(void* self) {
+        const auto* caller = static_cast<const CallerStop*>(self);
+        return caller->stop(caller->context) != 0;
+    }
+    zabrelo::StopCheck Check() { return zabrelo::StopCheck{&CallerStop::Ask, this}; }
+};
+
+zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome& outcome,
+                    const zabrelo::StopCheck* stop = nullptr) {
     if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
     *collator = nullptr;
     std::string path;
@@ -176,7 +189,7 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
     zabrelo::LoadObserver observer;
     try {
         if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), file,
-                                              outcome.Wanted() ? &observer : nullptr)) {
+                                              outcome.Wanted() ? &observer : nullptr, stop)) {
             int line = 0;
             const std::string message = NotATable(path, observer, line);
             return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
@@ -219,6 +232,8 @@ template <class OpenCall>
 zabrelo_status Guarded(Outcome& outcome, OpenCall open) {
     try {
         return open();
+    } catch (const zabrelo::TableLoader::LoadStopped&) {
+        return outcome.FailPlain(ZABRELO_STOPPED, "stopped by the caller");
     } catch (const std::bad_alloc&) {
         return outcome.FailPlain(ZABRELO_OUT_OF_MEMORY, "out of memory");
     } catch (const std::length_error&) {
@@ -241,6 +256,15 @@ zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrel
                                                   zabrelo_open_detail* detail) {
     Outcome outcome(detail);
     return Guarded(outcome, [&] { return Open(table_path, collator, outcome); });
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_open_stoppable(const char* table_path, zabrelo_collator** collator,
+                                                   zabrelo_open_detail* detail, zabrelo_stop_check stop,
+                                                   void* context) {
+    Outcome outcome(detail);
+    CallerStop caller{stop, context};
+    const zabrelo::StopCheck check = caller.Check();
+    return Guarded(outcome, [&] { return Open(table_path, collator, outcome, stop ? &check : nullptr); });
 }
 
 zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size, zabrelo_collator** collator,
@@ -325,6 +349,7 @@ const char* ZABRELO_CALL zabrelo_status_message(zabrelo_status status) {
     case ZABRELO_INVALID_UTF8: return "invalid UTF-8";
     case ZABRELO_BUFFER_TOO_SMALL: return "buffer too small";
     case ZABRELO_OUT_OF_MEMORY: return "out of memory";
+    case ZABRELO_STOPPED: return "stopped by the caller";
     default: return "unknown status";
     }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collation/LoadObserver.h"
+#include "collation/UnweighedUnits.h"
 #include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo {
@@ -38,6 +39,9 @@ TableInspection InspectTable(const char* path);
 /// word list say, loads without an error but can order nothing.
 bool WeighsALetter(const ZabreloLib& lib);
 bool WeighsALetter(const CollationTable& table);
+
+/// What the table of `lib` does not weigh (collation/UnweighedUnits.h).
+UnweighedUnits UnweighedUnitsOf(const ZabreloLib& lib);
 
 }  // namespace zabrelo
 

@@ -75,7 +75,7 @@ static const char kTinyPath[] = "c-test-tiny.txt";
 
 static void TestStatusMessagesAndVersion(void) {
     int s, t;
-    for (s = ZABRELO_OK; s <= ZABRELO_OUT_OF_MEMORY; ++s) {
+    for (s = ZABRELO_OK; s <= ZABRELO_STOPPED; ++s) {
         const char* text = zabrelo_status_message((zabrelo_status)s);
         CHECK(text != NULL && text[0] != '\0');
         for (t = ZABRELO_OK; t < s; ++t) CHECK(strcmp(text, zabrelo_status_message((zabrelo_status)t)) != 0);
@@ -164,6 +164,43 @@ static void TestOpen(void) {
     CHECK_STATUS(zabrelo_open_detailed(kTinyPath, NULL, &detail), ZABRELO_INVALID_ARGUMENT);
     CHECK(detail.status == ZABRELO_INVALID_ARGUMENT && detail.message[0] != '\0');
     zabrelo_close(NULL);
+}
+
+/* Counts the questions; stops once it has been asked `*limit` times. */
+static int stop_asked = 0;
+static int ZABRELO_CALL StopAfter(void* limit) {
+    return ++stop_asked >= *(const int*)limit;
+}
+
+/* A long load asks the caller whether to stop, and stops when told; a short
+   one is over before the first question. */
+static void TestStoppableOpen(void) {
+    static const int never = 1 << 30, first = 1;
+    const char* path = "c-test-long.txt";
+    zabrelo_open_detail detail;
+    zabrelo_collator* collator;
+    FILE* file = fopen(path, "wb");
+    int i;
+    context = "a load the caller stops";
+    if (file == NULL) exit(2);
+    fputs("FA=\r\n", file);
+    for (i = 0; i < 20000; ++i) fputs("[0627][1,2,3]\r\n", file);
+    fclose(file);
+
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_open_stoppable(path, &collator, &detail, StopAfter, (void*)&never), ZABRELO_OK);
+    CHECK(stop_asked >= 3);
+    zabrelo_close(collator);
+    stop_asked = 0;
+    collator = (zabrelo_collator*)&detail;
+    CHECK_STATUS(zabrelo_open_stoppable(path, &collator, &detail, StopAfter, (void*)&first), ZABRELO_STOPPED);
+    CHECK(collator == NULL && stop_asked == 1 && detail.status == ZABRELO_STOPPED);
+    CHECK(strcmp(detail.message, "stopped by the caller") == 0);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_open_stoppable(kTinyPath, &collator, NULL, StopAfter, (void*)&first), ZABRELO_OK);
+    CHECK(stop_asked == 0);
+    zabrelo_close(collator);
+    remove(path);
 }
 
 /* The default table: $ZABRELO_TABLE when set and not empty, else the copy
@@ -532,6 +569,7 @@ int main(int argc, char** argv) {
     TestStatusMessagesAndVersion();
     TestOpen();
     TestDefaultTable();
+    TestStoppableOpen();
     if (zabrelo_open(kTinyPath, &tiny) != ZABRELO_OK || zabrelo_open(NULL, &urdu) != ZABRELO_OK) {
         fprintf(stderr, "cannot open the tables\n");
         return 1;

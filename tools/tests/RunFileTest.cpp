@@ -16,6 +16,7 @@
 #include "ToolError.h"
 #include "TestFiles.h"
 #include "collation/UnweighedUnits.h"
+#include "library/TableInspection.h"
 #include "text/Utf8.h"
 #include "zabrelo/ZabreloLib.h"
 
@@ -114,14 +115,14 @@ TEST(RunFileTest, AFolderThatIsNotThereIsNamed) {
 TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
     ZabreloLib lib;
     ASSERT_TRUE(lib.Initialize(ZABRELO_DEFAULT_TABLE));
-    const UnweighedUnits unweighed(lib);
+    const UnweighedUnits unweighed = zabrelo::UnweighedUnitsOf(lib);
     static const char* const kWords[] = {"ا", "ب", "اb", "اa", "ب ", "کِتاب", "کتاب", "abc", "xyz", ""};
     std::mt19937 random(11);
     for (const bool stable : {false, true}) {
         for (const bool reverse : {false, true}) {
             for (const bool unique : {false, true}) {
                 SCOPED_TRACE(std::string(stable ? "-s " : "") + (reverse ? "-r " : "") + (unique ? "-u" : ""));
-                const LineOrder order(unweighed, reverse, stable, false);
+                const LineOrder order(unweighed, 1, reverse, stable, false);
                 std::vector<std::vector<Stored>> streams(5);
                 std::vector<std::pair<Stored, std::size_t>> all;
                 for (std::size_t s = 0; s < streams.size(); ++s) {

@@ -11,7 +11,7 @@
 namespace zabrelo_tool {
 
 int Start(const Command& command, int argc, char** argv) {
-    const Options options(command.name, command.options, argc, argv, 2);
+    const Options options(command.name, command.options, argc, argv, 2, command.plusOperands);
     if (options.Has("help")) return ShowText(command.help);
     if (options.Has("version")) return ShowVersion();
     return command.run(options);

@@ -19,6 +19,8 @@ struct Command {
     std::vector<OptionRule> options;
     /// The exit status; throws ToolError for anything reported as an error.
     int (*run)(const Options& options);
+    /// Reads operands that begin with '+' as options (sort's old +POS1 -POS2).
+    PlusOperandReader plusOperands = nullptr;
 };
 
 extern const Command kSortCommand;     // SortCommand.cpp

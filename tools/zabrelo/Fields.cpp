@@ -1,26 +1,30 @@
 // Fields: parsing -k, splitting a line into fields and cutting a key out.
 #include "Fields.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "ToolError.h"
 
 namespace zabrelo_tool {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A number of -k at `text[at]`; moves `at` past it. -1 when there is no
-// digit there, or the number is absurdly large.
-long long Number(const std::string& text, std::size_t& at) {
-    if (at >= text.size() || !IsDigit(text[at])) return -1;
-    long long value = 0;
-    while (at < text.size() && IsDigit(text[at])) {
-        value = value * 10 + (text[at++] - '0');
-        if (value > 1000000000000LL) return -1;
+// A count of -k at `text[at]`, moving `at` past it; a count too large for
+// the machine reads as the largest there is. False when no digit is there.
+bool Count(const std::string& text, std::size_t& at, std::size_t& value) {
+    if (at >= text.size() || !IsDigit(text[at])) return false;
+    constexpr std::size_t kMost = std::numeric_limits<std::size_t>::max();
+    value = 0;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+        const auto digit = static_cast<std::size_t>(text[at] - '0');
+        value = value > (kMost - digit) / 10 ? kMost : value * 10 + digit;
     }
-    return value;
+    return true;
 }
 
 // `p` moved on by `count` characters of valid UTF-8, but not past `limit`.
@@ -37,59 +41,133 @@ const char* SkipBlanks(const char* p, const char* limit) {
     return p;
 }
 
+// Takes the ordering options at `text[at]` into `key`, moving `at` past them.
+void TakeOptions(const std::string& text, std::size_t& at, KeyRange& key, bool end) {
+    while (at < text.size() && key.SetOption(text[at], end)) ++at;
+}
+
 }  // namespace
 
-KeyRange ParseKeyRange(const std::string& text, bool globalBlanks, bool globalReverse) {
-    const auto fail = [&text](const std::string& why) -> KeyRange {
-        throw ToolError("sort: invalid key '" + text + "': " + why + "\nTry 'zabrelo sort --help'.");
+bool KeyRange::HasOptions() const {
+    return skipStartBlanks || skipEndBlanks || reverse || numeric || generalNumeric || humanNumeric || month ||
+           version || random || fold || ignore != KeyIgnore::kNone;
+}
+
+bool KeyRange::SetOption(char letter, bool end) {
+    switch (letter) {
+        case 'b': (end ? skipEndBlanks : skipStartBlanks) = true; break;
+        case 'd': ignore = KeyIgnore::kNonDictionary; break;
+        case 'f': fold = true; break;
+        case 'g': generalNumeric = true; break;
+        case 'h': humanNumeric = true; break;
+        case 'i': ignore = KeyIgnore::kNonPrinting; break;
+        case 'M': month = true; break;
+        case 'n': numeric = true; break;
+        case 'R': random = true; break;
+        case 'r': reverse = true; break;
+        case 'V': version = true; break;
+        default: return false;
+    }
+    return true;
+}
+
+std::string KeyRange::Conflict() const {
+    const int kinds = numeric + generalNumeric + humanNumeric + month +
+                      (version || random || ignore != KeyIgnore::kNone ? 1 : 0);
+    if (kinds <= 1) return std::string();
+    std::string letters = "-";
+    if (ignore == KeyIgnore::kNonDictionary) letters += 'd';
+    if (fold) letters += 'f';
+    if (generalNumeric) letters += 'g';
+    if (humanNumeric) letters += 'h';
+    if (ignore == KeyIgnore::kNonPrinting) letters += 'i';
+    if (month) letters += 'M';
+    if (numeric) letters += 'n';
+    if (random) letters += 'R';
+    if (version) letters += 'V';
+    return letters;
+}
+
+namespace {
+
+// A key with no ordering option of its own takes the global ones.
+KeyRange Inherit(KeyRange key, const KeyRange& global) {
+    if (key.HasOptions()) return key;
+    const KeyRange positions = key;
+    key = global;
+    key.startField = positions.startField;
+    key.startChar = positions.startChar;
+    key.endField = positions.endField;
+    key.endChar = positions.endChar;
+    return key;
+}
+
+}  // namespace
+
+KeyRange ParseKeyRange(const std::string& text, const KeyRange& global) {
+    const auto fail = [&text](const std::string& why) {
+        throw ToolError("sort: " + why + ": invalid field specification '" + text + "'");
+    };
+    const auto badCount = [&text](const std::string& where, std::size_t at) {
+        throw ToolError("sort: invalid number " + where + ": invalid count at start of '" + text.substr(at) + "'");
     };
     KeyRange key;
-    bool ownOptions = false;
     std::size_t at = 0;
-    // POS1, then after a comma POS2: FIELD[.CHAR][OPTIONS].
-    for (int part = 0; part < 2; ++part) {
-        const long long field = Number(text, at);
-        if (field < 0) return fail(part == 0 ? "no field number" : "no field number after ','");
-        if (field == 0) return fail("field number is zero");
-        long long character = part == 0 ? 1 : 0;
-        if (at < text.size() && text[at] == '.') {
-            ++at;
-            character = Number(text, at);
-            if (character < 0) return fail("no character position after '.'");
-            if (character == 0 && part == 0) return fail("character position is zero");
-        }
-        bool blanks = false;
-        for (; at < text.size() && text[at] != ','; ++at) {
-            const char option = text[at];
-            if (option == 'b') {
-                blanks = true;
-            } else if (option == 'r') {
-                key.reverse = true;
-            } else if ((option >= 'a' && option <= 'z') || (option >= 'A' && option <= 'Z')) {
-                return fail(std::string("'") + option + "' is no option zabrelo sorts by (keys take b and r)");
-            } else {
-                return fail(std::string("stray character '") + option + "'");
-            }
-            ownOptions = true;
-        }
-        if (part == 0) {
-            key.startField = static_cast<std::size_t>(field);
-            key.startChar = static_cast<std::size_t>(character);
-            key.skipStartBlanks = blanks;
-        } else {
-            key.endField = static_cast<std::size_t>(field);
-            key.endChar = static_cast<std::size_t>(character);
-            key.skipEndBlanks = blanks;
-        }
-        if (at >= text.size()) break;
-        if (part == 1) return fail("stray character ','");
-        ++at;
+    if (!Count(text, at, key.startField)) badCount("at field start", at);
+    if (key.startField == 0) fail("field number is zero");
+    if (at < text.size() && text[at] == '.') {
+        if (!Count(text, ++at, key.startChar)) badCount("after '.'", at);
+        if (key.startChar == 0) fail("character offset is zero");
     }
-    if (!ownOptions) {
-        key.skipStartBlanks = key.skipEndBlanks = globalBlanks;
-        key.reverse = globalReverse;
+    TakeOptions(text, at, key, false);
+    if (at < text.size() && text[at] == ',') {
+        if (!Count(text, ++at, key.endField)) badCount("after ','", at);
+        if (key.endField == 0) fail("field number is zero");
+        if (at < text.size() && text[at] == '.' && !Count(text, ++at, key.endChar)) badCount("after '.'", at);
+        TakeOptions(text, at, key, true);
     }
-    return key;
+    if (at < text.size()) fail("stray character in field spec");
+    return Inherit(key, global);
+}
+
+KeyRange ParseKeyRange(const std::string& text, bool globalBlanks, bool globalReverse) {
+    KeyRange global;
+    global.skipStartBlanks = global.skipEndBlanks = globalBlanks;
+    global.reverse = globalReverse;
+    return ParseKeyRange(text, global);
+}
+
+bool ObsoleteKeyText(const std::string& start, const std::string* end, std::string& keyText) {
+    // +F.C is -k F+1.C+1; -F.C is ,F+1.C, or with C 0 (or none) ,F, the end
+    // of field F (,1 for -0).
+    constexpr std::size_t kMost = std::numeric_limits<std::size_t>::max();
+    const auto next = [](std::size_t n) { return std::to_string(n == kMost ? n : n + 1); };
+    std::size_t at = 1, field = 0, character = 0;
+    if (start.size() < 2 || start[0] != '+' || !Count(start, at, field)) return false;
+    if (at < start.size() && start[at] == '.' && !Count(start, ++at, character)) return false;
+    KeyRange options;
+    const std::size_t letters = at;
+    TakeOptions(start, at, options, false);
+    if (at < start.size()) return false;
+    keyText = next(field) + "." + next(character) + start.substr(letters);
+    if (!end) return true;
+    at = 1;
+    if (!Count(*end, at, field)) {
+        throw ToolError("sort: invalid number after '-': invalid count at start of '" + end->substr(1) + "'");
+    }
+    character = 0;
+    if (at < end->size() && (*end)[at] == '.' && !Count(*end, ++at, character)) {
+        throw ToolError("sort: invalid number after '.': invalid count at start of '" + end->substr(at) + "'");
+    }
+    const std::size_t endLetters = at;
+    TakeOptions(*end, at, options, true);
+    if (at < end->size()) {
+        throw ToolError("sort: stray character in field spec: invalid field specification '" + *end + "'");
+    }
+    keyText += "," + (character == 0 ? std::to_string(std::max<std::size_t>(field, 1))
+                                      : next(field) + "." + std::to_string(character)) +
+               end->substr(endLetters);
+    return true;
 }
 
 void FieldSplitter::Split(const char* text, std::size_t size) {
@@ -134,21 +212,23 @@ void FieldSplitter::Split(const char* text, std::size_t size) {
 }
 
 std::string_view FieldSplitter::Key(const KeyRange& key) const {
-    if (key.startField > spans_.size()) return std::string_view();
     const char* const base = text_.data();
-    const char* const fieldEnd = base + spans_[key.startField - 1].second;
-    const char* begin = base + spans_[key.startField - 1].first;
-    if (key.skipStartBlanks) begin = SkipBlanks(begin, fieldEnd);
-    begin = Advance(begin, key.startChar - 1, fieldEnd);
-    const char* end = base + text_.size();
-    if (key.endField != 0 && key.endField <= spans_.size()) {
-        const auto& field = spans_[key.endField - 1];
-        end = base + field.second;
-        if (key.endChar != 0) {
-            const char* from = base + field.first;
-            if (key.skipEndBlanks) from = SkipBlanks(from, end);
-            end = Advance(from, key.endChar, end);
-        }
+    const char* const lineEnd = base + text_.size();
+    const std::size_t fields = spans_.size();
+    // The start: field startField's, past its blanks with b, then on by
+    // startChar - 1 characters, into the next fields if need be.
+    const char* begin = key.startField - 1 < fields ? base + spans_[key.startField - 1].first : lineEnd;
+    if (key.skipStartBlanks) begin = SkipBlanks(begin, lineEnd);
+    begin = Advance(begin, key.startChar - 1, lineEnd);
+    // The end: field endField's with no character given, or else endChar
+    // characters on from the field's start (past its blanks with b).
+    const char* end = lineEnd;
+    if (key.endField != 0 && key.endChar == 0) {
+        if (key.endField - 1 < fields) end = base + spans_[key.endField - 1].second;
+    } else if (key.endField != 0) {
+        end = key.endField - 1 < fields ? base + spans_[key.endField - 1].first : lineEnd;
+        if (key.skipEndBlanks) end = SkipBlanks(end, lineEnd);
+        end = Advance(end, key.endChar, lineEnd);
     }
     return end > begin ? std::string_view(begin, static_cast<std::size_t>(end - begin)) : std::string_view();
 }

@@ -7,8 +7,10 @@
 //
 // A character is a Unicode code point, so `.C` never cuts a letter's UTF-8
 // bytes apart, and a diacritic (zer, zabar) counts as a character of its
-// own: "کِتاب" has five. Positions past a field's end stop at its end.
-// Blanks are spaces and tabs.
+// own: "کِتاب" has five. As in sort, `.C` past a field's end runs on into
+// the next fields (but never past the line's end), and a field past the
+// line's last is empty at its end. Blanks are spaces, tabs and newlines
+// (which only -z lets a line hold).
 #ifndef ZABRELO_TOOL_FIELDS_H
 #define ZABRELO_TOOL_FIELDS_H
 
@@ -21,8 +23,12 @@
 
 namespace zabrelo_tool {
 
-/// One -k key: POS1[,POS2], each FIELD[.CHAR][b][r], fields and characters
-/// counted from 1.
+/// How -d and -i leave characters out of a key's text.
+enum class KeyIgnore : std::uint8_t { kNone, kNonDictionary, kNonPrinting };
+
+/// One -k key: POS1[,POS2], each FIELD[.CHAR][OPTIONS], fields and
+/// characters counted from 1, with the ordering options of the key (its
+/// own, or else the global ones).
 struct KeyRange {
     std::size_t startField = 1;
     std::size_t startChar = 1;
@@ -31,11 +37,41 @@ struct KeyRange {
     std::size_t endChar = 0;       // 0: to the end of field endField
     bool skipEndBlanks = false;    // b on POS2
     bool reverse = false;          // r: this key in descending order
+    bool numeric = false;          // n
+    bool generalNumeric = false;   // g
+    bool humanNumeric = false;     // h
+    bool month = false;            // M
+    bool version = false;          // V
+    bool random = false;           // R
+    bool fold = false;             // f
+    KeyIgnore ignore = KeyIgnore::kNone;  // d, i
+
+    /// Whether any ordering option is set (b and r included): a key with
+    /// none of its own takes the global ones.
+    bool HasOptions() const;
+    /// Sets the ordering option `letter` (one of bdfgiMhnRrV; b on POS1 or
+    /// POS2 as `end` says). False for any other letter.
+    bool SetOption(char letter, bool end);
+    /// The options that cannot go together, in sort's spelling ("-nR"), or
+    /// "" when they can: at most one of n, g, h, M and of those none with R,
+    /// V, d or i.
+    std::string Conflict() const;
 };
 
-/// Parses the text of -k. A key with neither b nor r of its own takes the
-/// global -b and -r, as in sort. Throws ToolError ("invalid key ...").
+/// Parses the text of -k. A key with no ordering option of its own takes
+/// `global`'s (the global -b, -n, -r...), as in sort. Throws ToolError with
+/// sort's messages ("field number is zero: invalid field specification
+/// '0'"). A field or character number too large for the machine reads as
+/// the largest there is.
+KeyRange ParseKeyRange(const std::string& text, const KeyRange& global);
+/// The same, from just the global -b and -r.
 KeyRange ParseKeyRange(const std::string& text, bool globalBlanks, bool globalReverse);
+
+/// The -k text of the obsolete syntax `+POS1 [-POS2]` (fields and
+/// characters counted from 0), when `start` spells a POS1: then `end`, if not
+/// null, must spell a POS2, or ToolError says why. False when `start` is no
+/// POS1 (it is a file then).
+bool ObsoleteKeyText(const std::string& start, const std::string* end, std::string& keyText);
 
 enum class CsvState : std::uint8_t { kFieldStart, kUnquoted, kQuoted, kQuotedQuote };
 enum class CsvRole : std::uint8_t { kText, kQuote, kSeparator };

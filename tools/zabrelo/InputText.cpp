@@ -271,6 +271,11 @@ void InputText::AddRecord(const char* start, const char* stop, bool terminated) 
             line.end = lastEnd_ = format_.zeroTerminated ? kNul : kLf;
             line.endSize = 1;
         }
+    } else if (!format_.zeroTerminated && line.size > 0 && stop[-1] == '\r') {
+        // An unended last line that stops at a CR: the LF it gets makes a CR LF of it.
+        --line.size;
+        line.end = kCrLf;
+        line.endSize = 2;
     }
     const std::uint64_t number = lineNumber_ + 1;
     lineNumber_ += 1;

@@ -3,6 +3,10 @@
 
 #include <utility>
 
+#include "KeyFilters.h"
+#include "MonthKeys.h"
+#include "NumericKeys.h"
+#include "VersionKeys.h"
 #include "text/Utf8.h"
 
 namespace zabrelo_tool {
@@ -23,14 +27,15 @@ void AppendPart(std::string& out, const std::string& bytes, bool invert) {
 }  // namespace
 
 LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-                   FieldSplitter::Mode mode, std::string separator)
+                   FieldSplitter::Mode mode, std::string separator, RandomKeys random)
     : unweighed_(unweighed),
       level_(level),
       reverse_(reverse),
       stable_(stable),
       keys_(std::move(keys)),
       mode_(mode),
-      separator_(std::move(separator)) {}
+      separator_(std::move(separator)),
+      random_(random) {}
 
 std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
     std::size_t fields = 0;
@@ -40,6 +45,13 @@ std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
 
 KeyBuilder::KeyBuilder(const LineKeys& keys, const ZabreloLib& lib)
     : keys_(keys), lib_(lib), splitter_(keys.mode_, keys.separator_) {}
+
+void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, bool invert, std::string& out) {
+    AppendPart(out, lib_.GetCollationKey(units, keys_.level_), invert);
+    part_.clear();
+    keys_.unweighed_.AppendSortable(text.data(), text.size(), keys_.level_, part_);
+    AppendPart(out, part_, invert);
+}
 
 bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
     if (!zabrelo::Utf8ToUtf16(text, size, units_)) return false;
@@ -53,13 +65,33 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         // -r already turns the whole order round; a key that goes the other way is inverted.
         const bool invert = key.reverse != keys_.reverse_;
         const std::string_view field = splitter_.Key(key);
-        zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
-        AppendPart(out, lib_.GetCollationKey(fieldUnits_, keys_.level_), invert);
         part_.clear();
-        for (const char16_t unit : fieldUnits_) {
-            if (!keys_.unweighed_.Contains(unit)) continue;
-            part_ += static_cast<char>(unit >> 8);  // big-endian: byte order is code unit order
-            part_ += static_cast<char>(unit & 0xFF);
+        if (key.numeric) {
+            AppendNumeric(field, part_);
+        } else if (key.humanNumeric) {
+            AppendHumanNumeric(field, part_);
+        } else if (key.generalNumeric) {
+            AppendGeneralNumeric(field, part_);
+        } else if (key.month) {
+            part_ += static_cast<char>(MonthOf(field) + 1);
+        } else {
+            zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
+            std::string_view keyText = field;
+            if (FiltersText(key)) {
+                FilterKeyText(key, fieldUnits_);
+                text_ = zabrelo::Utf16ToUtf8(fieldUnits_, zabrelo::LoneSurrogate::kReplace);
+                keyText = text_;
+            }
+            if (key.random) {
+                keys_.random_.Append(keyText, part_);
+                AppendPart(out, part_, invert);
+                part_.clear();
+            }
+            if (!key.version || key.random) {
+                AppendText(fieldUnits_, keyText, invert, out);
+                continue;
+            }
+            AppendVersion(keyText, part_);
         }
         AppendPart(out, part_, invert);
     }

@@ -2,9 +2,14 @@
 // unsigned byte order is the order of lines by their keys.
 //
 // Without -k it is the library's key of the whole line. With -k it joins,
-// key by key in order of priority, the library's key of the key's text and
-// that text's unweighed units (collation/UnweighedUnits.h), so lines whose keys have
-// equal weights are ordered, key by key, by what the table does not weigh.
+// key by key in order of priority, the parts of each key: for a key of
+// text, the library's key of the text (-f, -d and -i applied first,
+// KeyFilters.h) and that text's unweighed units and their places
+// (collation/UnweighedUnits.h), so lines whose keys have equal weights are
+// ordered, key by key, by what the table does not weigh; for -n, -g and -h
+// the number's value (NumericKeys.h), for -M the month (MonthKeys.h), for
+// -V the version order (VersionKeys.h); -R puts the key's hash
+// (RandomKeys.h) before its text.
 // Each part is escaped and closed so that no part is a start of another
 // (a 00 byte becomes 00 FF, 00 00 closes the part), which makes joined parts
 // compare part by part; a key in the other direction than the whole sort
@@ -18,9 +23,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Fields.h"
+#include "RandomKeys.h"
 #include "collation/UnweighedUnits.h"
 #include "zabrelo/ZabreloLib.h"
 
@@ -33,8 +40,9 @@ public:
     /// `reverse` and `stable` are the whole sort's -r and -s; `keys` the -k
     /// keys (none: the whole line), found in fields as `mode` and
     /// `separator` say.
+    /// `random`: the hash of -R keys.
     LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-             FieldSplitter::Mode mode, std::string separator);
+             FieldSplitter::Mode mode, std::string separator, RandomKeys random = RandomKeys());
 
     /// Whether keys are made of -k fields (so -u compares just those parts).
     bool Fields() const { return !keys_.empty(); }
@@ -51,6 +59,7 @@ private:
     std::vector<KeyRange> keys_;
     FieldSplitter::Mode mode_;
     std::string separator_;
+    RandomKeys random_;
 };
 
 /// Builds keys as LineKeys defines them, with scratch space kept from line
@@ -70,6 +79,11 @@ private:
     std::u16string units_;
     std::u16string fieldUnits_;
     std::string part_;
+    std::string text_;  // a filtered key's text as UTF-8
+
+    /// Appends the parts of one key of text (`units`, and `text` in UTF-8):
+    /// its weights, and its unweighed units and their places.
+    void AppendText(const std::u16string& units, std::string_view text, bool invert, std::string& out);
 };
 
 }  // namespace zabrelo_tool

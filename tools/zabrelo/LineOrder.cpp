@@ -32,7 +32,7 @@ int CompareEnds(const Line& x, const Line& y) { return static_cast<int>(x.endSiz
 
 int LineOrder::Tiebreak(const Line& x, const Line& y) const {
     if (SameText(x, y)) return CompareEnds(x, y);
-    const int order = unweighed_.Compare(x.text, x.size, y.text, y.size);
+    const int order = unweighed_.Compare(x.text, x.size, y.text, y.size, level_);
     return order != 0 ? order : CompareBytes(x.text, x.size, y.text, y.size);
 }
 
@@ -117,7 +117,7 @@ KeyedLine* LineOrder::KeepFirsts(KeyedLine* first, KeyedLine* last, const std::v
 }
 
 int LineOrder::CompareUnweighed(const Line& x, const Line& y) const {
-    return SameText(x, y) ? 0 : unweighed_.Compare(x.text, x.size, y.text, y.size);
+    return SameText(x, y) ? 0 : unweighed_.Compare(x.text, x.size, y.text, y.size, level_);
 }
 
 }  // namespace zabrelo_tool

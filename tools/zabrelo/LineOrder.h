@@ -4,7 +4,8 @@
 //
 // Lines are ordered by their keys (LineKeys.h: the whole line's, or with -k
 // the keys' and then the whole line's). Lines whose keys are equal are ordered
-// by their unweighed units (collation/UnweighedUnits.h), then, as a last resort, byte
+// by their unweighed units and the places of those among the weighed ones
+// (collation/UnweighedUnits.h), then, as a last resort, byte
 // by byte and by their line ends, so the output never depends on the input
 // order; lines that are the same in all of this keep their input order.
 // Stable (-s) drops everything after the keys: equal keys keep input order.
@@ -12,8 +13,9 @@
 // not the input order of lines it cannot tell apart.
 //
 // Two lines are duplicates for -u when their keys are equal and their
-// unweighed units are the same: "کتاب" and "کِتاب" at level 1, never "abc"
-// and "xyz", nor "کتاب" and "کتاب2". With -k the keys hold their own
+// unweighed units are the same, at the same places: "کتاب" and "کِتاب" at
+// level 1, never "abc" and "xyz", nor "کتاب" and "کتاب2", nor "کتاب2" and
+// "2کتاب". With -k the keys hold their own
 // unweighed units (LineKeys.h), so lines are duplicates when their -k keys
 // are equal. Of each set of duplicates, the first in the output stays.
 //
@@ -35,9 +37,9 @@ using zabrelo::UnweighedUnits;
 
 class LineOrder {
 public:
-    /// `fields`: the keys are -k keys (LineKeys::Fields()).
-    LineOrder(const UnweighedUnits& unweighed, bool reverse, bool stable, bool fields)
-        : unweighed_(unweighed), reverse_(reverse), stable_(stable), fields_(fields) {}
+    /// `level`: the keys' level; `fields`: the keys are -k keys (LineKeys::Fields()).
+    LineOrder(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, bool fields)
+        : unweighed_(unweighed), level_(level), reverse_(reverse), stable_(stable), fields_(fields) {}
 
     /// Negative when `a` (text `x`) goes first, positive when `b` (text `y`)
     /// does, 0 when only the input order can tell them apart. Past the keys
@@ -67,6 +69,7 @@ public:
     bool Stable() const { return stable_; }
     bool Fields() const { return fields_; }
     const UnweighedUnits& Unweighed() const { return unweighed_; }
+    int Level() const { return level_; }
 
 private:
     /// The order of equal-key lines: unweighed units, then bytes, then line ends.
@@ -86,6 +89,7 @@ private:
                                                     const std::vector<Line>& lines) const;
 
     const UnweighedUnits& unweighed_;
+    int level_;
     bool reverse_;
     bool stable_;
     bool fields_;

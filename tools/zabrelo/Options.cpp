@@ -18,7 +18,7 @@ const OptionRule& FindLong(const Options& options, const std::vector<OptionRule>
         if (name == option.longName) return option;
         if (std::string(option.longName).compare(0, name.size(), name) == 0) starts.push_back(&option);
     }
-    if (starts.empty()) options.Fail("unknown option '--" + name + "'");
+    if (starts.empty()) options.Fail("unrecognized option '--" + name + "'");
     if (starts.size() > 1) {
         std::string message = "option '--" + name + "' is ambiguous; possibilities:";
         for (const OptionRule* option : starts) message += std::string(" '--") + option->longName + "'";
@@ -35,13 +35,26 @@ std::string NameOf(const OptionRule& option) {
 
 }  // namespace
 
-Options::Options(const std::string& command, std::vector<OptionRule> rules, int argc, char** argv, int first)
+Options::Options(const std::string& command, std::vector<OptionRule> rules, int argc, char** argv, int first,
+                 PlusOperandReader plusOperands)
     : command_(command) {
-    rules.push_back({'h', "help", false});
+    bool ownH = false;
+    for (const OptionRule& option : rules) ownH = ownH || option.shortName == 'h';
+    rules.push_back({ownH ? '\0' : 'h', "help", false});
     rules.push_back({0, "version", false});
     bool optionsEnded = false;
     for (int i = first; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (!optionsEnded && plusOperands && arg.size() > 1 && arg[0] == '+') {
+            std::string name, value;
+            const int took = plusOperands(arg, i + 1 < argc ? argv[i + 1] : nullptr, name, value);
+            if (took > 0) {
+                values_[name].push_back(value);
+                given_.push_back(name);
+                i += took - 1;
+                continue;
+            }
+        }
         if (optionsEnded || arg == "-" || arg.size() < 2 || arg[0] != '-') {
             operands_.push_back(arg);
             continue;
@@ -54,12 +67,15 @@ Options::Options(const std::string& command, std::vector<OptionRule> rules, int 
         const auto takeValue = [&](const OptionRule& option, const std::string& inlineValue,
                                    bool hasInline, const std::string& shown) {
             std::vector<std::string>& values = values_[NameOf(option)];
+            given_.push_back(NameOf(option));
             if (hasInline) {
                 values.push_back(inlineValue);
             } else if (i + 1 < argc) {
                 values.push_back(argv[++i]);
+            } else if (shown.size() == 2) {
+                Fail("option requires an argument -- '" + shown.substr(1) + "'");
             } else {
-                Fail("option '" + shown + "' needs a value");
+                Fail("option '" + shown + "' requires an argument");
             }
         };
         if (arg[1] == '-') {
@@ -68,13 +84,15 @@ Options::Options(const std::string& command, std::vector<OptionRule> rules, int 
             const OptionRule& found = FindLong(*this, rules, name);
             const std::string shown = std::string("--") + found.longName;
             if (found.optionalValue) {
+                given_.push_back(found.longName);
                 values_[found.longName].push_back(equals == std::string::npos ? "" : arg.substr(equals + 1));
             } else if (found.takesValue) {
                 takeValue(found, equals == std::string::npos ? "" : arg.substr(equals + 1),
                           equals != std::string::npos, shown);
             } else if (equals != std::string::npos) {
-                Fail("option '" + shown + "' takes no value");
+                Fail("option '" + shown + "' doesn't allow an argument");
             } else {
+                given_.push_back(found.longName);
                 values_[found.longName].push_back("");
             }
             continue;
@@ -84,18 +102,19 @@ Options::Options(const std::string& command, std::vector<OptionRule> rules, int 
             for (const OptionRule& option : rules) {
                 if (option.shortName != 0 && option.shortName == arg[k]) found = &option;
             }
-            if (!found) Fail(std::string("unknown option '-") + arg[k] + "'");
+            if (!found) Fail(std::string("invalid option -- '") + arg[k] + "'");
             if (found->takesValue) {
                 takeValue(*found, arg.substr(k + 1), k + 1 < arg.size(), std::string("-") + arg[k]);
                 break;
             }
+            given_.push_back(NameOf(*found));
             values_[NameOf(*found)].push_back("");
         }
     }
 }
 
 void Options::Fail(const std::string& message) const {
-    throw ToolError(command_ + ": " + message + "\nTry 'zabrelo " + command_ + " --help'.");
+    throw ToolError(command_ + ": " + message + "\nTry 'zabrelo " + command_ + " --help' for more information.");
 }
 
 std::string Options::Value(const std::string& longName, const std::string& fallback) const {

@@ -1,6 +1,8 @@
 // Output: buffered writes with every error checked, and the steps of
 // replacing a named file; the system calls behind them are in
-// PlatformOutput.cpp.
+// PlatformOutput.cpp. Where the system allows, the result is written to a
+// file without a name, so a run killed outright leaves no full-size copy
+// beside the output; it gets a name only for the rename at the end.
 #include "Output.h"
 
 #include <utility>
@@ -22,7 +24,7 @@ Output::Output(std::string path) : name_(path), path_(std::move(path)) {}
 Output::~Output() {
     if (file_ && file_ != stdout) std::fclose(file_);
     if (target_ >= 0) CloseDescriptor(target_);
-    if (!tempPath_.empty()) RemoveFile(tempPath_);
+    if (!tempPath_.empty() && !unnamed_) RemoveFile(tempPath_);
     KeepOnSignal(tempSlot_);
 }
 
@@ -48,14 +50,16 @@ void Output::Open() {
     {
         // A signal before the temporary file is named for removal would leave it.
         const SignalsDeferred deferred;
-        file_ = CreateTemporary(path_, tempPath_, reason);
+        file_ = CreateUnnamed(path_, tempPath_);
+        unnamed_ = file_ != nullptr;
+        if (!file_) file_ = CreateTemporary(path_, tempPath_, reason);
         if (!file_ && target_ >= 0) {
             // A file the user may write in a folder they may not: the result
             // waits in the temporary folder and is then copied in.
             file_ = CreateTemporary("", tempPath_, reason);
             inPlace_ = true;
         }
-        if (file_) tempSlot_ = RemoveOnSignal(tempPath_);
+        if (file_ && !unnamed_) tempSlot_ = RemoveOnSignal(tempPath_);
     }
     if (!file_) Fail("cannot write", reason);
     // Renaming over the file would drop its other links, owner or extended
@@ -92,25 +96,47 @@ void Output::Commit() {
     }
     std::string reason;
     if (!SyncToDisk(file_, reason)) Fail("write error on", reason);
-    const int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (closed != 0) Fail("write error on", LastSystemError());
+    // An unnamed file is read back or named through its handle: it stays
+    // open until then, and closing it is all it takes to drop it.
+    if (!unnamed_) {
+        const int closed = std::fclose(file_);
+        file_ = nullptr;
+        if (closed != 0) Fail("write error on", LastSystemError());
+    }
     if (inPlace_) {
         // Once the old content starts to go, the copy must finish: a signal
         // now would leave a half-written file and remove the whole result.
         const SignalsDeferred deferred;
         if (!WriteInPlace(tempPath_, target_, reason)) {
-            const std::string kept = tempPath_;
+            std::string kept = tempPath_, unkept;
+            if (unnamed_ && !NameUnnamed(tempPath_, path_, kept, unkept)) {
+                Fail("write error on", reason + "; the result could not be kept either: " + unkept);
+            }
             KeepOnSignal(tempSlot_);
             tempPath_.clear();
             Fail("write error on", reason + "; the whole result is in " + kept);
         }
-        RemoveFile(tempPath_);
+        if (!unnamed_) RemoveFile(tempPath_);
     } else {
         // Windows renames over no file that is open.
         if (target_ >= 0) CloseDescriptor(target_);
         target_ = -1;
-        if (!MoveOver(tempPath_, path_, reason)) Fail("cannot replace", reason);
+        if (unnamed_) {
+            // A name to rename from, for the moment between the two steps.
+            const SignalsDeferred deferred;
+            std::string named;
+            if (!NameUnnamed(tempPath_, path_, named, reason)) Fail("cannot replace", reason);
+            if (!MoveOver(named, path_, reason)) {
+                RemoveFile(named);
+                Fail("cannot replace", reason);
+            }
+        } else if (!MoveOver(tempPath_, path_, reason)) {
+            Fail("cannot replace", reason);
+        }
+    }
+    if (unnamed_) {
+        std::fclose(file_);  // flushed and synced above: nothing is left to fail
+        file_ = nullptr;
     }
     KeepOnSignal(tempSlot_);
     tempPath_.clear();

@@ -48,7 +48,8 @@ private:
 
     std::string name_;  // as given, for messages
     std::string path_;  // symbolic links resolved
-    std::string tempPath_;
+    std::string tempPath_;   // for an unnamed file, the handle that reaches it
+    bool unnamed_ = false;
     int tempSlot_ = -1;      // its place among the names a signal removes
     std::FILE* file_ = nullptr;
     int target_ = -1;        // the existing file, open for writing; -1 when there is none

@@ -74,6 +74,9 @@ long long WriteSome(int fd, const char* data, std::size_t size);
 long long ReadSome(int fd, char* data, std::size_t size);
 /// Moves back to the start of the file.
 bool Rewind(int fd);
+/// How many more files the process may have open at once now: its limit
+/// (getrlimit) less those open. On Windows, the C runtime's stream limit.
+std::size_t FilesLeft();
 
 /// Makes SIGHUP, SIGINT, SIGQUIT, SIGPIPE and SIGTERM (each unless the
 /// parent ignored it) first remove the files named by RemoveOnSignal, then
@@ -117,7 +120,8 @@ private:
 /// ask, would use up a connection.
 bool IsDeviceOrPipe(const std::string& path);
 /// `path` with symbolic links resolved, so that a link's target is what gets
-/// replaced, not the link; `path` itself on Windows or when it cannot be resolved.
+/// replaced, not the link; a link to a file not made yet gives that file's
+/// name. `path` itself on Windows or when it is no link.
 std::string ResolveLinks(const std::string& path);
 /// Opens the existing file `path` for writing without changing it, so the
 /// system itself decides (permissions, ACLs, read-only mounts) whether it
@@ -144,6 +148,16 @@ bool MoveOver(const std::string& from, const std::string& to, std::string& reaso
 /// anything is overwritten.
 bool WriteInPlace(const std::string& from, int fd, std::string& reason);
 void RemoveFile(const std::string& path);
+/// A new file in the folder of `beside`, for its owner's eyes only, with
+/// no name at all: a run killed outright (SIGKILL, a power cut) leaves
+/// nothing behind. `handle` is a path that reaches it while it stays open
+/// (to read it back, or to name it). Linux only, where the file system
+/// allows it; null elsewhere, and whenever it fails: a file made the named
+/// way then says why, or works where this cannot.
+std::FILE* CreateUnnamed(const std::string& beside, std::string& handle);
+/// Gives the open unnamed file that `handle` reaches a new name of its own
+/// beside `beside` (named after it), in `name`.
+bool NameUnnamed(const std::string& handle, const std::string& beside, std::string& name, std::string& reason);
 
 #ifdef _WIN32
 /// UTF-16 form of a UTF-8 file name (the 3-byte surrogate form included).

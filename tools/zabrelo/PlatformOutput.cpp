@@ -3,10 +3,13 @@
 // temporary file is created new (never an existing file), and a file with
 // other hard links is written in place; elsewhere the owner, group, mode,
 // links and extended attributes decide between a rename and writing in place.
+// On Linux the temporary file beside the output has no name until the end,
+// where the file system allows it.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "Platform.h"
@@ -137,6 +140,13 @@ bool WriteInPlace(const std::string& from, int fd, std::string& reason) {
 
 void RemoveFile(const std::string& path) { DeleteFileW(WidePath(path).c_str()); }
 
+std::FILE* CreateUnnamed(const std::string&, std::string&) { return nullptr; }
+
+bool NameUnnamed(const std::string&, const std::string&, std::string&, std::string& reason) {
+    reason = "no unnamed files here";
+    return false;
+}
+
 #else
 
 bool IsDeviceOrPipe(const std::string& path) {
@@ -145,11 +155,28 @@ bool IsDeviceOrPipe(const std::string& path) {
 }
 
 std::string ResolveLinks(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string result = resolved;
-    std::free(resolved);
-    return result;
+    if (char* resolved = realpath(path.c_str(), nullptr)) {
+        std::string result = resolved;
+        std::free(resolved);
+        return result;
+    }
+    // realpath wants the file to exist. A link to a file not made yet still
+    // names it: follow the links by hand, so that file is made and the link
+    // stays. A loop of links ends where the system's own limit would.
+    std::string current = path;
+    std::vector<char> target(256);
+    for (int hops = 0; hops < 40; ++hops) {
+        ssize_t n;
+        while ((n = readlink(current.c_str(), target.data(), target.size())) == static_cast<ssize_t>(target.size())) {
+            target.resize(target.size() * 2);
+        }
+        if (n < 0) break;  // not a link: the file it names is this one
+        std::string next(target.data(), static_cast<std::size_t>(n));
+        const std::size_t slash = current.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+        current = next;
+    }
+    return current;
 }
 
 int OpenForWriting(const std::string& path, bool& missing, std::string& reason) {
@@ -248,6 +275,48 @@ bool WriteInPlace(const std::string& from, int fd, std::string& reason) {
 }
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+#if defined(__linux__) && defined(O_TMPFILE)
+
+std::FILE* CreateUnnamed(const std::string& beside, std::string& handle) {
+    const std::size_t slash = beside.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : beside.substr(0, slash);
+    const int fd = open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;  // the named way says why, or works where this cannot
+    // Reading it back and naming it go through /proc; without it, the named way.
+    handle = "/proc/self/fd/" + std::to_string(fd);
+    std::FILE* file = access(handle.c_str(), F_OK) == 0 ? fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        close(fd);
+        handle.clear();
+    }
+    return file;
+}
+
+bool NameUnnamed(const std::string& handle, const std::string& beside, std::string& name, std::string& reason) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = beside + ".zabrelo-";
+        for (int k = 0; k < 6; ++k) name += kLetters[random() % (sizeof kLetters - 1)];
+        if (linkat(AT_FDCWD, handle.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno != EEXIST) break;
+    }
+    reason = LastSystemError();
+    name.clear();
+    return false;
+}
+
+#else
+
+std::FILE* CreateUnnamed(const std::string&, std::string&) { return nullptr; }
+
+bool NameUnnamed(const std::string&, const std::string&, std::string&, std::string& reason) {
+    reason = "no unnamed files here";
+    return false;
+}
+
+#endif
 
 #endif
 

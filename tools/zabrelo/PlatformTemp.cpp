@@ -4,6 +4,7 @@
 // only named temporary files (Output's) need the signal handler; it does
 // nothing a signal handler may not: it unlinks names written beforehand
 // into fixed buffers, then lets the signal take its default course.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -19,7 +20,9 @@
 #else
 #include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -128,6 +131,8 @@ long long ReadSome(int fd, char* data, std::size_t size) { return _read(fd, data
 
 bool Rewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }
 
+std::size_t FilesLeft() { return static_cast<std::size_t>(_getmaxstdio()); }
+
 #else
 
 namespace {
@@ -216,6 +221,24 @@ long long ReadSome(int fd, char* data, std::size_t size) {
 }
 
 bool Rewind(int fd) { return lseek(fd, 0, SEEK_SET) == 0; }
+
+std::size_t FilesLeft() {
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1 << 20;
+    const auto most = static_cast<std::size_t>(limit.rlim_cur);
+    std::size_t open = 0;
+#ifdef __linux__
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (const dirent* entry = readdir(dir)) open += entry->d_name[0] != '.';
+        closedir(dir);
+        return most > open - 1 ? most - (open - 1) : 0;  // the listing's own descriptor is gone again
+    }
+#endif
+    // Asking each descriptor in turn; past a few thousand, the limit is no concern.
+    const int probed = static_cast<int>(std::min<std::size_t>(most, 4096));
+    for (int fd = 0; fd < probed; ++fd) open += fcntl(fd, F_GETFD) != -1;
+    return most > open ? most - open : 0;
+}
 
 #endif
 

@@ -3,12 +3,28 @@
 
 #include <algorithm>
 
+#include "Platform.h"
+
 namespace zabrelo_tool {
 
+namespace {
+
+// The output's files: the target, the result, and the result read back.
+constexpr std::size_t kOutputFiles = 3;
+
+}  // namespace
+
+std::size_t FileRoom() {
+    const std::size_t left = FilesLeft();
+    return left > kOutputFiles + 3 ? left - kOutputFiles : 3;
+}
+
 RunSet::RunSet(std::vector<std::string> dirs, std::size_t fanIn, std::size_t bufferSize, const LineOrder& order,
-               bool unique, Progress& progress)
+               bool unique, Progress& progress, std::size_t files)
     : dirs_(std::move(dirs)),
-      fanIn_(std::max<std::size_t>(fanIn, 2)),
+      // A merge holds its runs and the run it writes.
+      fanIn_(std::clamp<std::size_t>(fanIn, 2, std::max<std::size_t>(files, 3) - 1)),
+      files_(std::max<std::size_t>(files, 3)),
       bufferSize_(bufferSize),
       order_(order),
       unique_(unique),
@@ -31,6 +47,11 @@ void RunSet::End() {
                                            [level](const std::unique_ptr<Run>& run) { return run->level == level; });
         if (!sameLevel) break;
         MergeRuns(first, fanIn_);
+    }
+    // Room for the next run and the run a merge of it writes.
+    while (runs_.size() + 2 > files_) {
+        const std::size_t count = std::min(fanIn_, runs_.size());
+        MergeRuns(runs_.size() - count, count);
     }
 }
 

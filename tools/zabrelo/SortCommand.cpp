@@ -24,8 +24,9 @@ constexpr char kHelp[] =
     "Keys weigh Urdu letters, diacritics and spaces. A character the table gives\n"
     "no weight of its own (a Latin letter, digit, punctuation mark, emoji) is\n"
     "unweighed: it adds nothing to a key. Lines with equal keys are ordered by\n"
-    "their unweighed characters (as UTF-16 code units), then byte by byte and by\n"
-    "line end, so the output does not depend on the input order.\n"
+    "their unweighed characters (as UTF-16 code units), then by where those\n"
+    "stand among the weighed ones, then byte by byte and by line end, so the\n"
+    "output does not depend on the input order.\n"
     "\n"
     "Order:\n"
     "  -l, --level N         compare N levels: 1 letters, 2 and diacritics,\n"
@@ -35,9 +36,31 @@ constexpr char kHelp[] =
     "  -r, --reverse         reverse the order, the byte comparison included\n"
     "  -s, --stable          order lines with equal keys by input order alone\n"
     "  -u, --unique          of lines whose keys are equal and whose unweighed\n"
-    "                        characters are the same, keep only the first written:\n"
-    "                        at -l 1, words that differ only in diacritics; never\n"
-    "                        \"abc\" and \"xyz\", or \"کتاب\" and \"کتاب2\"\n"
+    "                        characters are the same, in the same places, keep\n"
+    "                        only the first written: at -l 1, words that differ\n"
+    "                        only in diacritics; never \"abc\" and \"xyz\",\n"
+    "                        \"کتاب\" and \"کتاب2\", or \"کتاب2\" and \"2کتاب\"\n"
+    "\n"
+    "Ordering options, as sort's (for the whole line, or as letters of a -k key):\n"
+    "  -n, --numeric-sort    by the number the key begins with (after blanks);\n"
+    "                        digits 0-9, ۰-۹ or ٠-٩, '.' or '٫' before a fraction,\n"
+    "                        '٬' between thousands, '-' or '−' for minus\n"
+    "  -g, --general-numeric-sort  by the floating-point number (1e3, inf, nan)\n"
+    "  -h, --human-numeric-sort  by numbers with an SI suffix: 2K before 1M\n"
+    "  -M, --month-sort      by month: JAN ... DEC (any case), جنوری ... دسمبر;\n"
+    "                        other keys first\n"
+    "  -V, --version-sort    by version numbers within the text: a2 before a10\n"
+    "  -R, --random-sort     shuffle, keeping equal keys together\n"
+    "      --random-source=FILE  take -R's random bytes from FILE\n"
+    "      --sort=WORD       general-numeric, human-numeric, month, numeric,\n"
+    "                        random or version: -g, -h, -M, -n, -R or -V\n"
+    "  -f, --ignore-case     fold Latin lower case to upper case\n"
+    "  -d, --dictionary-order  only blanks, letters (Urdu letters and marks too)\n"
+    "                        and digits count\n"
+    "  -i, --ignore-nonprinting  control characters do not count\n"
+    "At most one of -n, -g, -h, -M and of those none with -R, -V, -d or -i.\n"
+    "Text keys go in Urdu order; numbers, months and versions by value. Lines\n"
+    "equal on every key go by their whole lines, unless -s or -u.\n"
     "\n"
     "Fields:\n"
     "  -k, --key=POS1[,POS2] order by the text from POS1 to POS2 (to the line's\n"
@@ -109,8 +132,8 @@ int RunSort(const Options& options) {
     const CommandTable table(options);
     const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
-                        settings.fieldMode, settings.format.separator);
-    const LineOrder order(unweighed, settings.reverse, settings.stable, keys.Fields());
+                        settings.fieldMode, settings.format.separator, RandomKeys(settings.randomSecret));
+    const LineOrder order(unweighed, settings.level, settings.reverse, settings.stable, keys.Fields());
     Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
     const SortJob job{settings, table.lib, keys, order, progress};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
@@ -120,6 +143,6 @@ int RunSort(const Options& options) {
 
 }  // namespace
 
-const Command kSortCommand{"sort", kHelp, SortOptionRules(), RunSort};
+const Command kSortCommand{"sort", kHelp, SortOptionRules(), RunSort, ReadPlusKey};
 
 }  // namespace zabrelo_tool

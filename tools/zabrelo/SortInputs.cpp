@@ -44,7 +44,9 @@ int SortInputs(const SortJob& job) {
     InputText input(settings.files, settings.format, &headers);
     SortKeys keys(job.lib, job.keys, settings.jobs);
     Budget budget(settings.bufferSize, settings.level);
-    RunSet runs(settings.tempDirs, settings.batchSize, RunBufferSize(settings), job.order, settings.unique, progress);
+    // The input file being read takes one file of the room.
+    RunSet runs(settings.tempDirs, settings.batchSize, RunBufferSize(settings), job.order, settings.unique, progress,
+                FileRoom() - 1);
     std::size_t chunk = 0;
     // Once the input turns out not to fit, each stage names its run.
     const auto stage = [&](const char* what) {

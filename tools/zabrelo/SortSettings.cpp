@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "Platform.h"
+#include "RandomKeys.h"
 #include "ToolError.h"
 #include "text/Utf8.h"
 
@@ -33,17 +34,17 @@ std::string Separator(const Options& options) {
     const std::vector<std::string>& given = options.Values("field-separator");
     for (const std::string& text : given) {
         if (text != given.front()) {
-            options.Fail("incompatible field separators '" + given.front() + "' and '" + text + "'");
+            throw ToolError("sort: incompatible tabs");
         }
     }
     if (given.empty()) return std::string();
     const std::string& text = given.front();
-    if (text.empty()) options.Fail("the field separator is empty");
+    if (text.empty()) throw ToolError("sort: empty tab");
     if (text == "\\0") return std::string(1, '\0');
     std::u16string units;
     if (!zabrelo::Utf8ToUtf16(text.data(), text.size(), units)) options.Fail("the field separator is not valid UTF-8");
     const bool oneCharacter = units.size() == 1 || (units.size() == 2 && units[0] >= 0xD800 && units[0] < 0xDC00);
-    if (!oneCharacter) options.Fail("the field separator '" + text + "' is more than one character");
+    if (!oneCharacter) throw ToolError("sort: multi-character tab '" + text + "'");
     return text;
 }
 
@@ -57,8 +58,75 @@ CheckMode Check(const Options& options) {
     } else if (!how.empty() && how != "diagnose-first") {
         options.Fail("invalid argument '" + how + "' for '--check' (diagnose-first, quiet or silent)");
     }
-    if (quiet && mode != CheckMode::kQuiet) options.Fail("options -c and -C are incompatible");
+    if (quiet && mode != CheckMode::kQuiet) throw ToolError("sort: options '-cC' are incompatible");
     return mode;
+}
+
+// The ordering options given outside -k, in the order given (of -d and -i
+// the last counts).
+KeyRange GlobalOptions(const Options& options) {
+    static const std::pair<const char*, char> kLetters[] = {
+        {"ignore-leading-blanks", 'b'}, {"dictionary-order", 'd'}, {"ignore-case", 'f'},
+        {"general-numeric-sort", 'g'}, {"human-numeric-sort", 'h'}, {"ignore-nonprinting", 'i'},
+        {"month-sort", 'M'},           {"numeric-sort", 'n'},       {"random-sort", 'R'},
+        {"reverse", 'r'},              {"version-sort", 'V'}};
+    static const std::pair<const char*, char> kWords[] = {
+        {"general-numeric", 'g'}, {"human-numeric", 'h'}, {"month", 'M'},
+        {"numeric", 'n'},         {"random", 'R'},        {"version", 'V'}};
+    KeyRange global;
+    std::size_t sorts = 0;
+    for (const std::string& name : options.Given()) {
+        for (const auto& [longName, letter] : kLetters) {
+            if (name == longName) {
+                global.SetOption(letter, false);
+                if (letter == 'b') global.SetOption(letter, true);
+            }
+        }
+        if (name != "sort") continue;
+        // As any long option: a word cut to an unambiguous start will do.
+        const std::string& word = options.Values("sort")[sorts++];
+        char letter = 0;
+        int matches = 0;
+        for (const auto& [full, option] : kWords) {
+            if (word == full) {
+                letter = option;
+                matches = 1;
+                break;
+            }
+            if (!word.empty() && std::string(full).compare(0, word.size(), word) == 0) {
+                letter = option;
+                ++matches;
+            }
+        }
+        if (matches != 1) {
+            std::string message = "sort: " + std::string(matches == 0 ? "invalid" : "ambiguous") + " argument '" +
+                                  word + "' for '--sort'\nValid arguments are:";
+            for (const auto& [full, option] : kWords) message += std::string("\n  - '") + full + "'";
+            throw ToolError(message + "\nTry 'zabrelo sort --help' for more information.", 1);
+        }
+        global.SetOption(letter, false);
+    }
+    return global;
+}
+
+// -j and --parallel: the last given.
+int Jobs(const Options& options) {
+    std::string text;
+    bool parallel = false;
+    for (const std::string& name : options.Given()) {
+        if (name == "jobs" || name == "parallel") parallel = name == "parallel";
+    }
+    if (!options.Has("jobs") && !options.Has("parallel")) return CoreCount();
+    text = options.Value(parallel ? "parallel" : "jobs");
+    std::size_t value = 0;
+    bool ok = !text.empty();
+    for (const char c : text) {
+        if (c < '0' || c > '9') ok = false;
+        else if (value < 1000000) value = value * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (!ok) throw ToolError("sort: invalid --parallel argument '" + text + "'");
+    if (value == 0) throw ToolError("sort: number in parallel must be nonzero");
+    return static_cast<int>(std::min<std::size_t>(value, 1024));
 }
 
 }  // namespace
@@ -83,6 +151,18 @@ std::vector<OptionRule> SortOptionRules() {
             {0, "batch-size", true},
             {'j', "jobs", true},
             {'z', "zero-terminated", false},
+            {'n', "numeric-sort", false},
+            {'g', "general-numeric-sort", false},
+            {'h', "human-numeric-sort", false},
+            {'M', "month-sort", false},
+            {'V', "version-sort", false},
+            {'f', "ignore-case", false},
+            {'d', "dictionary-order", false},
+            {'i', "ignore-nonprinting", false},
+            {'R', "random-sort", false},
+            {0, "random-source", true},
+            {0, "sort", true},
+            {0, "parallel", true},
             {0, "quiet", false},
             {0, "verbose", false}};
 }
@@ -96,11 +176,22 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.check = Check(options);
     settings.merge = options.Has("merge");
     settings.outputPath = OutputPath(options);
-    settings.jobs = options.Number("jobs", 1, 1024, CoreCount());
+    settings.jobs = Jobs(options);
     settings.quiet = options.Has("quiet");
-    for (const std::string& key : options.Values("key")) {
-        settings.keys.push_back(ParseKeyRange(key, options.Has("ignore-leading-blanks"), settings.reverse));
+    const KeyRange global = GlobalOptions(options);
+    for (const std::string& key : options.Values("key")) settings.keys.push_back(ParseKeyRange(key, global));
+    // Ordering options with no -k make the whole line a key of their own; -r
+    // alone turns the whole order round.
+    KeyRange whole = global;
+    whole.reverse = false;
+    if (settings.keys.empty() && whole.HasOptions()) settings.keys.push_back(global);
+    bool random = false;
+    for (const KeyRange& key : settings.keys) {
+        const std::string conflict = key.Conflict();
+        if (!conflict.empty()) throw ToolError("sort: options '" + conflict + "' are incompatible");
+        random = random || key.random;
     }
+    if (random && options.Has("random-source")) settings.randomSecret = ReadRandomSource(options.Value("random-source"));
     const std::string separator = Separator(options);
     settings.format.zeroTerminated = options.Has("zero-terminated");
     settings.format.csv = options.Has("csv");
@@ -129,10 +220,23 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.files = options.Operands();
     if (settings.files.empty()) settings.files.push_back("-");
     if (settings.check != CheckMode::kNone) {
-        if (!settings.outputPath.empty()) options.Fail("options -c and -o are incompatible");
-        if (settings.files.size() > 1) options.Fail("extra operand '" + settings.files[1] + "' not allowed with -c");
+        if (!settings.outputPath.empty()) {
+            throw ToolError(std::string("sort: options '-") + (options.Has("C") ? 'C' : 'c') + "o' are incompatible");
+        }
+        if (settings.files.size() > 1) {
+            throw ToolError("sort: extra operand '" + settings.files[1] + "' not allowed with -c");
+        }
     }
     return settings;
+}
+
+int ReadPlusKey(const std::string& operand, const char* next, std::string& name, std::string& value) {
+    std::string endText;
+    const bool hasEnd = next && next[0] == '-' && next[1] >= '0' && next[1] <= '9';
+    if (hasEnd) endText = next;
+    if (!ObsoleteKeyText(operand, hasEnd ? &endText : nullptr, value)) return 0;
+    name = "key";
+    return hasEnd ? 2 : 1;
 }
 
 std::uint64_t ParseBufferSize(const std::string& text, std::uint64_t physicalMemory) {

@@ -26,7 +26,8 @@ struct SortSettings {
     bool merge = false;
     std::string outputPath;  // "" for standard output
     int jobs = 1;
-    std::vector<KeyRange> keys;
+    std::vector<KeyRange> keys;       // with ordering options but no -k: one key, the whole line
+    std::string randomSecret;         // --random-source's bytes, "" for the system's
     FieldSplitter::Mode fieldMode = FieldSplitter::Mode::kBlanks;
     RecordFormat format;              // its separator is the field separator, if any
     std::size_t bufferSize = 0;       // -S: the most a run takes in memory
@@ -39,8 +40,12 @@ struct SortSettings {
 /// The options `zabrelo sort` takes.
 std::vector<OptionRule> SortOptionRules();
 /// Reads the parsed options. Throws ToolError for a bad value or a
-/// combination that makes no sense (-c with -o, or with several files).
+/// combination that makes no sense (-c with -o, or with several files, -n
+/// with -M), in sort's words.
 SortSettings ReadSortSettings(const Options& options);
+
+/// Reads sort's obsolete `+POS1 [-POS2]` as a -k (see PlusOperandReader).
+int ReadPlusKey(const std::string& operand, const char* next, std::string& name, std::string& value);
 
 /// -S's SIZE in bytes: a number with a suffix K, M, G, T, P or E (powers of
 /// 1024, K when there is none), b for bytes or % of the physical memory.

@@ -28,7 +28,7 @@ UnweighedUnits Load(ZabreloLib& lib, const Options& options) {
     if (!zabrelo::WeighsALetter(lib)) {
         throw ToolError(path + ": not a usable weight table: it gives no letter a weight" + check + "why");
     }
-    return UnweighedUnits(lib);
+    return zabrelo::UnweighedUnitsOf(lib);
 }
 
 }  // namespace

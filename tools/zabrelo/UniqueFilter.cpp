@@ -15,11 +15,13 @@ void HeldLine::Hold(const KeyedLine& item, const Line& line) {
 bool UniqueFilter::Repeats(const KeyedLine& item, const Line& line) {
     if (order_.Stable() && !order_.Fields()) {
         if (any_ && KeysEqual(last_.Item(), item)) {
-            order_.Unweighed().Collect(line.text, line.size, units_);
+            units_.clear();
+            order_.Unweighed().AppendSortable(line.text, line.size, order_.Level(), units_);
             return !seen_.insert(units_).second;
         }
         seen_.clear();
-        order_.Unweighed().Collect(line.text, line.size, units_);
+        units_.clear();
+        order_.Unweighed().AppendSortable(line.text, line.size, order_.Level(), units_);
         seen_.insert(units_);
     } else if (any_ && order_.Same(last_.Item(), last_.Text(), item, line)) {
         // The order puts duplicates side by side: the first of them was kept last.

@@ -44,9 +44,9 @@ private:
     HeldLine last_;  // the last line kept
     // With -s and without -k, lines with equal keys keep input order, so
     // duplicates among them may stand apart: the unweighed units of those
-    // seen since the key last changed.
-    std::set<std::u16string> seen_;
-    std::u16string units_;
+    // seen since the key last changed, with their places.
+    std::set<std::string> seen_;
+    std::string units_;
 };
 
 }  // namespace zabrelo_tool

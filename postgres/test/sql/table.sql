@@ -29,6 +29,14 @@ SET zabrelo."table" = 'zabrelo-test';
 SELECT zabrelo_key('نام');
 SET zabrelo."table" = 'zabrelo-test/empty-table.txt';
 SELECT zabrelo_key('نام');
+-- A file that loads but weighs no letter would give every text an empty key.
+SET zabrelo."table" = '/etc/passwd';
+SELECT zabrelo_key('کتاب') = zabrelo_key('قلم');
+-- Files that would never end or never open are refused at once.
+SET zabrelo."table" = '/dev/zero';
+SELECT zabrelo_key('نام');
+SET zabrelo."table" = 'zabrelo-test/fifo';
+SELECT zabrelo_key('نام');
 SET zabrelo."table" = '';
 SELECT zabrelo_key('نام');
 -- Level 0 needs no table.

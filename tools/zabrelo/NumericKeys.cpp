@@ -1,0 +1,244 @@
+// NumericKeys: reading a number's digits where they stand and writing its
+// value in a form whose bytes sort as the values do.
+//
+// -n and -h: a class byte (negative, zero, positive), then the count of
+// significant integer digits in four bytes, then the digits without leading
+// zeros and the fraction's without trailing zeros. A longer integer part is
+// a larger number; equal lengths go digit by digit; a fraction that is a
+// start of another is the smaller, as the part's closing bytes (00 00) sort
+// before every digit. A negative number has all of that inverted and ends
+// in FF, so a fraction that is a start of another is the larger.
+//
+// -g: a class byte (no number, NaN, negative, zero, positive), then the
+// binary exponent in four bytes and the mantissa in eight, inverted for a
+// negative number.
+#include "NumericKeys.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace zabrelo_tool {
+
+namespace {
+
+using Byte = unsigned char;
+
+bool IsBlank(Byte c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// The digit at `p` (ASCII, Urdu or Arabic-Indic) in `digit`; its length in
+// bytes, 0 when there is none.
+std::size_t DigitAt(const Byte* p, const Byte* end, int& digit) {
+    if (p >= end) return 0;
+    if (*p >= '0' && *p <= '9') {
+        digit = *p - '0';
+        return 1;
+    }
+    if (end - p >= 2) {
+        if (p[0] == 0xDB && p[1] >= 0xB0 && p[1] <= 0xB9) {  // U+06F0..U+06F9
+            digit = p[1] - 0xB0;
+            return 2;
+        }
+        if (p[0] == 0xD9 && p[1] >= 0xA0 && p[1] <= 0xA9) {  // U+0660..U+0669
+            digit = p[1] - 0xA0;
+            return 2;
+        }
+    }
+    return 0;
+}
+
+bool IsArabic(const Byte* p, const Byte* end, Byte second) {  // U+0640..U+067F as D9 xx
+    return end - p >= 2 && p[0] == 0xD9 && p[1] == second;
+}
+bool IsThousands(const Byte* p, const Byte* end) { return IsArabic(p, end, 0xAC); }  // U+066C
+
+// The length of the decimal point at `p` ('.' or U+066B), 0 when none.
+std::size_t PointAt(const Byte* p, const Byte* end) {
+    if (p < end && *p == '.') return 1;
+    return IsArabic(p, end, 0xAB) ? 2 : 0;
+}
+
+// The length of a bidirectional mark at `p` (U+061C, U+200E, U+200F), 0 when none.
+std::size_t MarkAt(const Byte* p, const Byte* end) {
+    if (end - p >= 2 && p[0] == 0xD8 && p[1] == 0x9C) return 2;
+    if (end - p >= 3 && p[0] == 0xE2 && p[1] == 0x80 && (p[2] == 0x8E || p[2] == 0x8F)) return 3;
+    return 0;
+}
+
+// The length of a minus sign at `p` ('-' or U+2212), 0 when none.
+std::size_t MinusAt(const Byte* p, const Byte* end) {
+    if (p < end && *p == '-') return 1;
+    return end - p >= 3 && p[0] == 0xE2 && p[1] == 0x88 && p[2] == 0x92 ? 3 : 0;
+}
+
+struct Number {
+    const Byte* start = nullptr;     // after the blanks
+    bool negative = false;
+    const Byte* integer = nullptr;   // the first significant integer digit
+    const Byte* integerEnd = nullptr;
+    std::uint32_t integerDigits = 0;  // significant ones
+    const Byte* fraction = nullptr;  // the fraction's digits, up to its last non-zero one
+    const Byte* fractionEnd = nullptr;
+    const Byte* end = nullptr;       // just past the number, where -h's suffix stands
+    bool Zero() const { return integerDigits == 0 && fraction == fractionEnd; }
+};
+
+Number Read(std::string_view text) {
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = p + text.size();
+    Number n;
+    while (p < end && IsBlank(*p)) ++p;
+    n.start = p;
+    const Byte* sign = p;
+    for (std::size_t mark; (mark = MarkAt(sign, end)) != 0;) sign += mark;
+    if (const std::size_t minus = MinusAt(sign, end)) {
+        n.negative = true;
+        p = sign + minus;
+    }
+    int digit = 0;
+    bool digits = false;
+    for (;;) {
+        if (const std::size_t size = DigitAt(p, end, digit)) {
+            if (!n.integer && digit != 0) n.integer = p;
+            if (n.integer) ++n.integerDigits;
+            digits = true;
+            p += size;
+        } else if (digits && IsThousands(p, end) && DigitAt(p + 2, end, digit)) {
+            p += 2;
+        } else {
+            break;
+        }
+    }
+    if (!n.integer) n.integer = p;
+    n.integerEnd = p;
+    n.fraction = n.fractionEnd = p;
+    if (const std::size_t point = PointAt(p, end)) {
+        p += point;
+        n.fraction = n.fractionEnd = p;
+        while (const std::size_t size = DigitAt(p, end, digit)) {
+            p += size;
+            if (digit != 0) n.fractionEnd = p;
+        }
+    }
+    n.end = p;
+    return n;
+}
+
+// Appends the digits in [p, end) as ASCII, past any thousands separators.
+void AppendDigits(const Byte* p, const Byte* end, std::string& out) {
+    int digit = 0;
+    while (p < end) {
+        if (const std::size_t size = DigitAt(p, end, digit)) {
+            out += static_cast<char>('0' + digit);
+            p += size;
+        } else {
+            p += 2;  // U+066C
+        }
+    }
+}
+
+void AppendValue(const Number& n, std::string& out) {
+    if (n.Zero()) {
+        out += '\x02';
+        return;
+    }
+    out += n.negative ? '\x01' : '\x03';
+    const std::size_t from = out.size();
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n.integerDigits >> shift) & 0xFF);
+    AppendDigits(n.integer, n.integerEnd, out);
+    AppendDigits(n.fraction, n.fractionEnd, out);
+    if (!n.negative) return;
+    for (std::size_t i = from; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
+    out += '\xFF';
+}
+
+// The place of an SI suffix: 0 for none.
+int UnitOrder(const Byte* p, const Byte* end) {
+    if (p >= end) return 0;
+    static const char kUnits[] = "KMGTPEZYRQ";
+    if (*p == 'k') return 1;
+    for (int i = 0; kUnits[i] != '\0'; ++i) {
+        if (*p == static_cast<Byte>(kUnits[i])) return i + 1;
+    }
+    return 0;
+}
+
+// The text strtold reads in place of a key: ASCII as it is, other digits,
+// separators and signs in their ASCII spelling; stops at any other character.
+const char* AsciiNumber(std::string_view text, std::string& scratch) {
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = p + text.size();
+    scratch.clear();
+    int digit = 0;
+    while (p < end) {
+        std::size_t size;
+        if (*p < 0x80) {
+            if (*p == '\0') break;
+            scratch += static_cast<char>(*p++);
+        } else if ((size = DigitAt(p, end, digit)) != 0) {
+            scratch += static_cast<char>('0' + digit);
+            p += size;
+        } else if ((size = PointAt(p, end)) != 0) {
+            scratch += '.';
+            p += size;
+        } else if ((size = MinusAt(p, end)) != 0) {
+            scratch += '-';
+            p += size;
+        } else if ((size = MarkAt(p, end)) != 0 && MinusAt(p + size, end) != 0) {
+            p += size;
+        } else if (IsThousands(p, end) && !scratch.empty() && scratch.back() >= '0' && scratch.back() <= '9' &&
+                   DigitAt(p + 2, end, digit)) {
+            p += 2;
+        } else {
+            break;
+        }
+    }
+    return scratch.c_str();
+}
+
+}  // namespace
+
+void AppendNumeric(std::string_view text, std::string& out) { AppendValue(Read(text), out); }
+
+void AppendHumanNumeric(std::string_view text, std::string& out) {
+    const Number n = Read(text);
+    const int unit = n.Zero() ? 0 : UnitOrder(n.end, reinterpret_cast<const Byte*>(text.data()) + text.size());
+    out += static_cast<char>(16 + (n.negative ? -unit : unit));
+    AppendValue(n, out);
+}
+
+void AppendGeneralNumeric(std::string_view text, std::string& out) {
+    thread_local std::string scratch;
+    const char* const ascii = AsciiNumber(text, scratch);
+    char* parsed = nullptr;
+    const long double value = std::strtold(ascii, &parsed);
+    if (parsed == ascii) {
+        out += '\x01';
+        return;
+    }
+    if (std::isnan(value)) {
+        // NaNs in a fixed order of their own: by sign, "nan" before "-nan".
+        out += '\x02';
+        out += std::signbit(value) ? '\x02' : '\x01';
+        return;
+    }
+    if (value == 0) {
+        out += '\x04';
+        return;
+    }
+    const bool negative = std::signbit(value);
+    std::uint32_t exponent = 0xFFFFFFFFu;
+    std::uint64_t mantissa = ~std::uint64_t{0};
+    if (!std::isinf(value)) {
+        int binaryExponent = 0;
+        const long double fraction = std::frexp(std::fabs(value), &binaryExponent);  // in [0.5, 1)
+        exponent = static_cast<std::uint32_t>(static_cast<std::int64_t>(binaryExponent) + 0x80000000LL);
+        mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    }
+    const unsigned char flip = negative ? 0xFF : 0x00;
+    out += negative ? '\x03' : '\x05';
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(((exponent >> shift) & 0xFF) ^ flip);
+    for (int shift = 56; shift >= 0; shift -= 8) out += static_cast<char>(((mantissa >> shift) & 0xFF) ^ flip);
+}
+
+}  // namespace zabrelo_tool
