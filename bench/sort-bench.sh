@@ -2,17 +2,24 @@
 # Times `zabrelo sort` against `LC_ALL=ur_PK.UTF-8 sort` on the same
 # generated Urdu phrases, side by side in one run, in two cases:
 #   in memory:   LINES lines (default 1,000,000); zabrelo at least 4 times faster;
+#   numeric key: LINES lines "phrase<TAB>amount" sorted with
+#                -t TAB -k2,2n -k1,1 by both; zabrelo at least 3 times faster,
+#                the amounts in the same order;
 #   past memory: 3 x LINES lines, both with -S 16M -T DIR, so both sort in runs
 #                on disk; zabrelo's output must equal its sort in memory, its
 #                peak RSS stay within 64 MB and DIR end empty, and it must be
 #                at least 3 times faster.
-#   bench/sort-bench.sh [LINES] [ZABRELO]
+#   bench/sort-bench.sh [LINES] [ZABRELO] [BASELINE]
+# With BASELINE (another build of zabrelo, main's say) the in-memory and
+# numeric cases time it too, in the same run: the plain sort must not be
+# more than 10% slower than BASELINE's.
 # Without ZABRELO it builds a Release tree in build-bench/. The peak RSS comes
 # from GNU time (/usr/bin/time; apt-get install time). Exits 1 when a bar is missed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lines=${1:-1000000}
 tool=${2:-}
+baseline=${3:-}
 if [ -z "$tool" ]; then
   cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZABRELO_TESTS=OFF -DZABRELO_EXAMPLES=OFF >/dev/null
   cmake --build build-bench -j 2 --target zabrelo-tool >/dev/null
@@ -43,6 +50,28 @@ g=$(seconds env LC_ALL=ur_PK.UTF-8 sort -o "$work/g.out" "$work/input")
 printf '  zabrelo sort:               %6.2f s\n' "$z"
 printf '  LC_ALL=ur_PK.UTF-8 sort:    %6.2f s\n' "$g"
 ratio "in memory" "$g" "$z" 4
+if [ -n "$baseline" ]; then
+  b=$(seconds "$baseline" sort --quiet -o "$work/b.out" "$work/input")
+  printf '  baseline zabrelo sort:      %6.2f s\n' "$b"
+  cmp -s "$work/b.out" "$work/z.out" || { echo "  the output differs from the baseline's"; missed=1; }
+  [ "$(echo "$z <= 1.1 * $b" | bc)" = 1 ] || { echo "  slower than the baseline"; missed=1; }
+fi
+
+# Amounts beside the phrases: whole numbers and some with a fraction.
+tab=$(printf '\t')
+awk 'BEGIN { srand(2) } { a = int(rand() * 1000000); if (rand() < 0.3) a = a "." int(rand() * 100)
+                           print $0 "\t" a }' "$work/input" >"$work/amounts"
+printf 'numeric key (-t TAB -k2,2n -k1,1): %s lines\n' "$lines"
+z=$(seconds "$tool" sort --quiet -t "$tab" -k2,2n -k1,1 -o "$work/z.out" "$work/amounts")
+g=$(seconds env LC_ALL=ur_PK.UTF-8 sort -t "$tab" -k2,2n -k1,1 -o "$work/g.out" "$work/amounts")
+printf '  zabrelo sort:               %6.2f s\n' "$z"
+printf '  LC_ALL=ur_PK.UTF-8 sort:    %6.2f s\n' "$g"
+if [ -n "$baseline" ]; then  # a baseline without -n sorts the text only
+  b=$(seconds "$baseline" sort --quiet -t "$tab" -k2,2 -k1,1 -o "$work/b.out" "$work/amounts")
+  printf '  baseline zabrelo -k2,2 -k1,1 (text): %6.2f s\n' "$b"
+fi
+ratio "numeric key" "$g" "$z" 3
+cmp -s <(cut -f2 "$work/z.out") <(cut -f2 "$work/g.out") || { echo "  the amounts come in another order"; missed=1; }
 
 big=$((3 * lines))
 bench/phrases.sh "$big" >"$work/input"

@@ -48,7 +48,8 @@ make -C postgres installcheck || {
 # A long load and a long key stop at statement_timeout, well within a second
 # of it, and the server answers afterwards. The table is a long list of
 # pairs of one letter (about 60 MB, two seconds to load); the text, 300
-# million letters, is made before the limit is set.
+# million letters, is made before the limit is set, and stored as it is, so
+# that reading it back takes a fraction of the time its key does.
 awk 'BEGIN { print "FA="; for (i = 0; i < 3000000; i++) print "[0628,0627][1,2,3]" }' \
   >"$work/data/zabrelo-test/long-table.txt"
 [ "$(id -u)" = 0 ] && chown postgres: "$work/data/zabrelo-test/long-table.txt"
@@ -64,3 +65,24 @@ stops_in_time() {
   [ "$(psql -X -A -t -c 'SELECT 1')" = 1 ] || { echo "$what: the server does not answer afterwards"; exit 1; }
 }
 stops_in_time "a long load" "SET zabrelo.\"table\" = 'zabrelo-test/long-table.txt'; SELECT zabrelo_key('ب');"
+psql -X -q -c "CREATE TABLE long_text (t text); ALTER TABLE long_text ALTER t SET STORAGE EXTERNAL;
+  INSERT INTO long_text SELECT repeat('بببببببببب', 30000000)"
+stops_in_time "a long key" "SELECT length(zabrelo_key(t)) FROM long_text"
+
+# A cancel well into the key itself, past reading the text back, ends it as
+# promptly.
+key_start=$(date +%s%N)
+psql -X -c "SELECT length(zabrelo_key(t)) FROM long_text" >"$work/cancelled.out" 2>&1 &
+key_client=$!
+sleep 2
+cancel_sent=$(date +%s%N)
+psql -X -q -A -t -c "SELECT pg_cancel_backend(pid) FROM pg_stat_activity
+  WHERE query LIKE 'SELECT length(zabrelo_key(t))%' AND pid <> pg_backend_pid()" >/dev/null
+wait "$key_client" || true
+cancel_done=$(date +%s%N)
+echo "a cancelled key: ended $(( (cancel_done - cancel_sent) / 1000000 )) ms after the cancel," \
+  "$(( (cancel_done - key_start) / 1000000 )) ms after it began"
+grep -q 'canceling statement due to user request' "$work/cancelled.out" ||
+  { echo "the key was not cancelled: $(cat "$work/cancelled.out")"; exit 1; }
+[ $(( (cancel_done - cancel_sent) / 1000000 )) -lt 1000 ] || { echo "the cancel took more than a second"; exit 1; }
+[ "$(psql -X -A -t -c 'SELECT 1')" = 1 ] || { echo "the server does not answer after the cancel"; exit 1; }

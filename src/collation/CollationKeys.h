@@ -2,8 +2,9 @@
 // of their own (their scratch is on the stack or in the caller's buffer), so
 // any number of threads may call them at once on one table. A text is a
 // pointer and a count of UTF-16 units, read only within that count: it needs
-// no terminator. Tested by tests/collation/CollationKeysTest.cpp, against
-// the element walk of CollationWalk.
+// no terminator. Built on the one walk of KeyWalk.h. Tested by
+// tests/collation/CollationKeysTest.cpp, against the element walk of
+// CollationWalk.
 #ifndef ZABRELO_COLLATIONKEYS_H
 #define ZABRELO_COLLATIONKEYS_H
 
@@ -39,7 +40,7 @@ inline int FirstKeyByte(const CollationTable& table, const char16_t* text, std::
     const CollationTable::KeyUnit& key = table.Key(CollationTable::RangeIndex(text[0]));
     const CollationTable::KeyUnit& next =
         table.Key(length > 1 ? CollationTable::RangeIndex(text[1]) : CollationTable::kRangeSize);
-    if ((key.route & (CollationTable::kWalk | next.ender)) != 0 || key.keep[0] == 0) return -1;
+    if (!CollationTable::OwnWeightsStand(key, next) || key.keep[0] == 0) return -1;
     return key.bytes[0];
 }
 

@@ -15,7 +15,7 @@ bool InRange(std::int32_t c) { return c >= CollationTable::kRangeFirst && c < Co
 }  // namespace
 
 CollationTable::CollationTable()
-    : specialCodePoint_(-1), specialWeights_{0, 0, 0}, slotCount_(0), handedOut_(0) {
+    : specialCodePoint_(-1), specialWeights_{0, 0, 0}, slotCount_(0), handedOut_(0), pairCount_(0), pairMask_(0), pairShift_(0) {
     std::memset(followerFlags_, 0, sizeof followerFlags_);
     for (std::int32_t& slot : slotIndex_) slot = -1;
     Derive();
@@ -31,7 +31,35 @@ bool CollationTable::IsFollower(std::int32_t codePoint) const {
     return InRange(codePoint) && followerFlags_[codePoint - kRangeFirst] != 0;
 }
 
+void CollationTable::AddPair(char16_t first, char16_t second, const std::int32_t* weights) {
+    const std::uint32_t key = PairKey(first, second);
+    for (std::size_t i = PairHash(key);; i = (i + 1) & pairMask_) {
+        Pair& pair = pairs_[i];
+        if (pair.key == key) return;  // an earlier entry pairs the same units: it wins
+        if (pair.key == 0) {
+            pair.key = key;
+            std::memcpy(pair.weights, weights, sizeof pair.weights);
+            break;
+        }
+    }
+    // Kept at most half full, so a look-up that misses ends soon.
+    if (2 * ++pairCount_ > pairs_.size()) ResizePairs(2 * pairs_.size());
+}
+
+void CollationTable::ResizePairs(std::size_t size) {
+    std::vector<Pair> old(size, Pair{0, {0, 0, 0}});
+    old.swap(pairs_);
+    pairMask_ = size - 1;
+    pairShift_ = 32;
+    while ((std::size_t{1} << (32 - pairShift_)) < size) --pairShift_;
+    pairCount_ = 0;
+    for (const Pair& pair : old) {
+        if (pair.key != 0) AddPair(static_cast<char16_t>(pair.key >> 16), static_cast<char16_t>(pair.key), pair.weights);
+    }
+}
+
 void CollationTable::Derive() {
+    ResizePairs(16);
     for (int offset = 0; offset < kRangeSize; ++offset) {
         OwnEntry& own = own_[offset];
         own.slot = slotIndex_[offset];
@@ -44,20 +72,21 @@ void CollationTable::Derive() {
             key.bytes[l] = static_cast<unsigned char>(own.weights[l] & 0xFF);
             key.keep[l] = own.weights[l] != 0 ? 1 : 0;
         }
-        // A unit pairs only through an entry whose code point ends a pair
-        // (NextWeights' test), so without one its own weights always stand.
-        bool mayPair = false;
+        const auto first = static_cast<char16_t>(kRangeFirst + offset);
+        bool startsPair = false;
         if (entries != nullptr) {
             for (const CollationEntry& entry : *entries) {
-                const unsigned second = static_cast<unsigned>(entry.codePoint) - static_cast<unsigned>(kRangeFirst);
-                if (second < static_cast<unsigned>(kRangeSize) && followerFlags_[second] != 0) mayPair = true;
+                if (!IsFollower(entry.codePoint)) continue;
+                AddPair(first, static_cast<char16_t>(entry.codePoint), entry.weights);
+                startsPair = true;
             }
         }
-        const bool rewritten = IsRewritten(static_cast<char16_t>(kRangeFirst + offset));
-        key.route = rewritten ? kWalk : mayPair ? kWalkBeforeEnder : 0;
-        key.ender = rewritten || followerFlags_[offset] != 0 ? kWalkBeforeEnder : 0;
+        const bool rewritten = IsRewritten(first);
+        key.kind = rewritten ? UnitKind::kWalked : startsPair ? UnitKind::kPairStart : UnitKind::kAlone;
+        key.ender = rewritten || followerFlags_[offset] != 0 ? 1 : 0;
     }
-    for (int offset = kRangeSize; offset < 256; ++offset) keyUnits_[offset] = KeyUnit{{0, 0, 0}, {0, 0, 0}, kWalk, 0};
+    for (int offset = kRangeSize; offset < 256; ++offset)
+        keyUnits_[offset] = KeyUnit{{0, 0, 0}, {0, 0, 0}, UnitKind::kWalked, 0};
 }
 
 }  // namespace zabrelo

@@ -56,33 +56,75 @@ public:
         std::int32_t slot;  // -1: the unit has no slot
     };
     const OwnEntry& Own(unsigned offset) const { return own_[offset]; }
-    bool FollowerAt(unsigned offset) const { return followerFlags_[offset] != 0; }
-    const EntryList& Slot(std::int32_t slot) const { return entryLists_[static_cast<std::size_t>(slot)]; }
     /// U+200C once a data file defined it; until then no value a unit can equal.
     std::int32_t SpecialCodePoint() const { return specialCodePoint_; }
+
+    /// How a key reads a unit: whether the unit's own weights (its entry
+    /// 0, or nothing for a unit without a slot) are its element, so that
+    /// the key can take them without the walk's own step.
+    ///
+    /// The values are chosen so that OwnWeightsStand is one AND: bit 1
+    /// means "never", bit 0 "not before an ender".
+    enum class UnitKind : unsigned char {
+        /// Its own weights always stand: no pair starts with it (a unit
+        /// without a slot weighs nothing, which stands as well).
+        kAlone = 0,
+        /// It starts a pair when the unit after it is an ender; before any
+        /// other unit its own weights stand.
+        kPairStart = 1,
+        /// Always takes the walk's step: the hamza rewriting changes it, or
+        /// the table holds no weights for it (a space, U+200C and every unit
+        /// outside the range, whose weights FixedWeights gives).
+        kWalked = 3,
+    };
 
     // What a key needs of each unit: the bytes a key takes from its own
     // weights, which of them count, and when those weights are not the
     // whole story. Most units are then written from one eight-byte load,
     // without the element walk and without a branch on the kind of unit.
-    static constexpr unsigned char kWalk = 1;             // always takes the element walk
-    static constexpr unsigned char kWalkBeforeEnder = 2;  // takes it when the next unit may end a pair
     struct KeyUnit {
         unsigned char bytes[3];  // low 8 bits of each own weight
         unsigned char keep[3];   // 1 where that weight is not zero
-        unsigned char route;     // kWalk, kWalkBeforeEnder or 0
-        // kWalkBeforeEnder when the unit ends some pair or is rewritten
-        // into what might: the unit before it cannot trust its own weights.
+        UnitKind kind;
+        /// 1 for an ender, a unit the walk may join to the one before it:
+        /// one that ends some pair, or that the rewriting turns into what
+        /// might. A text cannot be cut in two just before an ender.
         unsigned char ender;
     };
+
+    /// Whether `unit`'s own weights are its element when `next` stands
+    /// after it (Key(kRangeSize) at the end of the text, which is no
+    /// ender). The one statement of this rule: every key and comparison
+    /// path, UTF-16 or UTF-8, asks it here.
+    static bool OwnWeightsStand(const KeyUnit& unit, const KeyUnit& next) {
+        return (static_cast<unsigned>(unit.kind) & (2u | next.ender)) == 0;
+    }
+
     /// `index` from RangeIndex; kRangeSize answers for every unit outside
-    /// the range and for the end of a string: it takes the walk and ends no pair.
+    /// the range and for the end of a string: it takes the walk and joins
+    /// nothing.
     const KeyUnit& Key(unsigned index) const { return keyUnits_[index]; }
     /// Key of the unit U+0600 + `offset`, `offset` below 256: a two-byte
     /// UTF-8 sequence with lead byte 0xD8 to 0xDB gives it straight from
     /// its bits, with no range test (units past the range answer as
     /// Key(kRangeSize) does).
     const KeyUnit& BlockKey(unsigned offset) const { return keyUnits_[offset]; }
+
+    /// The weights of the pair `first` `second` (prepared units): those of
+    /// the first entry of `first`'s slot whose code point is `second`, entry
+    /// 0 included (a doubled letter whose own line came first is one
+    /// element), when `second` ends some pair; else null. A hash look-up,
+    /// whatever the number of pairs.
+    const std::int32_t* PairWeights(char16_t first, char16_t second) const {
+        const unsigned offset = static_cast<unsigned>(second) - static_cast<unsigned>(kRangeFirst);
+        if (offset >= static_cast<unsigned>(kRangeSize) || followerFlags_[offset] == 0) return nullptr;
+        const std::uint32_t key = PairKey(first, second);
+        for (std::size_t i = PairHash(key);; i = (i + 1) & pairMask_) {
+            const Pair& pair = pairs_[i];
+            if (pair.key == key) return pair.weights;
+            if (pair.key == 0) return nullptr;
+        }
+    }
 
 private:
     friend class TableLoader;
@@ -101,6 +143,27 @@ private:
     std::int32_t slotIndex_[kRangeSize];
     OwnEntry own_[kRangeSize];
     KeyUnit keyUnits_[256];  // U+0600..U+06FF; kRangeSize and past answer for every unit outside
+
+    // The pairs by (first, second), open addressing with linear probing in
+    // a power-of-two array at most half full; key 0 marks a free place (no
+    // pair starts at U+0000). Built with the first matching entry of each
+    // pair, in list order, when a load ends.
+    struct Pair {
+        std::uint32_t key;
+        std::int32_t weights[3];
+    };
+    static std::uint32_t PairKey(char16_t first, char16_t second) {
+        return (static_cast<std::uint32_t>(first) << 16) | second;
+    }
+    // Multiplicative: the top bits of the product, which every bit of the
+    // key reaches, so no table of pairs, however chosen, crowds a few places.
+    std::size_t PairHash(std::uint32_t key) const { return static_cast<std::size_t>((key * 0x9E3779B1u) >> pairShift_); }
+    void AddPair(char16_t first, char16_t second, const std::int32_t* weights);
+    void ResizePairs(std::size_t size);
+    std::vector<Pair> pairs_;
+    std::size_t pairCount_;
+    std::size_t pairMask_;
+    unsigned pairShift_;
 };
 
 }  // namespace zabrelo

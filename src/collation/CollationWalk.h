@@ -19,14 +19,19 @@ namespace zabrelo {
 /// test and one compare let every other unit through.
 inline bool IsRewritten(char16_t u) { return static_cast<unsigned>(u) - 0x0623u <= 3u || u == u'\u06D3'; }
 
+/// The one letter the rewriting reads by its place: U+0626 (yeh with hamza)
+/// is a bare hamza inside a text but yeh and a hamza mark as its last unit.
+/// So a text that ends in it does not weigh as the start of a longer text.
+inline constexpr char16_t kRewrittenByPlace = u'\u0626';
+
 /// The prepared form of one input unit: its first unit is returned, a second
 /// one (a separate hamza mark) goes to `second`, which is left alone otherwise.
 /// None of the units written here is itself rewritten, so rewriting a prepared
-/// string again changes nothing.
+/// string again changes nothing. `last`: the unit is the last of its text.
 inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
     if (!IsRewritten(u)) return u;
     switch (u) {
-        case u'\u0626':  // yeh with hamza: a hamza inside the input, yeh + mark at its end
+        case kRewrittenByPlace:
             if (!last) return u'\u0621';
             second = u'\u0654';
             return u'\u06CC';
@@ -82,10 +87,20 @@ struct PreparedUnits {
 inline constexpr std::int32_t kSpaceWeights[3] = {0x41, 0, 0};
 inline constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 
+/// The weights of a unit that has no slot in the table: the space's fixed
+/// ones, U+200C's once a data file defined it, and nothing for every other
+/// unit. The one statement of this rule, for every path.
+inline const std::int32_t* FixedWeights(const CollationTable& table, char16_t u) {
+    if (u == u' ') return kSpaceWeights;
+    if (static_cast<std::int32_t>(u) == table.SpecialCodePoint()) return table.SpecialWeights();
+    return kNoWeights;
+}
+
 /// The weights of the next collation element of `units`, which moves past
-/// its one or two units. Must not be called at the end. `units` is a
-/// PreparedUnits, or anything else that reads prepared units as it does
-/// (Next, and Peek giving 0 at the end).
+/// its one or two units: the pair it starts with the next unit, else its
+/// own entry 0, else its fixed weights. Must not be called at the end.
+/// `units` is a PreparedUnits, or anything else that reads prepared units
+/// as it does (Next, and Peek giving 0 at the end).
 template <class Units>
 inline const std::int32_t* NextWeights(const CollationTable& table, Units& units) {
     const char16_t c = units.Next();
@@ -93,25 +108,14 @@ inline const std::int32_t* NextWeights(const CollationTable& table, Units& units
     if (offset < static_cast<unsigned>(CollationTable::kRangeSize)) {
         const CollationTable::OwnEntry& own = table.Own(offset);
         if (own.slot >= 0) {
-            const char16_t next = units.Peek();
-            const unsigned nextOffset =
-                static_cast<unsigned>(next) - static_cast<unsigned>(CollationTable::kRangeFirst);
-            if (nextOffset < static_cast<unsigned>(CollationTable::kRangeSize) && table.FollowerAt(nextOffset)) {
-                // The first entry that pairs wins, entry 0 included: a
-                // doubled letter whose own line came first is one element.
-                for (const CollationEntry& entry : table.Slot(own.slot)) {
-                    if (entry.codePoint == static_cast<std::int32_t>(next)) {
-                        units.Next();
-                        return entry.weights;
-                    }
-                }
+            if (const std::int32_t* pair = table.PairWeights(c, units.Peek())) {
+                units.Next();
+                return pair;
             }
             return own.weights;
         }
-    } else if (static_cast<std::int32_t>(c) == table.SpecialCodePoint()) {
-        return table.SpecialWeights();
     }
-    return c == u' ' ? kSpaceWeights : kNoWeights;
+    return FixedWeights(table, c);
 }
 
 /// One walk over one prepared string, element by element. Holds the walk's

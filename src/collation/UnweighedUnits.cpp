@@ -17,8 +17,10 @@ struct Unweighed {
     std::size_t place;  // the weighed units before it
 };
 
-// The unweighed units of a UTF-8 text, one by one, with their places
-// among the units in `weighs`.
+// The unweighed units of a UTF-8 text, one by one, with their places among
+// the units in `weighs` when kPlaces (a walk that only compares units, the
+// usual one, counts nothing).
+template <bool kPlaces>
 class Cursor {
 public:
     Cursor(const UnweighedUnits& units, const std::bitset<65536>& weighs, const char* text, std::size_t size)
@@ -30,7 +32,7 @@ public:
                 const char16_t u = pending_;
                 pending_ = 0;
                 if (units_.Contains(u)) return {u, weighed_};
-                weighed_ += weighs_[u];
+                Pass(u);
                 continue;
             }
             if (p_ == end_) return {-1, weighed_};
@@ -47,11 +49,16 @@ public:
             }
             const auto u = static_cast<char16_t>(c);
             if (units_.Contains(u)) return {u, weighed_};
-            weighed_ += weighs_[u];
+            Pass(u);
         }
     }
 
 private:
+    // A unit the table weighs goes by.
+    void Pass(char16_t u) {
+        if constexpr (kPlaces) weighed_ += weighs_[u];
+    }
+
     const UnweighedUnits& units_;
     const std::bitset<65536>& weighs_;
     const unsigned char* p_;
@@ -71,18 +78,27 @@ const std::bitset<65536>& UnweighedUnits::WeighsAt(int level) const {
 }
 
 int UnweighedUnits::Compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize, int level) const {
-    Cursor left(*this, WeighsAt(level), a, aSize), right(*this, WeighsAt(level), b, bSize);
-    int places = 0;  // the first difference in places, which counts only when the units are the same
+    const std::bitset<65536>& weighs = WeighsAt(level);
+    // The units first: texts with equal keys mostly differ there, and then
+    // no place need be counted.
+    {
+        Cursor<false> left(*this, weighs, a, aSize), right(*this, weighs, b, bSize);
+        for (;;) {
+            const long x = left.Next().unit, y = right.Next().unit;
+            if (x != y) return x < y ? -1 : 1;
+            if (x < 0) break;
+        }
+    }
+    Cursor<true> left(*this, weighs, a, aSize), right(*this, weighs, b, bSize);
     for (;;) {
         const Unweighed x = left.Next(), y = right.Next();
-        if (x.unit != y.unit) return x.unit < y.unit ? -1 : 1;
-        if (x.unit < 0) return places;
-        if (places == 0 && x.place != y.place) places = x.place < y.place ? -1 : 1;
+        if (x.unit < 0) return 0;
+        if (x.place != y.place) return x.place < y.place ? -1 : 1;
     }
 }
 
 void UnweighedUnits::AppendSortable(const char* text, std::size_t size, int level, std::string& out) const {
-    Cursor cursor(*this, WeighsAt(level), text, size);
+    Cursor<false> cursor(*this, WeighsAt(level), text, size);
     for (Unweighed next = cursor.Next(); next.unit >= 0; next = cursor.Next()) {
         out += '\x01';
         out += static_cast<char>(next.unit >> 8);
@@ -90,7 +106,7 @@ void UnweighedUnits::AppendSortable(const char* text, std::size_t size, int leve
     }
     out += '\0';
     // Equal units mean as many places on both sides, so the places need no end.
-    Cursor places(*this, WeighsAt(level), text, size);
+    Cursor<true> places(*this, WeighsAt(level), text, size);
     for (Unweighed next = places.Next(); next.unit >= 0; next = places.Next()) {
         int bytes = 0;
         while (bytes < static_cast<int>(sizeof next.place) && (next.place >> (8 * bytes)) != 0) ++bytes;

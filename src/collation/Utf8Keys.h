@@ -3,7 +3,8 @@
 // reads as U+FFFD (which no table weighs), as the lenient decoder reads it,
 // and nothing past a text's size is read. Both read the bytes themselves
 // (Utf8Walk.h), so they allocate nothing and never fail, whatever the
-// texts' length. Tested by tests/collation/Utf8KeysTest.cpp, against
+// texts' length. Keys are in Utf8Keys.cpp, comparison in Utf8Compare.cpp
+// with its quick paths in Utf8QuickOrder.h. Tested by tests/collation/Utf8KeysTest.cpp, against
 // the lenient decoder followed by WriteKey and CompareKeys.
 #ifndef ZABRELO_COLLATION_UTF8KEYS_H
 #define ZABRELO_COLLATION_UTF8KEYS_H

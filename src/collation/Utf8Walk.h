@@ -1,6 +1,6 @@
-// Utf8Walk: the element walk over UTF-8 text read straight from its bytes,
-// with no UTF-16 copy: the prepared units as PreparedUnits gives them, and
-// one level's key bytes element by element. The bytes need not be
+// Utf8Walk: UTF-8 text read straight from its bytes for the one walk
+// (KeyWalk.h), with no UTF-16 copy: its characters and their key entries,
+// and the prepared units as PreparedUnits gives them. The bytes need not be
 // well-formed: each byte that begins no well-formed sequence reads as
 // U+FFFD, as the lenient decoder reads it, and nothing past a text's end is
 // read. Keys and comparison of UTF-8 text (Utf8Keys.h) are built on it.
@@ -14,6 +14,7 @@
 #include "collation/CollationTable.h"
 #include "collation/CollationWalk.h"
 #include "collation/Inlining.h"
+#include "collation/KeyWalk.h"
 #include "text/Utf8.h"
 
 namespace zabrelo {
@@ -44,12 +45,6 @@ ZABRELO_ALWAYS_INLINE std::size_t ReadUnits(const unsigned char* bytes, std::siz
         out[0] = static_cast<char16_t>(cp);
     }
     return used;
-}
-
-/// Whether the walk may join `u` to the unit before it: `u` ends a pair, or
-/// is rewritten into what may. A text cannot be cut in two before it.
-inline bool JoinsBack(const CollationTable& table, char16_t u) {
-    return table.Key(CollationTable::RangeIndex(u)).ender != 0;
 }
 
 /// The walk's prepared units of a UTF-8 text, as PreparedUnits reads them
@@ -89,71 +84,38 @@ struct Utf8Units {
     }
 };
 
-/// What LevelBytes::Next returns once the level's key bytes have ended.
-constexpr int kLevelEnd = -1;
+/// A UTF-8 text for the one walk (KeyWalk.h): a place is a pointer to
+/// the first byte of a character, as the lenient decoder reads them.
+struct Utf8Text {
+    using Units = Utf8Units;
+    using Place = const unsigned char*;
 
-/// One level's key bytes of a UTF-8 text, element by element, from its start
-/// or from any place where the walk can cut it (a unit the walk joins to the
-/// one before it does not start there). Most units are settled by their own
-/// weights, as keys read them; the rest (letters the walk rewrites, letters
-/// that pair with the next, units outside the table's range) take the walk's
-/// own step.
-class LevelBytes {
-public:
-    /// `level` is 0-based.
-    LevelBytes(const CollationTable& table, const unsigned char* bytes, std::size_t size, int level)
-        : table_(&table), units_{bytes, bytes + size, 0}, level_(level) {}
+    const unsigned char* begin;
+    const unsigned char* end;
 
-    /// The next key byte, or kLevelEnd, again and again, after the last.
-    ZABRELO_ALWAYS_INLINE int Next() {
-        for (;;) {
-            if (units_.pending == 0) {
-                if (units_.p == units_.end) return kLevelEnd;
-                char16_t u[2];
-                std::size_t count;
-                const std::size_t used = ReadUnits(units_.p, static_cast<std::size_t>(units_.end - units_.p), u, count);
-                const unsigned index = CollationTable::RangeIndex(u[0]);
-                if (index == static_cast<unsigned>(CollationTable::kRangeSize)) {
-                    // As the walk weighs units outside the range; a
-                    // character beyond the BMP is two that weigh nothing.
-                    units_.p += used;
-                    std::int32_t w = 0;
-                    if (u[0] == u' ') {
-                        w = kSpaceWeights[level_];
-                    } else if (count == 1 && static_cast<std::int32_t>(u[0]) == table_->SpecialCodePoint()) {
-                        w = table_->SpecialWeights()[level_];
-                    }
-                    if (w != 0) return w & 0xFF;
-                    continue;
-                }
-                const CollationTable::KeyUnit& key = table_->Key(index);
-                if (key.route == 0 || (key.route == CollationTable::kWalkBeforeEnder && !EnderAfter(used))) {
-                    units_.p += used;
-                    if (key.keep[level_] != 0) return key.bytes[level_];
-                    continue;
-                }
-            } else if (units_.AtEnd()) {
-                return kLevelEnd;
-            }
-            const std::int32_t w = NextWeights(*table_, units_)[level_];
-            if (w != 0) return w & 0xFF;
-        }
-    }
-
-private:
-    // Whether the unit `used` bytes on may end a pair; the end ends none.
-    bool EnderAfter(std::size_t used) const {
-        const unsigned char* next = units_.p + used;
-        if (next == units_.end) return false;
-        char16_t v[2];
+    Place Start() const { return begin; }
+    bool AtEnd(Place place) const { return place == end; }
+    /// Bytes, which bound the prepared units: no character gives more
+    /// units than it has bytes.
+    std::size_t Size() const { return static_cast<std::size_t>(end - begin); }
+    /// The key entry of the character at `place` (that of its first unit:
+    /// a character beyond the BMP takes the walk), or the end's entry at
+    /// the end.
+    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
+        if (place == end) return table.Key(CollationTable::kRangeSize);
+        char16_t u[2];
         std::size_t count;
-        ReadUnits(next, static_cast<std::size_t>(units_.end - next), v, count);
-        return JoinsBack(*table_, v[0]);
+        ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
+        return table.Key(CollationTable::RangeIndex(u[0]));
     }
-
-    const CollationTable* table_;
-    Utf8Units units_;
-    int level_;
+    /// Where the character after the one at `place` (not the end) begins.
+    ZABRELO_ALWAYS_INLINE Place After(Place place) const {
+        char16_t u[2];
+        std::size_t count;
+        return place + ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
+    }
+    Units UnitsFrom(Place place) const { return Units{place, end, 0}; }
+    Place PlaceOf(const Units& units) const { return units.p; }
 };
 
 }  // namespace zabrelo

@@ -14,9 +14,11 @@
 #include <string>
 
 #include "collation/CollationKeys.h"
+#include "collation/StoppableKey.h"
 #include "collation/TableLoader.h"
 #include "collation/Utf8Keys.h"
 #include "fileio/RegularFile.h"
+#include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
@@ -26,36 +28,15 @@
 
 namespace {
 
-// A uint16_t text is read as char16_t: both are 16-bit unsigned units of
-// one representation, and the caller wrote them in another module.
-const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
-
-std::size_t Length16(const uint16_t* text) {
-    std::size_t n = 0;
-    while (text[n] != 0) ++n;
-    return n;
-}
-
-// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units
-// and for a length no object can have (more bytes than PTRDIFF_MAX), which
-// is a caller's mistake, not a text: nothing of it is read.
-template <typename Unit, typename Count>
-bool TextArgument(const Unit* text, std::size_t& length, Count count) {
-    if (text == nullptr) return length == 0;
-    if (length == ZABRELO_NUL_TERMINATED) length = count(text);
-    return length <= static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(Unit);
-}
+using zabrelo::Text16;
+using zabrelo::Text8;
+using zabrelo::Units;
 
 // UTF-8 texts up to this many bytes are decoded on the stack (at most one
 // unit per byte): the UTF-16 key writer makes a whole key in one walk, and
 // is faster than the byte walk, which makes one per level. Longer texts are
 // read as bytes, so no text needs the heap.
 constexpr std::size_t kStackUnits = 1024;
-
-bool Text16(const uint16_t* text, std::size_t& length) { return TextArgument(text, length, Length16); }
-bool Text8(const char* text, std::size_t& length) {
-    return TextArgument(text, length, [](const char* s) { return std::strlen(s); });
-}
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
@@ -170,7 +151,10 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = tablePath;
     } else {
         zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
-        if (found.path.empty()) return outcome.Fail(ZABRELO_CANNOT_OPEN, found.problem);
+        if (found.path.empty()) {
+            return outcome.Fail(ZABRELO_CANNOT_OPEN,
+                                found.problem + "; name one with " + zabrelo::kDefaultTableVariable);
+        }
         path = std::move(found.path);
     }
     outcome.File(path);
@@ -301,6 +285,36 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
     // On well-formed text the key of the bytes is the key of their UTF-16 form.
     if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
     const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    *key_length = total;
+    return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
+                                                   size_t length, int level, uint8_t* key, size_t capacity,
+                                                   size_t* key_length, zabrelo_stop_check stop, void* context) {
+    if (stop == nullptr || length <= zabrelo::kStopStride || length == ZABRELO_NUL_TERMINATED) {
+        return zabrelo_key8(collator, text, length, level, key, capacity, key_length);
+    }
+    if (key_length == nullptr) return ZABRELO_INVALID_ARGUMENT;
+    *key_length = 0;
+    if (collator == nullptr || !Text8(text, length) || (key == nullptr && capacity != 0)) {
+        return ZABRELO_INVALID_ARGUMENT;
+    }
+    CallerStop caller{stop, context};
+    const zabrelo::StopCheck check = caller.Check();
+    // Checked piece by piece, each ending before a character's first byte, so
+    // the caller is asked as often while the text is checked as while it is keyed.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t start = 0; start < length;) {
+        std::size_t end = length - start > zabrelo::kStopStride ? start + zabrelo::kStopStride : length;
+        for (int back = 0; back < 3 && end < length && (bytes[end] & 0xC0) == 0x80; ++back) --end;
+        if (zabrelo::Utf16Length(text + start, end - start) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        if (end < length && check.Asked()) return ZABRELO_STOPPED;
+        start = end;
+    }
+    const std::size_t total =
+        zabrelo::WriteUtf8KeyStoppable(*collator->table, text, length, level, key, capacity, check);
+    if (total == zabrelo::kKeyStopped) return ZABRELO_STOPPED;
     *key_length = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "TestText.h"
 #include "UrduText.h"
 #include "collation/CollationWalk.h"
+#include "collation/Utf8Keys.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -124,6 +127,48 @@ TEST_F(KeysTest, EveryCodeUnitAloneAndAllTogether) {
     // No neighbours form a pair (lam is followed by U+0645, beh by U+0629),
     // so the whole string weighs as its units one by one.
     EXPECT_EQ(Hex(table_.Key(all, 1)), Hex(expected));
+}
+
+// A letter's pairs are looked up, not scanned: with a million entries in
+// beh's list, the one that pairs it with lam last of all, a key of a text
+// full of beh-lam takes about as long as with a list of three entries.
+// Every entry but the last repeats the first pair, which stays the one
+// that wins.
+TEST(PairLookUpTest, DoesNotGrowWithTheEntriesOfALetter) {
+    const std::string start = "FA=pairs\r\n[0628][50,1,1]\r\n[0627][20,2,3]\r\n[0644][30,1,1]\r\n[0628,0627][52,1,1]\r\n";
+    std::string repeated;
+    for (int i = 0; i < 1000000; ++i) repeated += "[0628,0627][53,1,1]\r\n";
+    const std::string end = "[0628,0644][51,1,1]\r\n";
+    TestTable few, many;
+    ASSERT_TRUE(few.Load(start + end));
+    ASSERT_TRUE(many.Load(start + repeated + end));
+    ASSERT_EQ(many.Entries(0x0628), 1000003u);
+
+    std::u16string text;
+    for (int i = 0; i < 200; ++i) text += u"\u0628\u0644\u0628\u0627";
+    const std::string utf8 = zabrelo::Utf16ToUtf8(text, zabrelo::LoneSurrogate::kReplace);
+    const auto fastest = [&](const TestTable& table, std::string& key) {
+        auto best = std::chrono::steady_clock::duration::max();
+        for (int round = 0; round < 5; ++round) {
+            const auto begin = std::chrono::steady_clock::now();
+            key = table.Key(text);
+            unsigned char out[4096];
+            const std::size_t size = zabrelo::WriteUtf8Key(*table, utf8.data(), utf8.size(), 3, out, sizeof out);
+            key += std::string(reinterpret_cast<const char*>(out), size);
+            best = std::min(best, std::chrono::steady_clock::now() - begin);
+        }
+        return best;
+    };
+    std::string fewKey, manyKey;
+    const auto fewTime = fastest(few, fewKey);
+    const auto manyTime = fastest(many, manyKey);
+    EXPECT_EQ(Hex(manyKey), Hex(fewKey));
+    EXPECT_EQ(Hex(fewKey.substr(0, 4)), "51 52 51 52 ");
+    // A scan of the list takes about a second here.
+    const auto micro = [](std::chrono::steady_clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(d).count();
+    };
+    EXPECT_LT(micro(manyTime), 10 * micro(fewTime) + 5000) << "microseconds, against " << micro(fewTime);
 }
 
 TEST_F(KeysTest, WeightsAbove255CountByTheirLowByte) {

@@ -27,7 +27,7 @@ void AppendPart(std::string& out, const std::string& bytes, bool invert) {
 }  // namespace
 
 LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-                   FieldSplitter::Mode mode, std::string separator, RandomKeys random)
+                   FieldSplitter::Mode mode, std::string separator, RandomKeys random, bool replaceInvalid)
     : unweighed_(unweighed),
       level_(level),
       reverse_(reverse),
@@ -35,7 +35,8 @@ LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, boo
       keys_(std::move(keys)),
       mode_(mode),
       separator_(std::move(separator)),
-      random_(random) {}
+      random_(random),
+      replaceInvalid_(replaceInvalid) {}
 
 std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
     std::size_t fields = 0;
@@ -54,7 +55,10 @@ void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, 
 }
 
 bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
-    if (!zabrelo::Utf8ToUtf16(text, size, units_)) return false;
+    if (!zabrelo::Utf8ToUtf16(text, size, units_)) {
+        if (!keys_.replaceInvalid_) return false;
+        units_ = zabrelo::Utf8ToUtf16Lenient(text, size, zabrelo::LoneSurrogate::kReplace);
+    }
     if (!keys_.Fields()) {
         out += lib_.GetCollationKey(units_, keys_.level_);
         return true;
@@ -75,7 +79,9 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         } else if (key.month) {
             part_ += static_cast<char>(MonthOf(field) + 1);
         } else {
-            zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
+            if (!zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_)) {  // only with replaceInvalid_
+                fieldUnits_ = zabrelo::Utf8ToUtf16Lenient(field.data(), field.size(), zabrelo::LoneSurrogate::kReplace);
+            }
             std::string_view keyText = field;
             if (FiltersText(key)) {
                 FilterKeyText(key, fieldUnits_);

@@ -40,9 +40,11 @@ public:
     /// `reverse` and `stable` are the whole sort's -r and -s; `keys` the -k
     /// keys (none: the whole line), found in fields as `mode` and
     /// `separator` say.
-    /// `random`: the hash of -R keys.
+    /// `random`: the hash of -R keys. `replaceInvalid`: read each byte of
+    /// invalid UTF-8 as U+FFFD (--invalid=replace) rather than refuse the line.
     LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-             FieldSplitter::Mode mode, std::string separator, RandomKeys random = RandomKeys());
+             FieldSplitter::Mode mode, std::string separator, RandomKeys random = RandomKeys(),
+             bool replaceInvalid = false);
 
     /// Whether keys are made of -k fields (so -u compares just those parts).
     bool Fields() const { return !keys_.empty(); }
@@ -60,6 +62,7 @@ private:
     FieldSplitter::Mode mode_;
     std::string separator_;
     RandomKeys random_;
+    bool replaceInvalid_;
 };
 
 /// Builds keys as LineKeys defines them, with scratch space kept from line
@@ -69,7 +72,7 @@ public:
     KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
 
     /// Appends the key of a line to `out`. False, appending nothing, when the
-    /// line is not valid UTF-8.
+    /// line is not valid UTF-8 (unless invalid bytes are replaced).
     bool Append(const char* text, std::size_t size, std::string& out);
 
 private:

@@ -1,7 +1,11 @@
 // SortCommand: `zabrelo sort`. Reads the options and the table, then sorts
 // (SortInputs.cpp: in memory, or in runs on disk past -S), merges (-m) or
 // checks (-c, -C) in the order LineOrder defines, with keys LineKeys makes.
+#include <cstdio>
+#include <memory>
+
 #include "Commands.h"
+#include "DebugMarks.h"
 #include "LineKeys.h"
 #include "LineOrder.h"
 #include "Options.h"
@@ -111,6 +115,11 @@ constexpr char kHelp[] =
     "  -j, --jobs N          build keys and sort on N threads (default: one per\n"
     "                        core)\n"
     "  -z, --zero-terminated lines end in NUL, not line feed\n"
+    "      --debug           under each line, mark the text each key compares,\n"
+    "                        and warn about keys on standard error\n"
+    "      --invalid=replace  order each byte of invalid UTF-8 as U+FFFD and write\n"
+    "                        the line back as it was, rather than stop (the\n"
+    "                        default, --invalid=error)\n"
     "      --quiet           no progress line on a long run\n"
     "      --verbose         follow a table error with the library's own report\n"
     "  -h, --help            show this help\n"
@@ -132,10 +141,19 @@ int RunSort(const Options& options) {
     const CommandTable table(options);
     const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
-                        settings.fieldMode, settings.format.separator, RandomKeys(settings.randomSecret));
+                        settings.fieldMode, settings.format.separator, RandomKeys(settings.randomSecret),
+                        settings.replaceInvalid);
     const LineOrder order(unweighed, settings.level, settings.reverse, settings.stable, keys.Fields());
     Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
-    const SortJob job{settings, table.lib, keys, order, progress};
+    std::unique_ptr<DebugMarks> debug;
+    if (settings.debug) {
+        std::fflush(stdout);
+        for (const std::string& warning : DebugWarnings(settings, settings.global, settings.keysGiven)) {
+            std::fprintf(stderr, "zabrelo: sort: %s\n", warning.c_str());
+        }
+        debug = std::make_unique<DebugMarks>(settings);
+    }
+    const SortJob job{settings, table.lib, keys, order, progress, debug.get()};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
     if (settings.merge) return MergeInputs(job);
     return SortInputs(job);

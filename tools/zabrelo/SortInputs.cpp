@@ -67,7 +67,7 @@ int SortInputs(const SortJob& job) {
             Output output(settings.outputPath);
             BeginOutput(output, input.HadSignature(), headers);
             progress.Stage("writing", lines.size());
-            OutputSink sink(output);
+            OutputSink sink(output, job.debug);
             WriteSorted(keys.Items(), lines, job.order, settings.unique, sink, progress);
             output.Commit();
             return 0;
@@ -82,7 +82,7 @@ int SortInputs(const SortJob& job) {
     Output output(settings.outputPath);
     BeginOutput(output, input.HadSignature(), headers);
     if (!runs.Empty()) {
-        OutputSink sink(output);
+        OutputSink sink(output, job.debug);
         runs.MergeInto(sink);
     }
     output.Commit();

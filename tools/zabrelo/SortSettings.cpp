@@ -163,6 +163,8 @@ std::vector<OptionRule> SortOptionRules() {
             {0, "random-source", true},
             {0, "sort", true},
             {0, "parallel", true},
+            {0, "invalid", true},
+            {0, "debug", false},
             {0, "quiet", false},
             {0, "verbose", false}};
 }
@@ -178,7 +180,14 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.outputPath = OutputPath(options);
     settings.jobs = Jobs(options);
     settings.quiet = options.Has("quiet");
+    const std::string invalid = options.Value("invalid", "error");
+    if (invalid != "error" && invalid != "replace") {
+        options.Fail("invalid argument '" + invalid + "' for '--invalid' (error or replace)");
+    }
+    settings.replaceInvalid = invalid == "replace";
     const KeyRange global = GlobalOptions(options);
+    settings.global = global;
+    settings.keysGiven = options.Has("key");
     for (const std::string& key : options.Values("key")) settings.keys.push_back(ParseKeyRange(key, global));
     // Ordering options with no -k make the whole line a key of their own; -r
     // alone turns the whole order round.
@@ -219,6 +228,11 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.batchSize = static_cast<std::size_t>(options.Number("batch-size", 2, 512, 64));
     settings.files = options.Operands();
     if (settings.files.empty()) settings.files.push_back("-");
+    settings.debug = options.Has("debug");
+    if (settings.debug && (settings.check != CheckMode::kNone || !settings.outputPath.empty())) {
+        const char first = settings.check == CheckMode::kNone ? 'o' : options.Has("C") ? 'C' : 'c';
+        throw ToolError(std::string("sort: options '-") + first + " --debug' are incompatible");
+    }
     if (settings.check != CheckMode::kNone) {
         if (!settings.outputPath.empty()) {
             throw ToolError(std::string("sort: options '-") + (options.Has("C") ? 'C' : 'c') + "o' are incompatible");

@@ -3,20 +3,23 @@
 // once it has stopped growing. Sorting works on 32-byte items whose first
 // sixteen key bytes settle nearly every comparison without following the
 // pointer into an arena, which would be a cache miss.
-#include "KeyBatch.h"
+#include "library/KeyBatch.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <string>
+#ifndef ZABRELO_NO_THREADS
 #include <thread>
+#endif
 
 #include "collation/CollationKeys.h"
 #include "library/KeyHead.h"
 #include "library/ThreadShares.h"
 
-namespace zabrelo_python {
+namespace zabrelo {
 
 namespace {
 
@@ -35,6 +38,9 @@ constexpr std::size_t kRadixTexts = 48;          // below this, a comparison sor
 // once every share has ended.
 template <class Work>
 void RunShares(unsigned count, const Work& work) {
+#ifdef ZABRELO_NO_THREADS
+    for (unsigned share = 0; share < count; ++share) work(share);
+#else
     std::vector<std::exception_ptr> failures(count);
     std::vector<std::thread> workers;
     std::vector<unsigned> here;
@@ -60,6 +66,7 @@ void RunShares(unsigned count, const Work& work) {
     for (const std::exception_ptr& failure : failures) {
         if (failure) std::rethrow_exception(failure);
     }
+#endif
 }
 
 // Unsigned byte order of the keys: the collation order. Inline, eight bytes
@@ -73,7 +80,7 @@ int CompareKeys(const KeyedText& a, const KeyedText& b) {
     const std::uint32_t common = std::min(a.keySize, b.keySize);
     // Eight bytes a step may read past the shorter key: arenas end in kSlack spare bytes.
     for (std::uint32_t k = 16; k < common; k += 8) {
-        std::uint64_t x = zabrelo::BigEndian64(a.key + k), y = zabrelo::BigEndian64(b.key + k);
+        std::uint64_t x = BigEndian64(a.key + k), y = BigEndian64(b.key + k);
         if (common - k < 8) {
             const unsigned drop = 64 - 8 * (common - k);
             x >>= drop;
@@ -126,13 +133,18 @@ void RadixSort(KeyedText* data, KeyedText* other, std::size_t n, unsigned depth,
 
 }  // namespace
 
-unsigned ThreadsFor(std::size_t count) {
-    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(zabrelo::ThreadsFor(count, cores, kTextsPerThread));
+unsigned KeyThreadsFor(std::size_t count, unsigned most) {
+#ifdef ZABRELO_NO_THREADS
+    (void)count;
+    (void)most;
+    return 1;
+#else
+    if (most == 0) most = std::max(1U, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(ThreadsFor(count, most, kTextsPerThread));
+#endif
 }
 
-KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, std::size_t n, int level,
-                   unsigned threads) {
+KeyBatch::KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t n, int level, unsigned threads) {
     if (n > kMaxTexts) throw std::length_error("too many texts");
     threads = std::max(1U, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, n))));
     arenas_.resize(threads);
@@ -148,25 +160,25 @@ KeyBatch::KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, s
         arena = LargeBuffer<unsigned char>(room + kSlack);
         std::vector<std::size_t> taken;  // this thread's chunks, and below where their keys start
         std::vector<std::size_t> starts;
-        std::u16string scratch;
         std::size_t used = 0;
         for (std::size_t chunk; (chunk = nextChunk++) < chunks;) {
             taken.push_back(chunk);
             starts.push_back(used);
             for (std::size_t i = chunk * kChunkTexts, end = std::min(n, i + kChunkTexts); i < end; ++i) {
-                std::size_t count = 0;
-                const char16_t* const units = Utf16Units(texts[i], scratch, count);
-                std::size_t size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, room - used);
+                const char16_t* const units = texts.texts[i];
+                std::size_t count = texts.lengths[i];
+                if (count == Utf16Texts::kUntilZero) count = std::char_traits<char16_t>::length(units);
+                std::size_t size = WriteKey(table, units, count, level, arena.data() + used, room - used);
                 if (size > UINT32_MAX) throw std::length_error("a key of 4 GiB or more");
                 if (size > room - used) {
                     room = std::max(room * 2, used + size);
                     LargeBuffer<unsigned char> larger(room + kSlack);
                     std::memcpy(larger.data(), arena.data(), used);
                     arena = std::move(larger);
-                    size = zabrelo::WriteKey(table, units, count, level, arena.data() + used, size);
+                    size = WriteKey(table, units, count, level, arena.data() + used, size);
                 }
                 const unsigned char* const key = arena.data() + used;
-                items_[i] = {zabrelo::KeyHead(key, size), size > 8 ? zabrelo::KeyHead(key + 8, size - 8) : 0, nullptr,
+                items_[i] = {KeyHead(key, size), size > 8 ? KeyHead(key + 8, size - 8) : 0, nullptr,
                              static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(i)};
                 used += size;
             }
@@ -208,7 +220,7 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     std::vector<std::vector<std::uint32_t>> next(threads, std::vector<std::uint32_t>(kBuckets, 0));
     RunShares(threads, [&](unsigned share) {
         std::uint32_t* const count = next[share].data();
-        const zabrelo::Share part = zabrelo::ShareOf(n, share, threads);
+        const Share part = ShareOf(n, share, threads);
         for (std::size_t i = part.begin; i < part.end; ++i) ++count[bucketOf(items[i])];
     });
     std::vector<std::size_t> starts(kBuckets + 1);
@@ -226,7 +238,7 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     LargeBuffer<KeyedText> distributed(n);
     RunShares(threads, [&](unsigned share) {
         std::uint32_t* const to = next[share].data();
-        const zabrelo::Share part = zabrelo::ShareOf(n, share, threads);
+        const Share part = ShareOf(n, share, threads);
         for (std::size_t i = part.begin; i < part.end; ++i) distributed[to[bucketOf(items[i])]++] = items[i];
     });
     items_.Swap(distributed);
@@ -249,4 +261,4 @@ void KeyBatch::Sort(bool reverse, unsigned threads) {
     });
 }
 
-}  // namespace zabrelo_python
+}  // namespace zabrelo

@@ -1,0 +1,266 @@
+// KeyWalk: the one walk that keys and comparison take over a text, UTF-16
+// or UTF-8 alike. A text type (Utf16Text here, Utf8Text in Utf8Walk.h)
+// says where its characters are and gives each one's key entry; the walk
+// over it takes a unit's own weights where CollationTable::OwnWeightsStand
+// says they stand, and the walk's own step (NextWeights) elsewhere. Keys
+// (CollationKeys.h, Utf8Keys.h) and lazy key bytes for comparison are
+// built on it, so the two encodings cannot drift apart.
+#ifndef ZABRELO_COLLATION_KEYWALK_H
+#define ZABRELO_COLLATION_KEYWALK_H
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "collation/CollationTable.h"
+#include "collation/CollationWalk.h"
+#include "collation/Inlining.h"
+
+namespace zabrelo {
+
+/// What the key byte readers return besides a byte (0..255). All are
+/// negative, so `(p | q) >= 0` tells that both of two results are bytes,
+/// and kEnd sorts before every byte, as a key that ends first does.
+inline constexpr int kEnd = -1;         // the bytes asked for have ended
+inline constexpr int kWalkNeeded = -2;  // a quick reader cannot tell: the whole walk must
+inline constexpr int kNoCut = -3;       // the walk may join the first unit to the one before
+inline constexpr int kNoByte = -4;      // the element weighs nothing at level 1
+
+using KeyUnit = CollationTable::KeyUnit;
+
+/// A UTF-16 text for the walk: a place is an index; each unit is a
+/// character of its own.
+struct Utf16Text {
+    using Units = PreparedUnits;
+    using Place = std::size_t;
+
+    const char16_t* text;
+    std::size_t length;
+
+    Place Start() const { return 0; }
+    bool AtEnd(Place place) const { return place >= length; }
+    /// Units of input, which bounds the prepared units by twice as many.
+    std::size_t Size() const { return length; }
+    /// The key entry of the character at `place`, or the end's entry (which
+    /// is no ender) at the end.
+    ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
+        return table.Key(ZABRELO_LIKELY(place < length) ? CollationTable::RangeIndex(text[place])
+                                                         : CollationTable::kRangeSize);
+    }
+    /// Where the character after the one at `place` (not the end) begins.
+    static Place After(Place place) { return place + 1; }
+    Units UnitsFrom(Place place) const { return Units{text, place, length, 0}; }
+    Place PlaceOf(const Units& units) const { return units.index; }
+};
+
+// --- Sinks: what a key walk does with each element's weights ---
+
+// The three level strings side by side, each in an area with room for its
+// worst case, so nothing is bounds-checked. Every byte is written, and kept
+// only where its weight is not zero. The zero test is on the whole weight,
+// so 0x100 adds a 0 byte.
+struct SideBySide {
+    unsigned char* out1;
+    unsigned char* out2;
+    unsigned char* out3;
+    std::size_t used1, used2, used3;
+
+    void Unit(const KeyUnit& key) {
+        out1[used1] = key.bytes[0];
+        used1 += key.keep[0];
+        out2[used2] = key.bytes[1];
+        used2 += key.keep[1];
+        out3[used3] = key.bytes[2];
+        used3 += key.keep[2];
+    }
+    void Element(const std::int32_t* w) {
+        out1[used1] = static_cast<unsigned char>(w[0] & 0xFF);
+        used1 += w[0] != 0;
+        out2[used2] = static_cast<unsigned char>(w[1] & 0xFF);
+        used2 += w[1] != 0;
+        out3[used3] = static_cast<unsigned char>(w[2] & 0xFF);
+        used3 += w[2] != 0;
+    }
+};
+
+// One level string appended at `used` to a buffer of `capacity` bytes: the
+// bytes beyond it are counted, not written.
+struct OneLevel {
+    unsigned char* out;
+    std::size_t capacity;
+    std::size_t used;
+    int level;  // 0-based
+
+    void Put(unsigned char byte, bool keep) {
+        if (!keep) return;
+        if (used < capacity) out[used] = byte;
+        ++used;
+    }
+    void Unit(const KeyUnit& key) { Put(key.bytes[level], key.keep[level] != 0); }
+    void Element(const std::int32_t* w) { Put(static_cast<unsigned char>(w[level] & 0xFF), w[level] != 0); }
+};
+
+// Counts the bytes of each level string without writing them.
+struct Counter {
+    std::size_t used1, used2, used3;
+
+    void Unit(const KeyUnit& key) {
+        used1 += key.keep[0];
+        used2 += key.keep[1];
+        used3 += key.keep[2];
+    }
+    void Element(const std::int32_t* w) {
+        used1 += w[0] != 0;
+        used2 += w[1] != 0;
+        used3 += w[2] != 0;
+    }
+};
+
+/// Feeds the key bytes of every element of `text` to `sink`. Most units are
+/// settled by their own KeyUnit; each step looks up the next character too
+/// and hands it on. Past the last stands the end's entry, which joins
+/// nothing. The rest (spaces, units outside the table, letters to rewrite
+/// and possible pairs) take the walk's own step, until it holds no half of
+/// a split letter.
+///
+/// Always inlined, and the text and the sink taken by value, so their
+/// pointers and counters live in registers: passed between functions, the
+/// sink would be copied through memory just after being written (a stall
+/// when the copy's wide loads meet the narrow stores), and behind a
+/// reference every key byte, written through a character pointer that may
+/// alias it, would send the counters and the text's bounds back to memory.
+template <class Text, class Sink>
+ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text text, Sink sink) {
+    // Only the place and the entries are carried from step to step: with
+    // the sink's six values and the text's two, that is as much as stays
+    // in registers.
+    using Place = typename Text::Place;
+    Place place = text.Start();
+    const KeyUnit* key = &text.KeyAt(table, place);
+    while (!text.AtEnd(place)) {
+        const Place after = text.After(place);
+        const KeyUnit* const next = &text.KeyAt(table, after);
+        if (CollationTable::OwnWeightsStand(*key, *next)) {
+            sink.Unit(*key);
+            place = after;
+            key = next;
+            continue;
+        }
+        typename Text::Units walk = text.UnitsFrom(place);
+        do {
+            sink.Element(NextWeights(table, walk));
+        } while (walk.pending != 0);
+        place = text.PlaceOf(walk);
+        key = &text.KeyAt(table, place);
+    }
+    return sink;
+}
+
+// Texts up to this many units (or bytes) have their key built in one pass
+// on the stack. A level string gets at most one byte per prepared unit, and
+// there are at most two of those per unit of input (one per byte).
+constexpr std::size_t kStackUnits = 512;
+constexpr std::size_t kStackBytes = CollationTable::kMaxLevel * 2 * kStackUnits;
+
+// Closes the gaps between the level strings `sink` wrote, so the key of
+// `levels` levels stands at sink.out1; returns its length.
+inline std::size_t JoinLevels(const SideBySide& sink, int levels) {
+    std::size_t total = sink.used1;
+    if (levels >= 2) {
+        std::memmove(sink.out1 + total, sink.out2, sink.used2);
+        total += sink.used2;
+    }
+    if (levels >= 3) {
+        std::memmove(sink.out1 + total, sink.out3, sink.used3);
+        total += sink.used3;
+    }
+    return total;
+}
+
+// The key of a text of at most kStackUnits, in one pass, written to the
+// start of `scratch` (kStackBytes); returns its length.
+template <class Text>
+std::size_t StackKey(const CollationTable& table, const Text text, int levels, unsigned char* scratch) {
+    const std::size_t room = 2 * text.Size();
+    const SideBySide sink = WalkKey(table, text, SideBySide{scratch, scratch + room, scratch + 2 * room, 0, 0, 0});
+    return JoinLevels(sink, levels);
+}
+
+// The key of a longer text into a caller's buffer, one pass per level, so
+// nothing is written past the part of the key that fits.
+template <class Text>
+std::size_t LongKey(const CollationTable& table, const Text text, int levels, unsigned char* out,
+                    std::size_t capacity) {
+    OneLevel sink{out, capacity, 0, 0};
+    for (sink.level = 0; sink.level < levels; ++sink.level) sink = WalkKey(table, text, sink);
+    return sink.used;
+}
+
+/// The key at `level` (1..3; 0 or less gives an empty key, more counts as
+/// 3): its first `capacity` bytes to `out`, nothing past them; returns the
+/// whole key's length.
+template <class Text>
+std::size_t WriteTextKey(const CollationTable& table, const Text text, int level, unsigned char* out,
+                         std::size_t capacity) {
+    if (level <= 0) return 0;
+    const int levels = std::min(level, CollationTable::kMaxLevel);
+    if (text.Size() > kStackUnits) return LongKey(table, text, levels, out, capacity);
+    unsigned char scratch[kStackBytes];
+    const std::size_t total = StackKey(table, text, levels, scratch);
+    if (capacity > 0) std::memcpy(out, scratch, std::min(total, capacity));
+    return total;
+}
+
+/// The bytes of a text's key in order, produced lazily: the bytes of level
+/// `level` (0-based) from `from`, the start or a place where the walk can
+/// cut the text in two, then each further level's from the start, up to
+/// `levels` levels. Units that their own KeyUnit settles are read from it,
+/// as keys read them; the rest take the walk's own step.
+template <class Text>
+class KeyStream {
+public:
+    KeyStream(const CollationTable& table, const Text& text, typename Text::Place from, int level, int levels)
+        : table_(&table), text_(text), units_(text.UnitsFrom(from)), level_(level), levels_(levels) {}
+
+    /// The next byte of the current level, or kEnd, again and again, after its last.
+    ZABRELO_ALWAYS_INLINE int NextInLevel() {
+        using Place = typename Text::Place;
+        for (;;) {
+            if (units_.pending == 0) {
+                const Place place = text_.PlaceOf(units_);
+                if (text_.AtEnd(place)) return kEnd;
+                const Place after = text_.After(place);
+                const KeyUnit& key = text_.KeyAt(*table_, place);
+                if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
+                    units_ = text_.UnitsFrom(after);
+                    if (key.keep[level_] != 0) return key.bytes[level_];
+                    continue;
+                }
+            }
+            const std::int32_t w = NextWeights(*table_, units_)[level_];
+            if (w != 0) return w & 0xFF;
+        }
+    }
+
+    /// The next byte of the key, or kEnd after its last.
+    ZABRELO_ALWAYS_INLINE int Next() {
+        for (;;) {
+            const int byte = NextInLevel();
+            if (byte != kEnd || ++level_ >= levels_) return byte;
+            units_ = text_.UnitsFrom(text_.Start());
+        }
+    }
+
+private:
+    const CollationTable* table_;
+    Text text_;
+    typename Text::Units units_;
+    int level_;
+    int levels_;
+};
+
+}  // namespace zabrelo
+
+#endif  // ZABRELO_COLLATION_KEYWALK_H
