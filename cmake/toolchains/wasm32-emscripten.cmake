@@ -15,7 +15,3 @@ include("${ZABRELO_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake")
 set(CMAKE_C_FLAGS_INIT "-fwasm-exceptions")
 set(CMAKE_CXX_FLAGS_INIT "-fwasm-exceptions")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fwasm-exceptions")
-
-# Threads in WebAssembly need a page that is cross-origin isolated, which a
-# plain static page is not: the module's work runs on the calling thread.
-set(ZABRELO_THREADS OFF CACHE BOOL "Sort keys on several threads")
