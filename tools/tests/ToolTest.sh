@@ -239,6 +239,18 @@ quick-keys)  # keys that begin with numbers: sorted in memory by those first, th
     zabrelo sort -t "$(printf '\t')" -S 1K $opts in >disk || fail "-S 1K $opts"
     cmp -s mem disk || fail "$opts: in memory and on disk differ"
   done ;;
+files0-from)  # --files0-from: NUL-ended names from a file or standard input, with sort's errors
+  printf 'ب\n' >'a b'; printf 'ا\n' >c
+  printf 'a b\0c' >names
+  status 0 zabrelo sort --files0-from=names; printf 'ا\nب\n' >want; same out want
+  printf 'c\0a b\0' | zabrelo sort --files0-from=- >out; same out want
+  for bad in "--files0-from=names c:extra operand 'c'" "--files0-from=/dev/null:no input from '/dev/null'"; do
+    status 2 zabrelo sort ${bad%%:*}; grep -qF "zabrelo: sort: ${bad#*:}" err || fail "${bad%%:*}: $(cat err)"
+  done
+  printf 'c\0\0' >names; status 2 zabrelo sort --files0-from=names
+  grep -qx "zabrelo: sort: names:2: invalid zero-length file name" err || fail "$(cat err)"
+  printf -- '-\0' | zabrelo sort --files0-from=- >out 2>err && fail "took - from standard input"
+  grep -q "no file name of '-' allowed" err || fail "$(cat err)" ;;
 csv)  # RFC 4180 fields: quoted separators and line breaks, doubled quotes, empty and missing fields; --header
   printf 'name,city\r\n"ب, ج",2\r\n"ا ""x""",1\r\nپ,"two\r\nlines"\r\n,\r\nت\r\n' >in
   head='name,city\r\n' comma=',\r\n' alif='"ا ""x""",1\r\n' be='"ب, ج",2\r\n' pe='پ,"two\r\nlines"\r\n' te='ت\r\n'
