@@ -6,6 +6,7 @@
 // tables that cannot be loaded. ZABRELO_SQLITE_EXTENSION names the built
 // module; the default table is the copy beside it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -397,6 +398,8 @@ TEST(ExtensionLoadTest, TablesThatCannotBeLoaded) {
     const std::string empty = dir.Write("empty.txt", "");
     const std::string words = dir.Write("words.txt", "\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8\n");
     const std::string bare = dir.Write("bare.txt", "FA=\r\n");
+    const std::string fifo = dir.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // SQLite puts its own words before the extension's.
     const std::string failed = "error during initialization: zabrelo_sqlite: cannot load the weight table: ";
     struct Case { std::string table, message; };
@@ -407,6 +410,9 @@ TEST(ExtensionLoadTest, TablesThatCannotBeLoaded) {
         // A word list, or a header and nothing else, loads but weighs nothing.
         {words, failed + words + ": the table gives no letter a weight"},
         {bare, failed + bare + ": the table gives no letter a weight"},
+        // Refused at once: neither may hold the load, and the table lock, for ever.
+        {fifo, failed + fifo + ": not a regular file (a FIFO, a device or a socket)"},
+        {"/dev/zero", failed + "/dev/zero: not a regular file (a FIFO, a device or a socket)"},
     };
     for (const Case& c : cases) {
         setenv("ZABRELO_TABLE", c.table.c_str(), 1);

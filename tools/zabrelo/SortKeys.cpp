@@ -29,7 +29,16 @@ std::size_t Threads(int jobs, std::size_t lines) {
 
 SortKeys::SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs) : lib_(lib), keys_(keys), jobs_(jobs) {}
 
-void SortKeys::Build(const InputText& input, Progress& progress) {
+void SortKeys::Build(const InputText& input, Progress& progress) { Build(input, progress, false); }
+
+void SortKeys::BuildStarts(const InputText& input, Progress& progress) {
+    const bool starts = keys_.QuickStart();
+    Build(input, progress, starts);
+    starts_ = starts ? &input : nullptr;
+}
+
+void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
+    starts_ = nullptr;
     const std::vector<Line>& lines = input.Lines();
     const std::size_t n = lines.size();
     if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
@@ -52,7 +61,8 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
             const std::size_t before = arena.size();
             KeyedLine& item = items_[i];
             item.line = static_cast<std::uint32_t>(i);
-            if (!builder.Append(lines[i].text, lines[i].size, arena)) {
+            if (!builder.Append(lines[i].text, lines[i].size, arena,
+                                starts ? KeyBuilder::Stage::kQuick : KeyBuilder::Stage::kFull)) {
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
                 item.keySize = 0;
                 continue;
@@ -91,6 +101,8 @@ std::size_t SortKeys::KeyBytes() const {
 
 void SortKeys::Release() {
     std::vector<std::string>().swap(arenas_);
+    std::string().swap(fields_);
+    std::string().swap(full_);
     std::vector<KeyedLine>().swap(items_);
 }
 
@@ -101,6 +113,62 @@ void SortKeys::Sort(bool reverse) {
     const std::size_t n = items_.size();
     zabrelo::SortByKeys(items_.data(), n, reverse, static_cast<unsigned>(Threads(jobs_, n)),
                         [](const KeyedLine& item) { return item.line; });
+    if (starts_) FinishStarts(reverse);
+}
+
+void SortKeys::EqualRuns(std::size_t first, std::size_t last,
+                         std::vector<std::pair<std::size_t, std::size_t>>& runs) const {
+    for (std::size_t i = first; i < last;) {
+        std::size_t j = i + 1;
+        while (j < last && KeysEqual(items_[i], items_[j])) ++j;
+        if (j - i > 1) runs.emplace_back(i, j);
+        i = j;
+    }
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
+    const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+    KeyBuilder::Stage stage, std::string& arena, bool reverse) {
+    arena.clear();
+    KeyBuilder builder(keys_, lib_);
+    for (const auto& [first, last] : runs) {
+        for (std::size_t i = first; i < last; ++i) {
+            KeyedLine& item = items_[i];
+            const std::size_t before = arena.size();
+            builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once already
+            item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+        }
+    }
+    // The arena has stopped growing: point the items at their keys.
+    const char* key = arena.data();
+    std::vector<std::pair<std::size_t, std::size_t>> equal;
+    for (const auto& [first, last] : runs) {
+        for (std::size_t i = first; i < last; ++i) {
+            items_[i].key = key;
+            SetHeads(items_[i], key);
+            key += items_[i].keySize;
+        }
+        const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
+        std::sort(at(first), at(last), [reverse](const KeyedLine& a, const KeyedLine& b) {
+            const int order = CompareKeys(a, b);
+            if (order != 0) return reverse ? order > 0 : order < 0;
+            return a.line < b.line;
+        });
+        EqualRuns(first, last, equal);
+    }
+    return equal;
+}
+
+void SortKeys::FinishStarts(bool reverse) {
+    // A line whose start no other line shares is ordered by it already,
+    // against every other line; only runs of equal starts need their -k
+    // keys, and only runs of equal -k keys the whole line's.
+    const std::vector<Line>& lines = starts_->Lines();
+    starts_ = nullptr;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    EqualRuns(0, items_.size(), runs);
+    runs = Finish(runs, lines, KeyBuilder::Stage::kFields, fields_, reverse);
+    if (!runs.empty()) Finish(runs, lines, KeyBuilder::Stage::kFull, full_, reverse);
 }
 
 }  // namespace zabrelo_tool

@@ -10,6 +10,7 @@
 #include "Platform.h"
 #include "ToolError.h"
 #include "library/DefaultTable.h"
+#include "library/SystemPaths.h"
 #include "library/TableInspection.h"
 
 namespace zabrelo_tool {
@@ -58,8 +59,12 @@ bool LoadThrough(const std::string& path, const std::string& shown, bool verbose
                  const std::function<bool(const char*)>& load) {
     // The system's reason comes from opening the file here; a directory,
     // which the library would open and then find empty, is refused here too.
+    // Anything else that is no regular file the library refuses unopened,
+    // and so does this: opening a FIFO would wait for a writer.
     std::string reason, report;
-    if (std::FILE* file = OpenForReading(path)) {
+    if (IsDeviceOrPipe(path) && zabrelo::KindOf(LibraryPath(path).c_str()) != zabrelo::PathKind::kDirectory) {
+        reason = "not a regular file (a FIFO, a device or a socket)";
+    } else if (std::FILE* file = OpenForReading(path)) {
         std::fclose(file);
     } else {
         reason = LastSystemError();
