@@ -101,8 +101,8 @@ std::size_t SortKeys::KeyBytes() const {
 
 void SortKeys::Release() {
     std::vector<std::string>().swap(arenas_);
-    std::string().swap(fields_);
-    std::string().swap(full_);
+    std::vector<std::string>().swap(fields_);
+    std::vector<std::string>().swap(full_);
     std::vector<KeyedLine>().swap(items_);
 }
 
@@ -128,35 +128,53 @@ void SortKeys::EqualRuns(std::size_t first, std::size_t last,
 
 std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
     const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
-    KeyBuilder::Stage stage, std::string& arena, bool reverse) {
-    arena.clear();
-    KeyBuilder builder(keys_, lib_);
-    for (const auto& [first, last] : runs) {
-        for (std::size_t i = first; i < last; ++i) {
-            KeyedLine& item = items_[i];
-            const std::size_t before = arena.size();
-            builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once already
-            item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+    KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse) {
+    using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
+    std::size_t keyed = 0;
+    for (const auto& [first, last] : runs) keyed += last - first;
+    // The runs are shared out whole, in order, so that each thread's
+    // equal runs follow the previous thread's.
+    const std::size_t threads = std::min(Threads(jobs_, keyed), runs.size());
+    arenas.resize(threads);
+    std::vector<Runs> equal(threads);
+    const auto work = [&](std::size_t t) {
+        const auto [begin, end] = zabrelo::ShareOf(runs.size(), t, threads);
+        std::string& arena = arenas[t];
+        arena.clear();
+        KeyBuilder builder(keys_, lib_);
+        for (std::size_t r = begin; r < end; ++r) {
+            for (std::size_t i = runs[r].first; i < runs[r].second; ++i) {
+                KeyedLine& item = items_[i];
+                const std::size_t before = arena.size();
+                builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once
+                item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+            }
         }
-    }
-    // The arena has stopped growing: point the items at their keys.
-    const char* key = arena.data();
-    std::vector<std::pair<std::size_t, std::size_t>> equal;
-    for (const auto& [first, last] : runs) {
-        for (std::size_t i = first; i < last; ++i) {
-            items_[i].key = key;
-            SetHeads(items_[i], key);
-            key += items_[i].keySize;
-        }
+        // The arena has stopped growing: point the items at their keys.
+        const char* key = arena.data();
         const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
-        std::sort(at(first), at(last), [reverse](const KeyedLine& a, const KeyedLine& b) {
-            const int order = CompareKeys(a, b);
-            if (order != 0) return reverse ? order > 0 : order < 0;
-            return a.line < b.line;
-        });
-        EqualRuns(first, last, equal);
-    }
-    return equal;
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = runs[r];
+            for (std::size_t i = first; i < last; ++i) {
+                items_[i].key = key;
+                SetHeads(items_[i], key);
+                key += items_[i].keySize;
+            }
+            std::sort(at(first), at(last), [reverse](const KeyedLine& a, const KeyedLine& b) {
+                const int order = CompareKeys(a, b);
+                if (order != 0) return reverse ? order > 0 : order < 0;
+                return a.line < b.line;
+            });
+            EqualRuns(first, last, equal[t]);
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t + 1 < threads; ++t) workers.emplace_back(work, t);
+    if (threads > 0) work(threads - 1);
+    for (std::thread& worker : workers) worker.join();
+    Runs still;
+    for (const Runs& part : equal) still.insert(still.end(), part.begin(), part.end());
+    return still;
 }
 
 void SortKeys::FinishStarts(bool reverse) {

@@ -88,17 +88,18 @@ private:
     std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk
     std::vector<KeyedLine> items_;
     const InputText* starts_ = nullptr;  // BuildStarts' input, until Sort finishes its keys
-    std::string fields_;                 // the -k keys of the lines with equal starts
-    std::string full_;                   // the full keys of the lines with equal -k keys
+    std::vector<std::string> fields_;    // per thread: the -k keys of the lines with equal starts
+    std::vector<std::string> full_;      // per thread: the full keys of the lines with equal -k keys
 
     void Build(const InputText& input, Progress& progress, bool starts);
     /// Finishes the keys BuildStarts left at their starts, and their order.
     void FinishStarts(bool reverse);
     /// Gives the lines in runs of equal starts their keys of `stage`, into
-    /// `arena`, and sorts each run; returns the runs that are still equal.
+    /// `arenas` (one per thread), and sorts each run; returns the runs that
+    /// are still equal.
     std::vector<std::pair<std::size_t, std::size_t>> Finish(
         const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
-        KeyBuilder::Stage stage, std::string& arena, bool reverse);
+        KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse);
     /// Runs of equal keys among [first, last) of the items.
     void EqualRuns(std::size_t first, std::size_t last, std::vector<std::pair<std::size_t, std::size_t>>& runs) const;
 };
