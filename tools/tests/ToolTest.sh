@@ -531,6 +531,8 @@ table-errors)  # the file and the system's reason; the library's own report only
       status 2 zabrelo check "$table"
       grep -qx "zabrelo: $table: not a regular file (a FIFO, a device or a socket)" err || fail "$(cat err)"
     done
+    status 2 zabrelo check - </dev/zero
+    grep -qx "zabrelo: standard input: more than 64 MiB, more than any weight table holds" err || fail "$(cat err)"
   fi ;;
 not-a-table)  # a word list loads without error but weighs nothing: refused, never sorted by
   printf 'apple\nbanana\ncherry\n' >words.txt
