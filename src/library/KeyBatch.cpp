@@ -23,7 +23,9 @@ namespace zabrelo {
 
 namespace {
 
+#ifndef ZABRELO_NO_THREADS
 constexpr std::size_t kTextsPerThread = 16384;
+#endif
 constexpr std::size_t kArenaBytesPerText = 32;  // a first guess; an arena grows when keys are longer
 constexpr std::size_t kSlack = 8;                // bytes after the last key that comparisons may read
 constexpr std::size_t kChunkTexts = 4096;        // texts a thread keys at a time

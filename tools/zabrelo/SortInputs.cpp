@@ -59,7 +59,13 @@ int SortInputs(const SortJob& job) {
         if (!input.Fill(budget.TextLimit())) break;
         const std::vector<Line>& lines = input.Lines();
         progress.Stage(stage("keys"), lines.size());
-        keys.Build(input, progress);
+        // Sorted in memory at once, lines with numbers first are keyed by
+        // those alone, and only lines that share them by the rest.
+        if (runs.Empty() && input.AtEnd()) {
+            keys.BuildStarts(input, progress);
+        } else {
+            keys.Build(input, progress);
+        }
         budget.Learn(input.TextBytes(), lines.size(), keys.KeyBytes());
         progress.Stage(stage("sorting"));
         keys.Sort(settings.reverse);

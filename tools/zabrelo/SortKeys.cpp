@@ -28,7 +28,16 @@ std::size_t Threads(int jobs, std::size_t lines) {
 
 SortKeys::SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs) : lib_(lib), keys_(keys), jobs_(jobs) {}
 
-void SortKeys::Build(const InputText& input, Progress& progress) {
+void SortKeys::Build(const InputText& input, Progress& progress) { Build(input, progress, false); }
+
+void SortKeys::BuildStarts(const InputText& input, Progress& progress) {
+    const bool starts = keys_.QuickStart();
+    Build(input, progress, starts);
+    starts_ = starts ? &input : nullptr;
+}
+
+void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
+    starts_ = nullptr;
     const std::vector<Line>& lines = input.Lines();
     const std::size_t n = lines.size();
     if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
@@ -50,7 +59,8 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
             const std::size_t before = arena.size();
             KeyedLine& item = items_[i];
             item.line = static_cast<std::uint32_t>(i);
-            if (!builder.Append(lines[i].text, lines[i].size, arena)) {
+            if (!builder.Append(lines[i].text, lines[i].size, arena,
+                                starts ? KeyBuilder::Stage::kQuick : KeyBuilder::Stage::kFull)) {
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
                 item.keySize = 0;
                 continue;
@@ -87,6 +97,8 @@ std::size_t SortKeys::KeyBytes() const {
 
 void SortKeys::Release() {
     std::vector<std::string>().swap(arenas_);
+    std::vector<std::string>().swap(fields_);
+    std::vector<std::string>().swap(full_);
     std::vector<KeyedLine>().swap(items_);
 }
 
@@ -119,6 +131,80 @@ void SortKeys::Sort(bool reverse) {
             std::inplace_merge(at(bounds[r]), at(bounds[r + width]), at(bounds[last]), before);
         }
     }
+    if (starts_) FinishStarts(reverse);
+}
+
+void SortKeys::EqualRuns(std::size_t first, std::size_t last,
+                         std::vector<std::pair<std::size_t, std::size_t>>& runs) const {
+    for (std::size_t i = first; i < last;) {
+        std::size_t j = i + 1;
+        while (j < last && KeysEqual(items_[i], items_[j])) ++j;
+        if (j - i > 1) runs.emplace_back(i, j);
+        i = j;
+    }
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
+    const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+    KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse) {
+    using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
+    std::size_t keyed = 0;
+    for (const auto& [first, last] : runs) keyed += last - first;
+    // The runs are shared out whole, in order, so that each thread's
+    // equal runs follow the previous thread's.
+    const std::size_t threads = std::min(Threads(jobs_, keyed), runs.size());
+    arenas.resize(threads);
+    std::vector<Runs> equal(threads);
+    const auto work = [&](std::size_t t) {
+        const auto [begin, end] = zabrelo::ShareOf(runs.size(), t, threads);
+        std::string& arena = arenas[t];
+        arena.clear();
+        KeyBuilder builder(keys_, lib_);
+        for (std::size_t r = begin; r < end; ++r) {
+            for (std::size_t i = runs[r].first; i < runs[r].second; ++i) {
+                KeyedLine& item = items_[i];
+                const std::size_t before = arena.size();
+                builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once
+                item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+            }
+        }
+        // The arena has stopped growing: point the items at their keys.
+        const char* key = arena.data();
+        const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = runs[r];
+            for (std::size_t i = first; i < last; ++i) {
+                items_[i].key = key;
+                SetHeads(items_[i], key);
+                key += items_[i].keySize;
+            }
+            std::sort(at(first), at(last), [reverse](const KeyedLine& a, const KeyedLine& b) {
+                const int order = CompareKeys(a, b);
+                if (order != 0) return reverse ? order > 0 : order < 0;
+                return a.line < b.line;
+            });
+            EqualRuns(first, last, equal[t]);
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t + 1 < threads; ++t) workers.emplace_back(work, t);
+    if (threads > 0) work(threads - 1);
+    for (std::thread& worker : workers) worker.join();
+    Runs still;
+    for (const Runs& part : equal) still.insert(still.end(), part.begin(), part.end());
+    return still;
+}
+
+void SortKeys::FinishStarts(bool reverse) {
+    // A line whose start no other line shares is ordered by it already,
+    // against every other line; only runs of equal starts need their -k
+    // keys, and only runs of equal -k keys the whole line's.
+    const std::vector<Line>& lines = starts_->Lines();
+    starts_ = nullptr;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    EqualRuns(0, items_.size(), runs);
+    runs = Finish(runs, lines, KeyBuilder::Stage::kFields, fields_, reverse);
+    if (!runs.empty()) Finish(runs, lines, KeyBuilder::Stage::kFull, full_, reverse);
 }
 
 }  // namespace zabrelo_tool
