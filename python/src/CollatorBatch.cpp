@@ -4,9 +4,12 @@
 // library's key sorter, zabrelo_sort16) without the GIL, and the results
 // are built under it again.
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "Arguments.h"
@@ -82,10 +85,71 @@ private:
     std::vector<std::size_t> lengths_;
 };
 
+// The keys of one share of a batch's texts, one after another, and where
+// each ends.
+struct KeyShare {
+    std::vector<uint8_t> bytes;
+    std::vector<std::size_t> ends;
+};
+
+// Shares worth a thread each: one per core, but none for fewer than a few
+// thousand texts, where starting a thread costs more than it saves.
+std::size_t ShareCount(std::size_t texts) {
+    constexpr std::size_t kTextsPerShare = 16384;
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    return std::max<std::size_t>(1, std::min(cores, texts / kTextsPerShare));
+}
+
 // Raises the exception a failed status of the library stands for.
 void Check(zabrelo_status status) {
     if (status == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
     if (status != ZABRELO_OK) throw std::runtime_error(zabrelo_status_message(status));
+}
+
+// Keys the texts of `batch` at `level` into `shares`, share k taking the
+// k-th of as many runs of the texts, each on a thread of its own but the
+// first, which runs here. The first failure is rethrown once all ended.
+void KeyShares(const zabrelo_collator* collator, const Utf16Batch& batch, std::size_t count, int level,
+               std::vector<KeyShare>& shares) {
+    const std::size_t n = shares.size();
+    std::vector<std::exception_ptr> failures(n);
+    const auto work = [&](std::size_t k) {
+        try {
+            KeyShare& share = shares[k];
+            const std::size_t begin = count * k / n, end = count * (k + 1) / n;
+            share.ends.reserve(end - begin);
+            share.bytes.resize((end - begin) * 32 + 64);
+            std::size_t used = 0;
+            for (std::size_t i = begin; i < end; ++i) {
+                std::size_t size = 0;
+                const auto key = [&] {
+                    return zabrelo_key16(collator, batch.Units()[i], batch.Lengths()[i], level,
+                                         share.bytes.data() + used, share.bytes.size() - used, &size);
+                };
+                if (key() == ZABRELO_BUFFER_TOO_SMALL) {
+                    share.bytes.resize(std::max(share.bytes.size() * 2, used + size));
+                    Check(key());
+                }
+                used += size;
+                share.ends.push_back(used);
+            }
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t k = 1; k < n; ++k) {
+        try {
+            threads.emplace_back(work, k);
+        } catch (const std::system_error&) {
+            work(k);  // no thread to be had: the share runs here
+        }
+    }
+    work(0);
+    for (std::thread& thread : threads) thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
 }
 
 }  // namespace
@@ -94,7 +158,7 @@ const char kSortKeysDoc[] = R"(sort_keys($self, /, iterable, level=None)
 --
 
 The sort key of every str in iterable, in order: a list of bytes,
-built with the GIL released.)";
+built on several threads with the GIL released.)";
 
 PyObject* CollatorSortKeys(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const char* const names[] = {"iterable", "level"};
@@ -105,37 +169,24 @@ PyObject* CollatorSortKeys(PyObject* object, PyObject* const* args, Py_ssize_t n
                              std::size_t units = 0;
                              const Ref list = GatherTexts("sort_keys", values[0], texts, units);
                              if (!list) return nullptr;
-                             // Every key, one after another, and where each ends.
-                             std::vector<uint8_t> bytes;
-                             std::vector<std::size_t> ends(texts.size());
+                             std::vector<KeyShare> shares(ShareCount(texts.size()));
                              RunBatch(units, [&] {
                                  const Utf16Batch batch(texts);
-                                 bytes.resize(units * 3 + 64);
-                                 std::size_t used = 0;
-                                 for (std::size_t i = 0; i < texts.size(); ++i) {
-                                     std::size_t size = 0;
-                                     const auto key = [&] {
-                                         return zabrelo_key16(collator, batch.Units()[i], batch.Lengths()[i], level,
-                                                              bytes.data() + used, bytes.size() - used, &size);
-                                     };
-                                     if (key() == ZABRELO_BUFFER_TOO_SMALL) {
-                                         bytes.resize(std::max(bytes.size() * 2, used + size));
-                                         Check(key());
-                                     }
-                                     used += size;
-                                     ends[i] = used;
-                                 }
+                                 KeyShares(collator, batch, texts.size(), level, shares);
                              });
                              Ref keys(PyList_New(static_cast<Py_ssize_t>(texts.size())));
                              if (!keys) return nullptr;
-                             std::size_t start = 0;
-                             for (std::size_t i = 0; i < texts.size(); ++i) {
-                                 PyObject* const key =
-                                     PyBytes_FromStringAndSize(reinterpret_cast<const char*>(bytes.data() + start),
-                                                               static_cast<Py_ssize_t>(ends[i] - start));
-                                 if (!key) return nullptr;
-                                 PyList_SET_ITEM(keys.get(), static_cast<Py_ssize_t>(i), key);
-                                 start = ends[i];
+                             Py_ssize_t i = 0;
+                             for (const KeyShare& share : shares) {
+                                 std::size_t start = 0;
+                                 for (const std::size_t end : share.ends) {
+                                     PyObject* const key = PyBytes_FromStringAndSize(
+                                         reinterpret_cast<const char*>(share.bytes.data() + start),
+                                         static_cast<Py_ssize_t>(end - start));
+                                     if (!key) return nullptr;
+                                     PyList_SET_ITEM(keys.get(), i++, key);
+                                     start = end;
+                                 }
                              }
                              return keys.release();
                          });

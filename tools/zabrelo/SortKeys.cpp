@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ToolError.h"
+#include "library/KeySort.h"
 #include "library/ThreadShares.h"
 
 namespace zabrelo_tool {
@@ -54,7 +55,8 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
         std::string& arena = arenas_[t];
         const auto [begin, end] = zabrelo::ShareOf(n, t, threads);
         arena.clear();
-        arena.reserve(keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24);
+        arena.reserve((keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24) +
+                      zabrelo::kKeySlack);
         for (std::size_t i = begin; i < end; ++i) {
             const std::size_t before = arena.size();
             KeyedLine& item = items_[i];
@@ -72,6 +74,8 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
                 if (reports) progress.Update(done.load());
             }
         }
+        // The sort reads keys eight bytes at a time, past the last one too.
+        arena.append(zabrelo::kKeySlack, '\0');
         // The arena has stopped growing: the keys lie in it in line order.
         const char* key = arena.data();
         for (std::size_t i = begin; i < end; ++i) {
@@ -103,34 +107,12 @@ void SortKeys::Release() {
 }
 
 void SortKeys::Sort(bool reverse) {
-    // Equal keys are ordered by line index, which keeps the sort stable in
-    // both directions (-r reverses the keys, not the ties) and makes every
-    // item distinct, so a plain sort does what a slower stable sort would.
-    const auto before = [reverse](const KeyedLine& a, const KeyedLine& b) {
-        const int order = CompareKeys(a, b);
-        if (order != 0) return reverse ? order > 0 : order < 0;
-        return a.line < b.line;
-    };
-    // Each thread sorts one run; neighbouring runs are then merged pairwise.
+    // The library's key sorter: stable in both directions (-r reverses the
+    // keys, not the ties), so LineOrder::NextRun finds each run of equal
+    // keys in input order.
     const std::size_t n = items_.size();
-    const std::size_t runs = Threads(jobs_, n);
-    std::vector<std::size_t> bounds;
-    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(zabrelo::ShareOf(n, r, runs).begin);
-    const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
-
-    std::vector<std::thread> workers;
-    for (std::size_t r = 1; r < runs; ++r) {
-        workers.emplace_back([&, r] { std::sort(at(bounds[r]), at(bounds[r + 1]), before); });
-    }
-    std::sort(at(bounds[0]), at(bounds[1]), before);
-    for (std::thread& worker : workers) worker.join();
-
-    for (std::size_t width = 1; width < runs; width *= 2) {
-        for (std::size_t r = 0; r + width < runs; r += 2 * width) {
-            const std::size_t last = std::min(r + 2 * width, runs);
-            std::inplace_merge(at(bounds[r]), at(bounds[r + width]), at(bounds[last]), before);
-        }
-    }
+    zabrelo::SortByKeys(items_.data(), n, reverse, static_cast<unsigned>(Threads(jobs_, n)),
+                        [](const KeyedLine& item) { return item.line; });
     if (starts_) FinishStarts(reverse);
 }
 
