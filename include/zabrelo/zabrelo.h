@@ -6,8 +6,10 @@
    A collator is a loaded weight table. It never changes once opened, so
    every function may be called at once from any number of threads on one
    collator; only zabrelo_close must wait until the others are done. No
-   function throws, and keys and comparisons never allocate, whatever the
-   texts' length: UTF-8 texts are read as bytes, never decoded.
+   function throws, and keys and comparisons never fail for want of memory,
+   whatever the texts' length: they allocate nothing, but for the UTF-16
+   form of a UTF-8 text above 1024 bytes, which makes its key faster; when
+   the heap has no room for it, the key is read from the bytes instead.
 
    Texts are a pointer and a length in code units (UTF-16 units for the
    *16 functions, bytes for the *8 ones), or ZABRELO_NUL_TERMINATED when the

@@ -23,6 +23,10 @@ constexpr std::size_t kStopStride = std::size_t{1} << 16;
 /// A text of at most kStopStride bytes is keyed without a question.
 std::size_t WriteUtf8KeyStoppable(const CollationTable& table, const char* text, std::size_t size, int level,
                                   unsigned char* out, std::size_t capacity, const StopCheck& stop);
+/// The same for a UTF-16 text (WriteKey's), asking every kStopStride units;
+/// several times faster than the walk over UTF-8 bytes.
+std::size_t WriteKeyStoppable(const CollationTable& table, const char16_t* text, std::size_t length, int level,
+                              unsigned char* out, std::size_t capacity, const StopCheck& stop);
 
 }  // namespace zabrelo
 

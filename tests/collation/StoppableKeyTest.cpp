@@ -1,6 +1,6 @@
-// StoppableKey against WriteUtf8Key: unstopped, the same key for every
-// level and capacity; stopped, kKeyStopped after exactly the questions the
-// caller answered, whether the text weighs or not.
+// StoppableKey against WriteUtf8Key, for UTF-8 and UTF-16 texts: unstopped,
+// the same key for every level; stopped, kKeyStopped after exactly the
+// questions the caller answered, whether the text weighs or not.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +9,7 @@
 #include "TestTables.h"
 #include "collation/StoppableKey.h"
 #include "collation/Utf8Keys.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -50,6 +51,22 @@ TEST(StoppableKeyTest, UnstoppedItIsTheKeyAndStoppedItSaysSo) {
             EXPECT_EQ(zabrelo::WriteUtf8KeyStoppable(*table, t->data(), t->size(), level, nullptr, 0, askSecond),
                       kKeyStopped);
             EXPECT_EQ(second.count, 2);
+
+            // The UTF-16 form: the same key, the same questions.
+            const std::u16string units =
+                zabrelo::Utf8ToUtf16Lenient(t->data(), t->size(), zabrelo::LoneSurrogate::kReplace);
+            Asked never16;
+            const zabrelo::StopCheck askNever16{&Asked::Ask, &never16};
+            EXPECT_EQ(zabrelo::WriteKeyStoppable(*table, units.data(), units.size(), level,
+                                                 reinterpret_cast<unsigned char*>(&got[0]), 100, askNever16),
+                      length);
+            EXPECT_EQ(got.substr(0, 100), expected.substr(0, 100));
+            Asked second16;
+            second16.stopAt = 2;
+            const zabrelo::StopCheck askSecond16{&Asked::Ask, &second16};
+            EXPECT_EQ(zabrelo::WriteKeyStoppable(*table, units.data(), units.size(), level, nullptr, 0, askSecond16),
+                      kKeyStopped);
+            EXPECT_EQ(second16.count, 2);
         }
     }
 }

@@ -261,7 +261,8 @@ std::string ReadStandardInputTable() {
     std::string bytes;
     std::vector<char> chunk(std::size_t{1} << 16);
     std::size_t n = 0;
-    while (bytes.size() <= kLimit && !std::ferror(stdin) && (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0) {
+    while (bytes.size() <= kLimit && !std::ferror(stdin) &&
+           (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0) {
         bytes.append(chunk.data(), n);
     }
     if (std::ferror(stdin)) throw ToolError("standard input: " + LastSystemError());
