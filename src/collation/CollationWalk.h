@@ -91,9 +91,8 @@ inline constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 /// ones, U+200C's once a data file defined it, and nothing for every other
 /// unit. The one statement of this rule, for every path.
 inline const std::int32_t* FixedWeights(const CollationTable& table, char16_t u) {
-    if (u == u' ') return kSpaceWeights;
     if (static_cast<std::int32_t>(u) == table.SpecialCodePoint()) return table.SpecialWeights();
-    return kNoWeights;
+    return u == u' ' ? kSpaceWeights : kNoWeights;
 }
 
 /// The weights of the next collation element of `units`, which moves past

@@ -53,6 +53,8 @@ struct Utf16Text {
     static Place After(Place place) { return place + 1; }
     Units UnitsFrom(Place place) const { return Units{text, place, length, 0}; }
     Place PlaceOf(const Units& units) const { return units.index; }
+    /// Moves `units`, which hold no half of a split letter, on to `place`.
+    static void MoveTo(Units& units, Place place) { units.index = place; }
 };
 
 // --- Sinks: what a key walk does with each element's weights ---
@@ -234,7 +236,7 @@ public:
                 const Place after = text_.After(place);
                 const KeyUnit& key = text_.KeyAt(*table_, place);
                 if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
-                    units_ = text_.UnitsFrom(after);
+                    Text::MoveTo(units_, after);
                     if (key.keep[level_] != 0) return key.bytes[level_];
                     continue;
                 }
