@@ -1,9 +1,10 @@
 // CollationTable: the weight table for U+0600..U+06F9 and U+200C as a data
-// file's load left it, and what keys derive from it per unit. TableLoader
+// file's load left it, and what the walk derives from it when the load
+// ends: each unit's kind and key entry, and the pairs' hash. TableLoader
 // builds it; afterwards nothing changes it, so one table serves any number
-// of threads at once and library objects share it. The walk and keys that
-// read it are in CollationWalk.h and CollationKeys.h. Tested by
-// tests/collation/.
+// of threads at once and library objects share it. The walk that reads it
+// is in CollationWalk.h (one step) and KeyWalk.h (keys and comparison).
+// Tested by tests/collation/.
 #ifndef ZABRELO_COLLATIONTABLE_H
 #define ZABRELO_COLLATIONTABLE_H
 

@@ -1,8 +1,10 @@
-// CollationWalk: the hamza rewriting and the walk that turns a string into
-// collation elements over a table, one weight triple each. PreparedUnits
-// rewrites the input as it reads it, so keys and comparison (CollationKeys.h)
-// never build the prepared string and stop reading where they are decided;
-// CollationWalk is the step-by-step form over a prepared string of its own.
+// CollationWalk: the hamza rewriting, the weights of units without a slot
+// (FixedWeights) and one step of the walk that turns a string into
+// collation elements over a table, one weight triple each (NextWeights).
+// PreparedUnits rewrites the input as it reads it, so keys and comparison
+// (KeyWalk.h) never build the prepared string and stop reading where they
+// are decided; CollationWalk is the step-by-step form over a prepared
+// string of its own, the reference of the tests.
 // Nothing here changes the table. Tested by tests/collation/CollationWalkTest.cpp.
 #ifndef ZABRELO_COLLATIONWALK_H
 #define ZABRELO_COLLATIONWALK_H

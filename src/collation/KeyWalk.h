@@ -44,7 +44,8 @@ struct Utf16Text {
     /// Units of input, which bounds the prepared units by twice as many.
     std::size_t Size() const { return length; }
     /// The key entry of the character at `place`, or the end's entry (which
-    /// is no ender) at the end.
+    /// is no ender) at the end. Laid out for a unit being there: the walk
+    /// keeps its registers when the end is the branch taken once a text.
     ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
         return table.Key(ZABRELO_LIKELY(place < length) ? CollationTable::RangeIndex(text[place])
                                                          : CollationTable::kRangeSize);
