@@ -2,13 +2,15 @@
    The shared library is built with hidden visibility; ZABRELO_API marks the
    four classes a client may touch (the object, the two exceptions it catches,
    and the reader it may use on its own) and the functions of the C interface.
-   Valid C and C++: zabrelo.h includes it. */
+   ZABRELO_BUILDING marks the compile of the library's own sources (every
+   build of them sets it: src/core.list); a module that links those sources
+   in, as the Python, SQLite and PostgreSQL modules do, hides the exports
+   again with its linker version script. Valid C and C++: zabrelo.h
+   includes it. */
 #ifndef ZABRELO_EXPORT_H
 #define ZABRELO_EXPORT_H
 
-#if defined(ZABRELO_STATIC)
-#  define ZABRELO_API
-#elif defined(_WIN32) && defined(ZABRELO_BUILDING)
+#if defined(_WIN32) && defined(ZABRELO_BUILDING)
 #  define ZABRELO_API __declspec(dllexport)
 #elif defined(_WIN32)
 #  define ZABRELO_API __declspec(dllimport)

@@ -6,8 +6,10 @@
    A collator is a loaded weight table. It never changes once opened, so
    every function may be called at once from any number of threads on one
    collator; only zabrelo_close must wait until the others are done. No
-   function throws, and keys and comparisons never allocate, whatever the
-   texts' length: UTF-8 texts are read as bytes, never decoded.
+   function throws, and keys and comparisons never fail for want of memory,
+   whatever the texts' length: they allocate nothing, but for the UTF-16
+   form of a UTF-8 text above 1024 bytes, which makes its key faster; when
+   the heap has no room for it, the key is read from the bytes instead.
 
    Texts are a pointer and a length in code units (UTF-16 units for the
    *16 functions, bytes for the *8 ones), or ZABRELO_NUL_TERMINATED when the
@@ -90,11 +92,12 @@ typedef struct zabrelo_open_detail {
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                               zabrelo_open_detail* detail);
 
-/* Asked now and then during a long call (zabrelo_open_stoppable) with the
-   `context` given to it: non-zero stops the call, which then returns
-   ZABRELO_STOPPED. It must only answer, never leave through the library (no
-   longjmp, no exception): a server that must honour a cancel or a time
-   limit notes it in `stop` and acts on it once the call has returned. */
+/* Asked now and then during a long call (zabrelo_open_stoppable,
+   zabrelo_key8_stoppable) with the `context` given to it: non-zero stops
+   the call, which then returns ZABRELO_STOPPED. It must only answer, never
+   leave through the library (no longjmp, no exception): a server that must
+   honour a cancel or a time limit notes it in `stop` and acts on it once
+   the call has returned. */
 typedef int(ZABRELO_CALL* zabrelo_stop_check)(void* context);
 
 /* zabrelo_open_detailed that the caller can stop: `stop` (when not NULL) is
@@ -139,6 +142,16 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* col
                                                      size_t length, int level, uint8_t* key, size_t capacity,
                                                      size_t* key_length);
 
+/* zabrelo_key8 that the caller can stop: for a text of more than 64 KiB,
+   `stop` (when not NULL) is asked every 65536 characters or so, a fraction
+   of a millisecond apart, while the text is checked and while it is keyed.
+   Stopped, the result is ZABRELO_STOPPED with *key_length 0, and `key`
+   holds an unfinished key. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
+                                                               size_t length, int level, uint8_t* key,
+                                                               size_t capacity, size_t* key_length,
+                                                               zabrelo_stop_check stop, void* context);
+
 /* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
    when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b
    and b with a may give 0 and -1), as ZabreloLib::Compare does. Returns
@@ -154,6 +167,60 @@ ZABRELO_API int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator,
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, const char* a,
                                                          size_t a_length, const char* b, size_t b_length, int level,
                                                          int* result);
+
+/* --- Texts as a database holds them, and many texts at once --- */
+
+/* zabrelo_key8 of a text read leniently: each byte that begins no
+   well-formed UTF-8 sequence (see zabrelo_key8) reads as U+FFFD, which no
+   table weighs, so every text has a key and ZABRELO_INVALID_UTF8 is never
+   returned. A well-formed text gets the key zabrelo_key8 gives it. Reads
+   the bytes in place: nothing is allocated for any length. Statuses as for
+   zabrelo_key8 otherwise. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_lenient(const zabrelo_collator* collator, const char* text,
+                                                             size_t length, int level, uint8_t* key,
+                                                             size_t capacity, size_t* key_length);
+
+/* -1, 0 or 1 as the keys at `level` of two UTF-8 texts, read as
+   zabrelo_key8_lenient reads them, order: the keys alone, with no tie rule,
+   so the order is consistent (zabrelo_order8(a, b) is -zabrelo_order8(b, a))
+   and 0 exactly when the keys are equal, as a database collation needs.
+   Allocates nothing. Returns ZABRELO_COMPARE_ERROR for a NULL collator or a
+   NULL text with a length other than 0. */
+ZABRELO_API int ZABRELO_CALL zabrelo_order8(const zabrelo_collator* collator, const char* a, size_t a_length,
+                                            const char* b, size_t b_length, int level);
+
+/* The order of two UTF-8 texts (read leniently) by what their keys at
+   `level` leave out: the characters the table does not weigh (Latin
+   letters, digits, punctuation, U+FFFD...) and their places, how many
+   characters that weigh at `level` come before each. -1, 0 or 1,
+   consistent as zabrelo_order8 is; after zabrelo_order8 at the same level
+   gave 0, it tells the texts apart, and both giving 0 means the texts are
+   duplicates at that level ("12 34" and "1 234" are not). The first call
+   on a collator asks its table about every unit (a few milliseconds);
+   later calls allocate nothing. Returns ZABRELO_COMPARE_ERROR for a NULL
+   collator, a NULL text with a length other than 0, or when memory runs
+   out on that first call. */
+ZABRELO_API int ZABRELO_CALL zabrelo_tie_order8(const zabrelo_collator* collator, const char* a, size_t a_length,
+                                                const char* b, size_t b_length, int level);
+
+/* zabrelo_sort16's flag for descending key order. */
+#define ZABRELO_SORT_REVERSE 1u
+
+/* Sorts `count` UTF-16 texts by their keys at `level`: stores in order[0]
+   .. order[count - 1] the texts' positions (0-based) in key order,
+   descending with ZABRELO_SORT_REVERSE in `flags`. Stable: texts with equal
+   keys keep their input order in both directions. Text i is texts[i] with
+   lengths[i] units (or ZABRELO_NUL_TERMINATED). Each key is built once, on
+   up to `threads` threads (0: one per core; small batches take fewer);
+   the texts must not change meanwhile. Memory for the keys is taken for
+   the call and given back before it returns.
+   ZABRELO_INVALID_ARGUMENT for a NULL collator, NULL texts, lengths or
+   order with a count other than 0, a NULL text with a length other than 0,
+   a flag other than ZABRELO_SORT_REVERSE, or more than 4294967295 texts;
+   ZABRELO_OUT_OF_MEMORY. On failure `order` holds nothing meaningful. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_sort16(const zabrelo_collator* collator, const uint16_t* const* texts,
+                                                       const size_t* lengths, size_t count, int level,
+                                                       unsigned flags, unsigned threads, uint32_t* order);
 
 /* A status in words ("ok", "cannot open the table file", ...); never NULL,
    also for a value that is no status. The text lives as long as the library. */

@@ -30,6 +30,8 @@ run('cmake', ['-S', root, '-B', build, '--toolchain', join(root, 'cmake/toolchai
 run('cmake', ['--build', build, '--target', 'zabrelo_wasm', '-j', '2']);
 
 mkdirSync(dist, { recursive: true });
+// npm packs a license only from the package's own folder.
+copyFileSync(join(root, 'LICENSE'), join(js, 'LICENSE'));
 copyFileSync(join(build, 'js/zabrelo-core.mjs'), join(dist, 'zabrelo-core.mjs'));
 // The table's lines end in CR LF and the loader reads them byte for byte;
 // JSON keeps every character, and the file is ASCII, so the module's text

@@ -15,6 +15,8 @@ const ZABRELO_SORT_REVERSE = 1;
 // zabrelo_open_detail: status and line (int32 each), then three char[1024].
 const DETAIL_SIZE = 8 + 3 * 1024;
 const DETAIL_MESSAGE = 8 + 1024;
+// The module's memory ends at 2 GB, so no block can be larger.
+const MAX_BLOCK = 2 ** 31 - 1;
 
 /** A failure the library reports: `status` is its zabrelo_status name. */
 export class ZabreloError extends Error {
@@ -51,19 +53,20 @@ class Core {
   // A buffer of at least `size` bytes, reused from call to call.
   reserve(buffer, size) {
     if (buffer.size < size) {
+      const grown = Math.max(size, Math.min(buffer.size * 2, MAX_BLOCK), 256);
       this.m._free(buffer.pointer);
-      const grown = Math.max(size, buffer.size * 2, 256);
-      buffer.pointer = this.m._malloc(grown);
-      if (buffer.pointer === 0) {
-        buffer.size = 0;
-        throw new ZabreloError('zabrelo: out of WebAssembly memory', 'OUT_OF_MEMORY');
-      }
+      buffer.pointer = 0; // empty, should the malloc below fail
+      buffer.size = 0;
+      buffer.pointer = this.malloc(grown);
       buffer.size = grown;
     }
     return buffer.pointer;
   }
 
+  // Sizes are checked here: the module's malloc takes a 32-bit size, and a
+  // larger one would wrap around to a small block that the caller overruns.
   malloc(size) {
+    if (!(size <= MAX_BLOCK)) throw new ZabreloError('zabrelo: out of WebAssembly memory', 'OUT_OF_MEMORY');
     const pointer = this.m._malloc(Math.max(size, 1));
     if (pointer === 0) throw new ZabreloError('zabrelo: out of WebAssembly memory', 'OUT_OF_MEMORY');
     return pointer;
@@ -212,26 +215,28 @@ export class Collator {
     const c = this.#core;
     const m = c.m;
     level = levelOf(level);
-    const items = Array.from(array);
+    const items = Array.isArray(array) ? array : Array.from(array);
     const count = items.length;
-    const texts = items.map((item) => String(item));
+    let texts = items;
+    if (!items.every((item) => typeof item === 'string')) texts = items.map((item) => String(item));
     let units = 0;
-    for (const text of texts) units += text.length;
+    for (let i = 0; i < count; ++i) units += texts[i].length;
     // One block: the units, then each text's address, its length and the
     // order the library writes, four bytes each.
-    const unitBytes = (units * 2 + 3) & ~3;
+    const unitBytes = Math.ceil(units / 2) * 4;
     const block = c.malloc(unitBytes + count * 12);
     try {
       const addresses = block + unitBytes;
       const lengths = addresses + count * 4;
       const order = lengths + count * 4;
-      c.writeUnits(texts, block);
+      const heap16 = m.HEAPU16;
       const words = m.HEAPU32;
-      let address = block;
-      for (let i = 0; i < count; ++i) {
-        words[(addresses >> 2) + i] = address;
-        words[(lengths >> 2) + i] = texts[i].length;
-        address += texts[i].length * 2;
+      let at = block >> 1;
+      for (let i = 0, a = addresses >> 2, l = lengths >> 2; i < count; ++i) {
+        const text = texts[i];
+        words[a + i] = at * 2;
+        words[l + i] = text.length;
+        for (let k = 0; k < text.length; ++k) heap16[at++] = text.charCodeAt(k);
       }
       const status = m._zabrelo_sort16(collator, addresses, lengths, count, level,
         reverse ? ZABRELO_SORT_REVERSE : 0, 1, order);

@@ -95,7 +95,7 @@ report_load_failure(const char *path, const zabrelo_open_detail *detail)
 }
 
 /*
- * Asked by the library during a long load (or key): stop when an interrupt
+ * Asked by the library during a long load or key: stop when an interrupt
  * is pending that CHECK_FOR_INTERRUPTS would act on now (a cancel, a
  * statement_timeout, a terminate). The library cannot be unwound through,
  * so the interrupt is served once the call has returned.
@@ -161,6 +161,23 @@ current_collator(void)
 #define KEY_BYTES_PER_TEXT_BYTE 3
 #define GUESSED_TEXT_LIMIT (1024 * 1024)
 
+/*
+ * zabrelo_key8 that serves interrupts: a stopped call is repeated after
+ * CHECK_FOR_INTERRUPTS, which raises for a cancel or a timeout and returns
+ * only for interrupts that end nothing.
+ */
+static zabrelo_status
+key_serving_interrupts(const zabrelo_collator *c, const char *utf8, size_t length, int level,
+					   uint8_t *key, size_t capacity, size_t *key_length)
+{
+	zabrelo_status status;
+
+	while ((status = zabrelo_key8_stoppable(c, utf8, length, level, key, capacity, key_length,
+											interrupt_pending, NULL)) == ZABRELO_STOPPED)
+		CHECK_FOR_INTERRUPTS();
+	return status;
+}
+
 Datum
 zabrelo_key(PG_FUNCTION_ARGS)
 {
@@ -194,7 +211,8 @@ zabrelo_key(PG_FUNCTION_ARGS)
 
 	capacity = length <= GUESSED_TEXT_LIMIT ? (size_t) length * KEY_BYTES_PER_TEXT_BYTE : 0;
 	result = (bytea *) palloc(VARHDRSZ + capacity);
-	status = zabrelo_key8(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result), capacity, &key_length);
+	status = key_serving_interrupts(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result), capacity,
+									&key_length);
 	if (status == ZABRELO_BUFFER_TOO_SMALL)
 	{
 		pfree(result);
@@ -208,8 +226,8 @@ zabrelo_key(PG_FUNCTION_ARGS)
 					(errcode(ERRCODE_OUT_OF_MEMORY),
 					 errmsg("out of memory"),
 					 errdetail("A zabrelo key of %zu bytes.", key_length)));
-		status = zabrelo_key8(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result), key_length,
-							  &key_length);
+		status = key_serving_interrupts(c, utf8, (size_t) length, level, (uint8_t *) VARDATA(result),
+										key_length, &key_length);
 	}
 	if (status != ZABRELO_OK)
 		ereport(ERROR,

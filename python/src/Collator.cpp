@@ -4,25 +4,23 @@
 // vectorcall way and allocate nothing but the result.
 #include "Collator.h"
 
+#include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
-#include <utility>
 
 #include "Arguments.h"
 #include "Errors.h"
 #include "Gil.h"
 #include "Ref.h"
 #include "TextUnits.h"
-#include "collation/CollationKeys.h"
-#include "collation/TableLoader.h"
-#include "library/TableInspection.h"
-#include "zabrelo/VantorException.h"
 
 namespace zabrelo_python {
 
 namespace {
 
-using zabrelo::CollationTable;
+// The levels a collator orders by; a level above counts as this one.
+constexpr int kMaxLevel = 3;
 
 PyObject* g_bundledTable = nullptr;  // a str the package sets on import
 
@@ -34,13 +32,24 @@ constexpr std::size_t kReleaseGilUnits = std::size_t{1} << 16;
 // units per unit, one byte each per level): written once, then copied into
 // the bytes object. A longer key is written straight into the bytes object
 // once its length is known.
-constexpr std::size_t kStackKeyBytes = CollationTable::kMaxLevel * 2 * 512;
+constexpr std::size_t kStackKeyBytes = kMaxLevel * 2 * 512;
+
+// What went wrong, without the file's name the library's message starts
+// with: Python's message names the path as the caller gave it.
+const char* Reason(const zabrelo_open_detail& detail) {
+    const std::size_t named = std::strlen(detail.file);
+    if (named != 0 && std::strncmp(detail.message, detail.file, named) == 0 &&
+        std::strncmp(detail.message + named, ": ", 2) == 0) {
+        return detail.message + named + 2;
+    }
+    return detail.message;
+}
 
 // Loads the table at `path` (str or bytes). The file is opened with
 // Python's open() first, so a file that cannot be opened raises Python's
 // own error with the system's reason and the path: FileNotFoundError,
 // IsADirectoryError, PermissionError.
-bool LoadTable(PyObject* path, std::shared_ptr<const CollationTable>& table) {
+bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
     // Python's open() of a FIFO waits for a writer: what is neither a
     // regular file nor a folder (which open() reports itself) is refused
     // from its status alone.
@@ -66,26 +75,21 @@ bool LoadTable(PyObject* path, std::shared_ptr<const CollationTable>& table) {
     PyObject* encoded = nullptr;
     if (!PyUnicode_FSConverter(path, &encoded)) return false;
     const Ref name(encoded);
-    bool loaded = false;
-    try {
-        loaded = zabrelo::TableLoader::Initialize(table, PyBytes_AS_STRING(encoded), nullptr);
-    } catch (const VantorException& e) {
+    const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
+    const zabrelo_status opened = zabrelo_open_detailed(PyBytes_AS_STRING(encoded), &collator, detail.get());
+    if (opened == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
+    if (opened == ZABRELO_CANNOT_OPEN) {
         // The file went away or turned unreadable since open() above.
-        PyErr_Format(PyExc_OSError, "%R: %s", path, e.GetErrorMessage().c_str());
-        return false;
-    } catch (...) {
-        RaiseCurrentException();
+        PyErr_Format(PyExc_OSError, "%R: %s", path, Reason(*detail));
         return false;
     }
-    if (!loaded) {
+    if (opened == ZABRELO_NOT_A_TABLE && detail->line > 0) {
         PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: no header, or a line without a weight field",
                      path);
         return false;
     }
-    // A file that is no weight table at all (a word list, say) may load
-    // without a complaint and then weigh nothing: every key would be empty.
-    if (!zabrelo::WeighsALetter(*table)) {
-        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: it gives no letter a weight", path);
+    if (opened != ZABRELO_OK) {
+        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", path, Reason(*detail));
         return false;
     }
     return true;
@@ -100,7 +104,7 @@ PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
         return nullptr;
     }
     int level = 0;
-    if (!LevelOf(levelArgument, CollationTable::kMaxLevel, level)) return nullptr;
+    if (!LevelOf(levelArgument, kMaxLevel, level)) return nullptr;
     if (table == Py_None) Py_INCREF(Py_None);
     Ref path(table == Py_None ? Py_None : PyOS_FSPath(table));
     if (!path) return nullptr;
@@ -109,11 +113,14 @@ PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
         PyErr_SetString(PyExc_RuntimeError, "the bundled table is unknown: import zabrelo, not its extension alone");
         return nullptr;
     }
-    std::shared_ptr<const CollationTable> loaded;
+    zabrelo_collator* loaded = nullptr;
     if (!LoadTable(source, loaded)) return nullptr;
     auto* const self = reinterpret_cast<CollatorObject*>(type->tp_alloc(type, 0));
-    if (!self) return nullptr;
-    new (&self->table) std::shared_ptr<const CollationTable>(std::move(loaded));
+    if (!self) {
+        zabrelo_close(loaded);
+        return nullptr;
+    }
+    self->collator = loaded;
     self->path = path.release();
     self->level = level;
     return reinterpret_cast<PyObject*>(self);
@@ -137,7 +144,7 @@ int CollatorInit(PyObject* object, PyObject*, PyObject*) {
 void CollatorDealloc(PyObject* object) {
     auto* const self = reinterpret_cast<CollatorObject*>(object);
     PyTypeObject* const type = Py_TYPE(object);
-    self->table.~shared_ptr();
+    zabrelo_close(self->collator);
     Py_XDECREF(self->path);
     type->tp_free(object);
     Py_DECREF(type);  // instances of a heap type hold a reference to it
@@ -166,13 +173,19 @@ PyObject* GetLevel(PyObject* object, void*) {
 }
 
 // The key of one text as a bytes object.
-PyObject* KeyBytes(const CollationTable& table, const TextRef& text, int level) {
+PyObject* KeyBytes(const zabrelo_collator* collator, const TextRef& text, int level) {
     const Utf16Text units(text);
+    const auto* const start = reinterpret_cast<const uint16_t*>(units.Units());
     const bool release = units.Count() > kReleaseGilUnits;
     const auto write = [&](unsigned char* out, std::size_t capacity) {
-        if (!release) return zabrelo::WriteKey(table, units.Units(), units.Count(), level, out, capacity);
-        const ReleasedGil unlocked;
-        return zabrelo::WriteKey(table, units.Units(), units.Count(), level, out, capacity);
+        std::size_t size = 0;
+        if (!release) {
+            zabrelo_key16(collator, start, units.Count(), level, out, capacity, &size);
+        } else {
+            const ReleasedGil unlocked;
+            zabrelo_key16(collator, start, units.Count(), level, out, capacity, &size);
+        }
+        return size;
     };
     unsigned char stack[kStackKeyBytes];
     const std::size_t size = write(stack, sizeof stack);
@@ -198,10 +211,10 @@ PyObject* SortKey(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyO
     static const char* const names[] = {"text", "level"};
     static const Parameters parameters{"sort_key", names, 2, 2, 1};
     return CallMethod<2>(parameters, object, args, nargs, kwnames,
-                         [](PyObject** values, int level, const CollationTable& table) -> PyObject* {
+                         [](PyObject** values, int level, const zabrelo_collator* collator) -> PyObject* {
                              TextRef text{};
                              if (!TextOf(values[0], "sort_key", "argument 'text'", text)) return nullptr;
-                             return KeyBytes(table, text, level);
+                             return KeyBytes(collator, text, level);
                          });
 }
 
@@ -217,7 +230,7 @@ PyObject* Compare(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyO
     static const char* const names[] = {"a", "b", "level"};
     static const Parameters parameters{"compare", names, 3, 3, 2};
     return CallMethod<3>(parameters, object, args, nargs, kwnames,
-                         [](PyObject** values, int level, const CollationTable& table) -> PyObject* {
+                         [](PyObject** values, int level, const zabrelo_collator* collator) -> PyObject* {
                              TextRef a{}, b{};
                              if (!TextOf(values[0], "compare", "argument 'a'", a) ||
                                  !TextOf(values[1], "compare", "argument 'b'", b)) {
@@ -225,8 +238,10 @@ PyObject* Compare(PyObject* object, PyObject* const* args, Py_ssize_t nargs, PyO
                              }
                              const Utf16Text first(a), second(b);
                              const auto compare = [&] {
-                                 return zabrelo::CompareStrings(table, first.Units(), first.Count(), second.Units(),
-                                                                second.Count(), level);
+                                 return zabrelo_compare16(collator, reinterpret_cast<const uint16_t*>(first.Units()),
+                                                          first.Count(),
+                                                          reinterpret_cast<const uint16_t*>(second.Units()),
+                                                          second.Count(), level);
                              };
                              if (first.Count() + second.Count() <= kReleaseGilUnits) {
                                  return PyLong_FromLong(compare());

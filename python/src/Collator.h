@@ -9,17 +9,15 @@
 
 #include <Python.h>
 
-#include <memory>
-
 #include "Arguments.h"
 #include "Errors.h"
-#include "collation/CollationTable.h"
+#include "zabrelo/zabrelo.h"
 
 namespace zabrelo_python {
 
 struct CollatorObject {
     PyObject_HEAD
-    std::shared_ptr<const zabrelo::CollationTable> table;
+    zabrelo_collator* collator;  // owned
     PyObject* path;  // the table as given (after os.fspath), or None for the bundled one
     int level;
     bool initialized;  // __init__ ran: the one call that makes the object
@@ -33,7 +31,7 @@ PyObject* SetBundledTable(PyObject* module, PyObject* path);
 
 /// A call of a method of `self` whose parameters are `parameters`, the last
 /// one its level: parses the arguments (null with TypeError set when they
-/// do not fit), then returns body(values, level, table), where `values` are
+/// do not fit), then returns body(values, level, collator), where `values` are
 /// the arguments as ParseArguments gives them and `level` the one asked
 /// for, the collator's when none. An exception `body` throws becomes
 /// Python's.
@@ -48,7 +46,7 @@ PyObject* CallMethod(const Parameters& parameters, PyObject* self, PyObject* con
         return nullptr;
     }
     try {
-        return body(values, level, *collator.table);
+        return body(values, level, static_cast<const zabrelo_collator*>(collator.collator));
     } catch (...) {
         return RaiseCurrentException();
     }

@@ -5,7 +5,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "zabrelo/VantorException.h"
 
 namespace zabrelo_python {
 
@@ -16,8 +15,6 @@ PyObject* RaiseCurrentException() {
         PyErr_NoMemory();
     } catch (const std::length_error& e) {
         PyErr_SetString(PyExc_OverflowError, e.what());
-    } catch (const VantorException& e) {
-        PyErr_SetString(PyExc_OSError, e.GetErrorMessage().c_str());
     } catch (const std::exception& e) {
         PyErr_SetString(PyExc_RuntimeError, e.what());
     } catch (...) {

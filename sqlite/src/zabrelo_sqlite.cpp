@@ -11,12 +11,14 @@
  *   urdu_key(text, level)   the key at `level` (0 or less: empty, above 3: 3)
  *
  * The weight table is the C interface's default table ($ZABRELO_TABLE, else
- * the one installed with this file), loaded once per process for each path
- * and shared by every connection; a table that cannot be loaded makes the
- * load fail with its reason. Values are read as UTF-8 whatever they hold:
+ * the one installed with this file), opened through the C interface at each
+ * load and shared by every connection that loaded the same file; a table
+ * that cannot be loaded makes the load fail with its reason. Values are read as UTF-8 whatever they hold:
  * each byte that begins no well-formed sequence reads as U+FFFD, which no
  * table weighs. The collations read the values' bytes in place and
  * allocate nothing; urdu_key allocates only a key longer than 512 bytes.
+ * Everything goes through the C interface (zabrelo.h), whose UTF-8
+ * functions read values as SQLite holds them.
  * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
  * sqlite3 shell in shell.sh).
  */
@@ -31,11 +33,6 @@ SQLITE_EXTENSION_INIT1
 #include <utility>
 #include <vector>
 
-#include "collation/UnweighedUnits.h"
-#include "collation/Utf8Keys.h"
-#include "library/CollatorHandle.h"
-#include "library/DefaultTable.h"
-#include "library/TableInspection.h"
 #include "zabrelo/zabrelo.h"
 
 #if defined(_WIN32)
@@ -46,59 +43,41 @@ SQLITE_EXTENSION_INIT1
 
 namespace {
 
-using zabrelo::CollationTable;
-using zabrelo::UnweighedUnits;
+using Collator = std::shared_ptr<const zabrelo_collator>;
 
-// A loaded table and what it does not weigh; never changed once built, so
-// any number of connections and threads use one at once.
-struct Loaded {
-    explicit Loaded(std::shared_ptr<const CollationTable> loaded) : table(std::move(loaded)), unweighed(*table) {}
-    std::shared_ptr<const CollationTable> table;
-    UnweighedUnits unweighed;
-};
-
-// The tables loaded in this process, by path. A failed load leaves no
+// The tables loaded in this process, by path: a connection that opens a
+// file already loaded shares the loaded one. A failed load leaves no
 // entry, so the next connection tries again.
 std::mutex tablesMutex;
-std::vector<std::pair<std::string, std::shared_ptr<const Loaded>>> tables;
+std::vector<std::pair<std::string, Collator>> tables;
 
 // The default table, loaded or found loaded; null with `error` set when it
 // cannot be had.
-std::shared_ptr<const Loaded> SharedTable(std::string& error) {
-    const zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
-    if (found.path.empty()) {
-        error = found.problem;
+Collator SharedTable(std::string& error) {
+    zabrelo_collator* opened = nullptr;
+    const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
+    if (zabrelo_open_detailed(nullptr, &opened, detail.get()) != ZABRELO_OK) {
+        error = detail->message;
         return nullptr;
     }
+    Collator collator(opened, zabrelo_close);
     const std::lock_guard<std::mutex> lock(tablesMutex);
     for (const auto& entry : tables) {
-        if (entry.first == found.path) return entry.second;
+        if (entry.first == detail->file) return entry.second;
     }
-    zabrelo_collator* collator = nullptr;
-    zabrelo_open_detail detail;
-    if (zabrelo_open_detailed(found.path.c_str(), &collator, &detail) != ZABRELO_OK) {
-        error = detail.message;
-        return nullptr;
-    }
-    const std::unique_ptr<zabrelo_collator, void (*)(zabrelo_collator*)> owner(collator, zabrelo_close);
-    // A file with a header and nothing the loader could use (a word list,
-    // say): every text would be equal to every other with as many spaces.
-    if (!zabrelo::WeighsALetter(*collator->table)) {
-        error = found.path + ": the table gives no letter a weight";
-        return nullptr;
-    }
-    auto loaded = std::make_shared<const Loaded>(collator->table);
-    tables.emplace_back(found.path, loaded);
-    return loaded;
+    // The first tie order asks the table about every unit; asked here, no
+    // comparison in a query has that to do.
+    zabrelo_tie_order8(collator.get(), "", 0, "", 0, 3);
+    tables.emplace_back(detail->file, collator);
+    return collator;
 }
 
-// What one registration (a collation, or urdu_key) holds: the table, kept
-// alive until SQLite drops the registration, and the collation's level.
+// What one registration (a collation, or urdu_key) holds: the collator,
+// kept alive until SQLite drops the registration, and the collation's level.
 struct Registration {
-    Registration(std::shared_ptr<const Loaded> shared, int levelOf)
-        : loaded(std::move(shared)), table(*loaded->table), level(levelOf) {}
-    std::shared_ptr<const Loaded> loaded;
-    const CollationTable& table;  // loaded's, one step nearer for each comparison
+    Registration(Collator shared, int levelOf) : owner(std::move(shared)), collator(owner.get()), level(levelOf) {}
+    Collator owner;
+    const zabrelo_collator* collator;  // owner's, one step nearer for each comparison
     int level;
 };
 
@@ -117,8 +96,8 @@ int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* 
     const auto& registration = *static_cast<const Registration*>(arg);
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
-    const int order = zabrelo::CompareUtf8Keys(registration.table, a, static_cast<std::size_t>(aSize), b,
-                                               static_cast<std::size_t>(bSize), 3);
+    const int order = zabrelo_order8(registration.collator, a, static_cast<std::size_t>(aSize), b,
+                                     static_cast<std::size_t>(bSize), 3);
     return order != 0 ? order : CompareBytes(a, aSize, b, bSize);
 }
 
@@ -129,11 +108,11 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     const char* a = static_cast<const char*>(aData);
     const char* b = static_cast<const char*>(bData);
     const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
-    const int order = zabrelo::CompareUtf8Keys(registration.table, a, aLength, b, bLength, registration.level);
+    const int order = zabrelo_order8(registration.collator, a, aLength, b, bLength, registration.level);
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
-    return registration.loaded->unweighed.Compare(a, aLength, b, bLength, registration.level);
+    return zabrelo_tie_order8(registration.collator, a, aLength, b, bLength, registration.level);
 }
 
 // Keys up to this size are built on the stack and copied into the result.
@@ -157,13 +136,13 @@ void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_error_nomem(context);
         return;
     }
-    const CollationTable& table = registration.table;
     unsigned char stack[kStackKey];
-    const std::size_t length = zabrelo::WriteUtf8Key(table, text, size, level, stack, sizeof stack);
+    std::size_t length = 0;
+    zabrelo_key8_lenient(registration.collator, text, size, level, stack, sizeof stack, &length);
     if (length <= sizeof stack) {
         sqlite3_result_blob(context, stack, static_cast<int>(length), SQLITE_TRANSIENT);
     } else if (auto* key = static_cast<unsigned char*>(sqlite3_malloc64(length))) {
-        zabrelo::WriteUtf8Key(table, text, size, level, key, length);
+        zabrelo_key8_lenient(registration.collator, text, size, level, key, length, &length);
         sqlite3_result_blob64(context, key, length, sqlite3_free);
     } else {
         sqlite3_result_error_nomem(context);
@@ -171,7 +150,7 @@ void UrduKey(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 
 int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, const void*, int, const void*),
-                      const std::shared_ptr<const Loaded>& loaded, int level) {
+                      const Collator& loaded, int level) {
     auto* registration = new Registration(loaded, level);
     const int rc = sqlite3_create_collation_v2(db, name, SQLITE_UTF8, registration, compare, DropRegistration);
     // A failed registration leaves its data to the caller.
@@ -179,7 +158,7 @@ int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, 
     return rc;
 }
 
-int RegisterKey(sqlite3* db, int argc, const std::shared_ptr<const Loaded>& loaded) {
+int RegisterKey(sqlite3* db, int argc, const Collator& loaded) {
     // SQLite drops the data itself when the registration fails.
     return sqlite3_create_function_v2(db, "urdu_key", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
                                       new Registration(loaded, 3), UrduKey, nullptr, nullptr, DropRegistration);
@@ -202,7 +181,7 @@ int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
     };
     try {
         std::string error;
-        const std::shared_ptr<const Loaded> loaded = SharedTable(error);
+        const Collator loaded = SharedTable(error);
         if (loaded == nullptr) return fail(SQLITE_ERROR, ("cannot load the weight table: " + error).c_str());
         int rc = RegisterCollation(db, "URDU", CompareUrdu, loaded, 3);
         if (rc == SQLITE_OK) rc = RegisterCollation(db, "URDU1", CompareUrduLevel, loaded, 1);

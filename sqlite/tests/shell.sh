@@ -57,7 +57,7 @@ rm "$work/moved/share/zabrelo/UrduCOdepage.txt"
 if "$sqlite" :memory: ".load $work/moved/$libdir/libzabrelo_sqlite" >"$work/out" 2>&1; then
   fail "loaded without a table"
 fi
-grep -q "no default table: ZABRELO_TABLE is not set and neither $work/moved/.*/UrduCOdepage.txt nor" "$work/out" ||
+grep -q "no default weight table: neither $work/moved/.*/UrduCOdepage.txt nor" "$work/out" ||
   fail "no table: $(cat "$work/out")"
 
 [ "$failures" = 0 ] || exit 1

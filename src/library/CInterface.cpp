@@ -1,8 +1,9 @@
 // CInterface: the functions of zabrelo.h over the shared table, the key
 // writer and the comparer. Keys and comparisons check their arguments and
-// go straight to the core, UTF-8 texts as bytes: nothing there can throw
-// or allocate, whatever the length. Opening a table catches everything,
-// since a C caller cannot.
+// go straight to the core: nothing there can throw, and the one allocation
+// (the UTF-16 form of a long UTF-8 text) is made without exceptions and
+// only to go faster: without it the key is read from the bytes. Opening a
+// table catches everything, since a C caller cannot.
 #include "zabrelo/zabrelo.h"
 
 #include <algorithm>
@@ -14,9 +15,11 @@
 #include <string>
 
 #include "collation/CollationKeys.h"
+#include "collation/StoppableKey.h"
 #include "collation/TableLoader.h"
 #include "collation/Utf8Keys.h"
 #include "fileio/RegularFile.h"
+#include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
@@ -26,36 +29,17 @@
 
 namespace {
 
-// A uint16_t text is read as char16_t: both are 16-bit unsigned units of
-// one representation, and the caller wrote them in another module.
-const char16_t* Units(const uint16_t* text) { return reinterpret_cast<const char16_t*>(text); }
+using zabrelo::Text16;
+using zabrelo::Text8;
+using zabrelo::Units;
 
-std::size_t Length16(const uint16_t* text) {
-    std::size_t n = 0;
-    while (text[n] != 0) ++n;
-    return n;
-}
-
-// Resolves ZABRELO_NUL_TERMINATED; false for a null text that claims units
-// and for a length no object can have (more bytes than PTRDIFF_MAX), which
-// is a caller's mistake, not a text: nothing of it is read.
-template <typename Unit, typename Count>
-bool TextArgument(const Unit* text, std::size_t& length, Count count) {
-    if (text == nullptr) return length == 0;
-    if (length == ZABRELO_NUL_TERMINATED) length = count(text);
-    return length <= static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(Unit);
-}
-
-// UTF-8 texts up to this many bytes are decoded on the stack (at most one
-// unit per byte): the UTF-16 key writer makes a whole key in one walk, and
-// is faster than the byte walk, which makes one per level. Longer texts are
-// read as bytes, so no text needs the heap.
+// The UTF-16 key writer is several times faster than the walk over UTF-8
+// bytes, so a UTF-8 text is keyed from its UTF-16 form: up to this many
+// bytes decoded on the stack (at most one unit per byte), longer ones on
+// the heap when it has room, and up to a size no allocator is asked for.
+// Comparisons read the bytes: they stop where the texts differ.
 constexpr std::size_t kStackUnits = 1024;
-
-bool Text16(const uint16_t* text, std::size_t& length) { return TextArgument(text, length, Length16); }
-bool Text8(const char* text, std::size_t& length) {
-    return TextArgument(text, length, [](const char* s) { return std::strlen(s); });
-}
+constexpr std::size_t kMaxHeapUnits = static_cast<std::size_t>(PTRDIFF_MAX) / (4 * sizeof(char16_t));
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
@@ -170,7 +154,10 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
         path = tablePath;
     } else {
         zabrelo::DefaultTable found = zabrelo::FindDefaultTable();
-        if (found.path.empty()) return outcome.Fail(ZABRELO_CANNOT_OPEN, found.problem);
+        if (found.path.empty()) {
+            return outcome.Fail(ZABRELO_CANNOT_OPEN,
+                                found.problem + "; name one with " + zabrelo::kDefaultTableVariable);
+        }
         path = std::move(found.path);
     }
     outcome.File(path);
@@ -298,9 +285,70 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
         if (count == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
         return Key(collator, units, count, level, key, capacity, key_length);
     }
-    // On well-formed text the key of the bytes is the key of their UTF-16 form.
+    // Longer texts too are keyed in UTF-16 when the heap gives room for it;
+    // without it their key is read from the bytes, slower but the same key
+    // (on well-formed text the key of the bytes is that of their UTF-16
+    // form), so no length and no shortage of memory makes the call fail.
+    std::unique_ptr<char16_t[]> units;
+    if (length <= kMaxHeapUnits) {
+        try {
+            units.reset(new (std::nothrow) char16_t[length]);
+        } catch (...) {
+            // An allocator that throws all the same: the bytes will do.
+        }
+    }
+    if (units != nullptr) {
+        const std::size_t count = zabrelo::DecodeUtf8(text, length, units.get());
+        if (count == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        return Key(collator, units.get(), count, level, key, capacity, key_length);
+    }
     if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
     const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    *key_length = total;
+    return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
+                                                   size_t length, int level, uint8_t* key, size_t capacity,
+                                                   size_t* key_length, zabrelo_stop_check stop, void* context) {
+    if (stop == nullptr || length <= zabrelo::kStopStride || length == ZABRELO_NUL_TERMINATED) {
+        return zabrelo_key8(collator, text, length, level, key, capacity, key_length);
+    }
+    if (key_length == nullptr) return ZABRELO_INVALID_ARGUMENT;
+    *key_length = 0;
+    if (collator == nullptr || !Text8(text, length) || (key == nullptr && capacity != 0)) {
+        return ZABRELO_INVALID_ARGUMENT;
+    }
+    CallerStop caller{stop, context};
+    const zabrelo::StopCheck check = caller.Check();
+    // As zabrelo_key8: from the UTF-16 form when the heap has room for it,
+    // else from the bytes.
+    std::unique_ptr<char16_t[]> units;
+    if (length <= kMaxHeapUnits) {
+        try {
+            units.reset(new (std::nothrow) char16_t[length]);
+        } catch (...) {
+            // An allocator that throws all the same: the bytes will do.
+        }
+    }
+    // Checked (and decoded) piece by piece, each ending before a character's
+    // first byte, so the caller is asked as often as while it is keyed.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    std::size_t count = 0;
+    for (std::size_t start = 0; start < length;) {
+        std::size_t end = length - start > zabrelo::kStopStride ? start + zabrelo::kStopStride : length;
+        for (int back = 0; back < 3 && end < length && (bytes[end] & 0xC0) == 0x80; ++back) --end;
+        const std::size_t piece = units ? zabrelo::DecodeUtf8(text + start, end - start, units.get() + count)
+                                        : zabrelo::Utf16Length(text + start, end - start);
+        if (piece == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
+        count += piece;
+        if (end < length && check.Asked()) return ZABRELO_STOPPED;
+        start = end;
+    }
+    const std::size_t total =
+        units ? zabrelo::WriteKeyStoppable(*collator->table, units.get(), count, level, key, capacity, check)
+              : zabrelo::WriteUtf8KeyStoppable(*collator->table, text, length, level, key, capacity, check);
+    if (total == zabrelo::kKeyStopped) return ZABRELO_STOPPED;
     *key_length = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }

@@ -1,4 +1,4 @@
-// DefaultTable: the search order over the module's own folder.
+// DefaultTable: the search order over a program's own folder.
 #include "library/DefaultTable.h"
 
 #include <algorithm>
@@ -16,26 +16,24 @@
 
 namespace zabrelo {
 
-namespace {
-
-constexpr char kDataFromLibrary[] = ZABRELO_DATA_FROM_LIBRARY;
-constexpr char kEnvironment[] = "ZABRELO_TABLE";
-
-}  // namespace
+DefaultTable FindDefaultTable(const DefaultTableSearch& search) {
+    if (!search.named.empty()) return {search.named, ""};
+    if (search.dir.empty()) return {"", "cannot find the default weight table"};
+    std::string installed = search.dir + '/' + search.dataFromDir + '/' + kDefaultTableName;
+    std::replace(installed.begin() + static_cast<std::ptrdiff_t>(search.dir.size()), installed.end(), '/',
+                 search.separator);
+    const std::string beside = search.dir + search.separator + kDefaultTableName;
+    for (const std::string& candidate : {installed, beside}) {
+        if (search.exists(candidate)) return {candidate, ""};
+    }
+    return {"", "no default weight table: neither " + installed + " nor " + beside + " exists"};
+}
 
 DefaultTable FindDefaultTable() {
-    const char* named = std::getenv(kEnvironment);
-    if (named != nullptr && named[0] != '\0') return {named, ""};
-    const std::string unset = std::string("no default table: ") + kEnvironment + " is not set and ";
-    const std::string dir = ModuleDirectory();
-    if (dir.empty()) return {"", unset + "the library cannot tell where it is installed"};
-    std::string installed = dir + '/' + kDataFromLibrary + '/' + kDefaultTableName;
-    std::replace(installed.begin() + static_cast<std::ptrdiff_t>(dir.size()), installed.end(), '/', kPathSeparator);
-    const std::string beside = dir + kPathSeparator + kDefaultTableName;
-    for (const std::string& candidate : {installed, beside}) {
-        if (KindOf(candidate.c_str()) != PathKind::kMissing) return {candidate, ""};
-    }
-    return {"", unset + "neither " + installed + " nor " + beside + " exists"};
+    const char* named = std::getenv(kDefaultTableVariable);
+    return FindDefaultTable({named != nullptr ? named : "", ModuleDirectory(), ZABRELO_DATA_FROM_LIBRARY,
+                             kPathSeparator,
+                             [](const std::string& path) { return KindOf(path.c_str()) != PathKind::kMissing; }});
 }
 
 }  // namespace zabrelo

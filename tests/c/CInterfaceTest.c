@@ -203,6 +203,34 @@ static void TestStoppableOpen(void) {
     remove(path);
 }
 
+/* A long key asks too, while the text is checked and while it is keyed;
+   unstopped it is zabrelo_key8's key. */
+static void TestStoppableKey(const zabrelo_collator* tiny) {
+    enum { kBytes = 1 << 20 };
+    static const int never = 1 << 30, first = 1, tenth = 10;
+    static char text[kBytes];
+    static uint8_t key[3 * kBytes], expected[3 * kBytes];
+    size_t i, length = 0, expectedLength = 0;
+    context = "a key the caller stops";
+    for (i = 0; i < kBytes; i += 2) memcpy(text + i, i % 6 ? "\xD8\xA7" : "\xD8\xA8", 2);
+    CHECK_STATUS(zabrelo_key8(tiny, text, kBytes, 3, expected, sizeof expected, &expectedLength), ZABRELO_OK);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&never),
+                 ZABRELO_OK);
+    CHECK(length == expectedLength && memcmp(key, expected, length) == 0 && stop_asked >= 3 * 8);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&first),
+                 ZABRELO_STOPPED);
+    CHECK(length == 0 && stop_asked == 1);
+    stop_asked = 0;
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&tenth),
+                 ZABRELO_STOPPED);
+    CHECK(length == 0 && stop_asked == 10);
+    text[kBytes - 1] = '\xFF';
+    CHECK_STATUS(zabrelo_key8_stoppable(tiny, text, kBytes, 3, key, sizeof key, &length, StopAfter, (void*)&never),
+                 ZABRELO_INVALID_UTF8);
+}
+
 /* The default table: $ZABRELO_TABLE when set and not empty, else the copy
    beside the library in this build tree (never one in the current directory). */
 static void TestDefaultTable(void) {
@@ -494,6 +522,161 @@ static void TestDictionaryOrder(const zabrelo_collator* urdu, const char* dataDi
     fclose(file);
     CHECK(words > 400);
 }
+/* ---- UTF-8 as a database holds it, and sorting many texts ---- */
+
+/* Texts with the UTF-16 form a lenient reading gives them: each byte that
+   begins no well-formed sequence is one U+FFFD. */
+static const struct Utf8Case kLenient[] = {
+    {"empty", "", {0}, 0},
+    {"alef", "\xD8\xA7", {0x0627}, 1},
+    {"alef a", "\xD8\xA7" "a", {0x0627, 'a'}, 2},
+    {"a alef", "a\xD8\xA7", {'a', 0x0627}, 2},
+    {"alef b", "\xD8\xA7" "b", {0x0627, 'b'}, 2},
+    {"alef, a stray byte", "\xD8\xA7\xFF", {0x0627, 0xFFFD}, 2},
+    {"alef, another stray byte", "\xD8\xA7\xFE", {0x0627, 0xFFFD}, 2},
+    {"alef, U+FFFD itself", "\xD8\xA7\xEF\xBF\xBD", {0x0627, 0xFFFD}, 2},
+    {"a cut-off lead, then alef", "\xD8\xD8\xA7", {0xFFFD, 0x0627}, 2},
+    {"alef, a surrogate's bytes", "\xD8\xA7\xED\xA0\x80", {0x0627, 0xFFFD, 0xFFFD, 0xFFFD}, 4},
+    {"alef beyond the BMP", "\xD8\xA7\xF0\x90\x80\x80", {0x0627, 0xD800, 0xDC00}, 3},
+    {"beh alef", "\xD8\xA8\xD8\xA7", {0x0628, 0x0627}, 2},
+    {"alef, hamza mark", "\xD8\xA7\xD9\x94", {0x0627, 0x0654}, 2},
+    {"lam alef", "\xD9\x84\xD8\xA7", {0x0644, 0x0627}, 2},
+};
+
+static int Sign(int value) { return (value > 0) - (value < 0); }
+
+/* The order of two keys as memcmp, the shorter first when one begins the other. */
+static int KeyOrder(const uint8_t* a, size_t aLength, const uint8_t* b, size_t bLength) {
+    const int order = memcmp(a, b, aLength < bLength ? aLength : bLength);
+    if (order != 0) return Sign(order);
+    return (aLength > bLength) - (aLength < bLength);
+}
+
+/* Each function against the UTF-16 forms: the key of the form, the order
+   of those keys, and "duplicates" exactly when the forms are equal. */
+static void TestLenientUtf8(const zabrelo_collator* tiny) {
+    enum { kCount = sizeof kLenient / sizeof kLenient[0] };
+    uint8_t keys[kCount][3][32];
+    size_t lengths[kCount][3];
+    size_t i, j;
+    int level;
+    for (i = 0; i < kCount; ++i) {
+        context = kLenient[i].why;
+        for (level = 1; level <= 3; ++level) {
+            uint8_t expected[32];
+            size_t expectedLength = 0;
+            CHECK_STATUS(zabrelo_key16(tiny, kLenient[i].utf16, kLenient[i].units, level, expected, sizeof expected,
+                                       &expectedLength), ZABRELO_OK);
+            CHECK_STATUS(zabrelo_key8_lenient(tiny, kLenient[i].utf8, ZABRELO_NUL_TERMINATED, level, keys[i][level - 1],
+                                              sizeof keys[i][level - 1], &lengths[i][level - 1]), ZABRELO_OK);
+            CHECK(lengths[i][level - 1] == expectedLength &&
+                  memcmp(keys[i][level - 1], expected, expectedLength) == 0);
+        }
+    }
+    for (i = 0; i < kCount; ++i) {
+        for (j = 0; j < kCount; ++j) {
+            const char* a = kLenient[i].utf8;
+            const char* b = kLenient[j].utf8;
+            const int same = kLenient[i].units == kLenient[j].units &&
+                             memcmp(kLenient[i].utf16, kLenient[j].utf16, kLenient[i].units * 2) == 0;
+            const int tie = zabrelo_tie_order8(tiny, a, strlen(a), b, strlen(b), 3);
+            context = kLenient[i].why;
+            for (level = 1; level <= 3; ++level) {
+                CHECK(zabrelo_order8(tiny, a, strlen(a), b, strlen(b), level) ==
+                      KeyOrder(keys[i][level - 1], lengths[i][level - 1], keys[j][level - 1], lengths[j][level - 1]));
+            }
+            CHECK(tie == -zabrelo_tie_order8(tiny, b, strlen(b), a, strlen(a), 3));
+            CHECK(tie >= -1 && tie <= 1);
+            if (zabrelo_order8(tiny, a, strlen(a), b, strlen(b), 3) == 0) CHECK((tie == 0) == same);
+        }
+    }
+
+    context = "lenient functions: invalid arguments";
+    CHECK_STATUS(zabrelo_key8_lenient(NULL, "a", 1, 3, NULL, 0, &lengths[0][0]), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_key8_lenient(tiny, NULL, 1, 3, NULL, 0, &lengths[0][0]), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_key8_lenient(tiny, "a", 1, 3, NULL, 1, &lengths[0][0]), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_key8_lenient(tiny, "\xD8\xA7", 2, 3, keys[0][0], 1, &lengths[0][0]),
+                 ZABRELO_BUFFER_TOO_SMALL);
+    CHECK(lengths[0][0] == 3 && keys[0][0][0] == 0x20);
+    CHECK(zabrelo_order8(NULL, "a", 1, "b", 1, 3) == ZABRELO_COMPARE_ERROR);
+    CHECK(zabrelo_order8(tiny, NULL, 1, "b", 1, 3) == ZABRELO_COMPARE_ERROR);
+    CHECK(zabrelo_tie_order8(NULL, "a", 1, "b", 1, 3) == ZABRELO_COMPARE_ERROR);
+    CHECK(zabrelo_tie_order8(tiny, "a", 1, NULL, 1, 3) == ZABRELO_COMPARE_ERROR);
+    CHECK(zabrelo_order8(tiny, NULL, 0, "", 0, 3) == 0 && zabrelo_tie_order8(tiny, NULL, 0, "", 0, 3) == 0);
+}
+
+/* Enough texts for the sorter's threads and its bucket passes; few letters,
+   so that many keys are equal and stability shows, and long runs of them,
+   so that keys differ only past their inline heads. */
+enum { kSortTexts = 40000 };
+
+static uint32_t NextRandom(uint32_t* state) {
+    *state = *state * 1664525u + 1013904223u;
+    return *state >> 8;
+}
+
+static void TestSort(const zabrelo_collator* urdu) {
+    static const uint16_t kUnits[] = {0x0627, 0x0628, 0x0644, 0x06CC, 0x0020, 'a', 0x064E};
+    static uint16_t storage[kSortTexts][24];
+    static const uint16_t* texts[kSortTexts];
+    static size_t lengths[kSortTexts];
+    static uint32_t order[kSortTexts];
+    static uint8_t keys[kSortTexts][160];
+    static size_t keyLengths[kSortTexts];
+    static const unsigned kThreads[] = {0, 1, 3};
+    static uint32_t seen[kSortTexts];
+    uint32_t state = 7;
+    size_t i, k, t;
+    int reverse, level;
+    for (i = 0; i < kSortTexts; ++i) {
+        const size_t n = NextRandom(&state) % 23;
+        for (k = 0; k < n; ++k) storage[i][k] = kUnits[NextRandom(&state) % (n > 12 ? 2 : 7)];
+        storage[i][n] = 0;
+        texts[i] = storage[i];
+        lengths[i] = i % 5 == 0 ? ZABRELO_NUL_TERMINATED : n;
+    }
+    for (level = 1; level <= 3; level += 2) {
+        for (i = 0; i < kSortTexts; ++i) {
+            CHECK_STATUS(zabrelo_key16(urdu, texts[i], lengths[i], level, keys[i], sizeof keys[i], &keyLengths[i]),
+                         ZABRELO_OK);
+        }
+        for (reverse = 0; reverse <= 1; ++reverse) {
+            for (t = 0; t < sizeof kThreads / sizeof kThreads[0]; ++t) {
+                context = reverse ? "sort16, descending" : "sort16, ascending";
+                memset(seen, 0, sizeof seen);
+                CHECK_STATUS(zabrelo_sort16(urdu, texts, lengths, kSortTexts, level,
+                                            reverse ? ZABRELO_SORT_REVERSE : 0u, kThreads[t], order),
+                             ZABRELO_OK);
+                for (i = 0; i < kSortTexts; ++i) {
+                    const uint32_t at = order[i];
+                    CHECK(at < kSortTexts && seen[at]++ == 0);
+                    if (i > 0 && at < kSortTexts) {
+                        const uint32_t before = order[i - 1];
+                        const int keyOrder = KeyOrder(keys[before], keyLengths[before], keys[at], keyLengths[at]);
+                        if (!(reverse ? keyOrder > 0 : keyOrder < 0) && !(keyOrder == 0 && before < at)) {
+                            Check(0, "sorted by key, equal keys in input order", __LINE__);
+                            break;
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    context = "sort16: arguments";
+    CHECK_STATUS(zabrelo_sort16(urdu, NULL, NULL, 0, 3, 0, 0, NULL), ZABRELO_OK);
+    CHECK_STATUS(zabrelo_sort16(NULL, texts, lengths, 1, 3, 0, 0, order), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_sort16(urdu, NULL, lengths, 1, 3, 0, 0, order), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_sort16(urdu, texts, NULL, 1, 3, 0, 0, order), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_sort16(urdu, texts, lengths, 1, 3, 0, 0, NULL), ZABRELO_INVALID_ARGUMENT);
+    CHECK_STATUS(zabrelo_sort16(urdu, texts, lengths, 1, 3, 2u, 0, order), ZABRELO_INVALID_ARGUMENT);
+    texts[0] = NULL;
+    CHECK_STATUS(zabrelo_sort16(urdu, texts, lengths, 1, 3, 0, 0, order), ZABRELO_INVALID_ARGUMENT);
+    lengths[0] = 0;
+    CHECK_STATUS(zabrelo_sort16(urdu, texts, lengths, 1, 3, 0, 0, order), ZABRELO_OK);
+    CHECK(order[0] == 0);
+}
+
 
 /* ---- one collator, many threads ---- */
 
@@ -578,6 +761,9 @@ int main(int argc, char** argv) {
     TestTextLengthsAndArguments(tiny);
     TestUtf8(tiny);
     TestLongTexts(tiny);
+    TestLenientUtf8(tiny);
+    TestSort(urdu);
+    TestStoppableKey(tiny);
     TestDictionaryOrder(urdu, argv[1]);
     TestThreads(tiny);
     zabrelo_close(tiny);

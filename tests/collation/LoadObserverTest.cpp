@@ -120,3 +120,24 @@ TEST(LoadObserverTest, ReportsFieldsThatRunOnAndHeadersThatAreNone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file can make an event of nearly every line: the observer keeps the
+// first kMaxEvents and counts the rest, but always the one that says where
+// a failed load stopped.
+TEST(LoadObserverTest, KeepsAtMostItsLimitButAlwaysWhereTheLoadStopped) {
+    const std::size_t repeats = LoadObserver::kMaxEvents + 500;
+    std::string bytes = "FA=\r\n[0627][1,1,1]\r\n";
+    for (std::size_t i = 0; i < repeats; ++i) bytes += "[0627][2,2,2]\r\n";  // each one kRepeated
+    bytes += "[0628]]\r\n";
+    std::shared_ptr<const CollationTable> table;
+    LoadObserver observer;
+    EXPECT_FALSE(zabrelo::TableLoader::InitializeFromMemory(table, bytes.data(), bytes.size(), &observer));
+    ASSERT_EQ(observer.events.size(), LoadObserver::kMaxEvents + 1);
+    EXPECT_EQ(observer.dropped, repeats + 1 - LoadObserver::kMaxEvents);  // the first line's kStored is kept
+    EXPECT_EQ(observer.events.back().kind, LoadEventKind::kMissingWeights);
+    EXPECT_EQ(observer.events.back().line, static_cast<int>(repeats) + 3);
+}
+
+}  // namespace

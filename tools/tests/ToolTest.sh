@@ -221,6 +221,36 @@ random)  # -R: a repeatable shuffle with --random-source that keeps equal keys t
   # Repeated lines (equal keys) stand side by side.
   [ "$(uniq r1 | wc -l)" = 200 ] || fail "equal keys apart"
   status 2 zabrelo sort -R --random-source=/dev/null in; grep -q "'/dev/null': end of file" err || fail "$(cat err)" ;;
+debug)  # --debug marks each key's text under its line, and the whole line for the last resort
+  printf 'b 10 x\na  2\n\tq\n' >in
+  status 0 zabrelo sort --debug -k2,2n -k1,1 in
+  printf '>q\n  ^ no match for key\n__\n__\na  2\n   _\n_\n____\nb 10 x\n  __\n_\n______\n' >want; same out want
+  grep -q "^zabrelo: sort: leading blanks are significant in key 2; consider also specifying 'b'$" err || fail "$(cat err)"
+  printf ' 1.5K x\n\xd8\xa8 \xdb\xb2\xd9\xab\xdb\xb5\n' >in
+  status 0 zabrelo sort --debug -s -h in; printf '\xd8\xa8 \xdb\xb2\xd9\xab\xdb\xb5\n^ no match for key\n 1.5K x\n ____\n' >want; same out want
+  status 0 zabrelo sort --debug -s -k2,2n in; printf ' 1.5K x\n      ^ no match for key\n\xd8\xa8 \xdb\xb2\xd9\xab\xdb\xb5\n  ___\n' >want; same out want
+  status 2 zabrelo sort --debug -o x in; grep -q "options '-o --debug' are incompatible" err || fail "$(cat err)" ;;
+quick-keys)  # keys that begin with numbers: sorted in memory by those first, the same order as in runs on disk
+  awk 'BEGIN { srand(3); split("ا ب پ ت کتاب کِتاب x", w, " ")
+    for (i = 0; i < 3000; i++) print w[1 + int(rand() * 7)] "\t" int(rand() * 40) (rand() < 0.3 ? ".50" : "") "\t" int(rand() * 3) }' >in
+  for opts in "-k2,2n -k1,1" "-k2,2n -k3,3n" "-k2,2n" "-r -k2,2n -k1,1r" "-u -k2,2n -k1,1" "-s -k2,2n -k1,1" \
+              "-k3,3n -k2,2g -k1,1" "-u -k2,2h" "-k3,3M -k1,1"; do
+    zabrelo sort -t "$(printf '\t')" $opts in >mem || fail "$opts"
+    zabrelo sort -t "$(printf '\t')" -S 1K $opts in >disk || fail "-S 1K $opts"
+    cmp -s mem disk || fail "$opts: in memory and on disk differ"
+  done ;;
+files0-from)  # --files0-from: NUL-ended names from a file or standard input, with sort's errors
+  printf 'ب\n' >'a b'; printf 'ا\n' >c
+  printf 'a b\0c' >names
+  status 0 zabrelo sort --files0-from=names; printf 'ا\nب\n' >want; same out want
+  printf 'c\0a b\0' | zabrelo sort --files0-from=- >out; same out want
+  for bad in "--files0-from=names c:extra operand 'c'" "--files0-from=/dev/null:no input from '/dev/null'"; do
+    status 2 zabrelo sort ${bad%%:*}; grep -qF "zabrelo: sort: ${bad#*:}" err || fail "${bad%%:*}: $(cat err)"
+  done
+  printf 'c\0\0' >names; status 2 zabrelo sort --files0-from=names
+  grep -qx "zabrelo: sort: names:2: invalid zero-length file name" err || fail "$(cat err)"
+  printf -- '-\0' | zabrelo sort --files0-from=- >out 2>err && fail "took - from standard input"
+  grep -q "no file name of '-' allowed" err || fail "$(cat err)" ;;
 csv)  # RFC 4180 fields: quoted separators and line breaks, doubled quotes, empty and missing fields; --header
   printf 'name,city\r\n"ب, ج",2\r\n"ا ""x""",1\r\nپ,"two\r\nlines"\r\n,\r\nت\r\n' >in
   head='name,city\r\n' comma=',\r\n' alif='"ا ""x""",1\r\n' be='"ب, ج",2\r\n' pe='پ,"two\r\nlines"\r\n' te='ت\r\n'
@@ -377,6 +407,17 @@ invalid-utf8)  # the error names file and line, and -o leaves the file alone
     status 2 zabrelo sort bad2
     grep -qx 'zabrelo: bad2:2: invalid UTF-8' err || fail "not rejected: $bytes"
   done ;;
+invalid-replace)  # --invalid=replace: each bad byte orders as U+FFFD and the line comes back unchanged
+  printf 'ب\xff\t1\nا\t2\nx\xc3\t3\nب\t4\n\xed\xa0\x80ا\t5\n' >bad
+  sed 's/\xff/\xef\xbf\xbd/; s/\xc3\t/\xef\xbf\xbd\t/; s/\xed\xa0\x80/\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd/' bad >good
+  status 2 zabrelo sort bad; grep -qx 'zabrelo: bad:1: invalid UTF-8' err || fail "$(cat err)"
+  status 2 zabrelo sort --invalid=skip bad
+  for opts in "" "-k1,1" "-r -k1,1 -k2,2n" "-u"; do
+    zabrelo sort -s $opts --invalid=replace bad >out || fail "$opts"
+    zabrelo sort -s $opts good >want || fail "good $opts"
+    cmp -s <(cut -f2 out) <(cut -f2 want) || fail "$opts: not the order of U+FFFD"
+    [ "$(LC_ALL=C sort out | md5sum)" = "$(LC_ALL=C sort bad | md5sum)" ] || fail "$opts: lines changed"
+  done ;;
 write-error)  # a full disk is an error, not success, whatever the command writes
   if [ -z "$WINDOWS" ] && [ -w /dev/full ]; then
     status 2 zabrelo sort "$ORDERED" -o /dev/full; grep -q 'write error' err || fail "$(cat err)"
@@ -481,7 +522,18 @@ table-errors)  # the file and the system's reason; the library's own report only
   status 2 zabrelo sort --table '' "$ORDERED"; grep -q 'table name is empty' err || fail "$(cat err)"
   printf 'FA=t\r\n[0627]]\r\n' >bad.txt
   status 2 zabrelo sort --table bad.txt "$ORDERED"
-  grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)" ;;
+  grep -q "bad.txt: not a usable weight table" err || fail "$(cat err)"
+  # Refused at once: a FIFO's open would wait for a writer, /dev/zero never ends.
+  if [ ${#EMULATOR[@]} = 0 ] && mkfifo fifo 2>/dev/null; then
+    for table in fifo /dev/zero; do
+      status 2 zabrelo sort --table "$table" "$ORDERED"
+      grep -qx "zabrelo: $table: not a regular file (a FIFO, a device or a socket)" err || fail "$(cat err)"
+      status 2 zabrelo check "$table"
+      grep -qx "zabrelo: $table: not a regular file (a FIFO, a device or a socket)" err || fail "$(cat err)"
+    done
+    status 2 zabrelo check - </dev/zero
+    grep -qx "zabrelo: standard input: more than 64 MiB, more than any weight table holds" err || fail "$(cat err)"
+  fi ;;
 not-a-table)  # a word list loads without error but weighs nothing: refused, never sorted by
   printf 'apple\nbanana\ncherry\n' >words.txt
   for command in "sort words.txt" "key ب" "compare ا ب"; do

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "Commands.h"
-#include "InputText.h"
 #include "Options.h"
 #include "Output.h"
 #include "Platform.h"
 #include "Table.h"
 #include "ToolError.h"
+#include "collation/TableLoader.h"
 #include "library/TableInspection.h"
 #include "text/Hex.h"
 
@@ -254,6 +254,25 @@ void Checker::Pair(const LoadEvent& e) {
     }
 }
 
+// Standard input may never end (/dev/zero, say): no more of it is read
+// than the largest table the library loads, and one byte more to tell.
+std::string ReadStandardInputTable() {
+    constexpr std::size_t kLimit = zabrelo::TableLoader::kMaxTableBytes;
+    std::string bytes;
+    std::vector<char> chunk(std::size_t{1} << 16);
+    std::size_t n = 0;
+    while (bytes.size() <= kLimit && !std::ferror(stdin) &&
+           (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0) {
+        bytes.append(chunk.data(), n);
+    }
+    if (std::ferror(stdin)) throw ToolError("standard input: " + LastSystemError());
+    if (bytes.size() > kLimit) {
+        throw ToolError("standard input: more than " + std::to_string(kLimit >> 20) +
+                        " MiB, more than any weight table holds");
+    }
+    return bytes;
+}
+
 int RunCheck(const Options& options) {
     if (options.Operands().size() != 1) options.Fail("needs exactly one TABLE");
     std::string path = options.Operands()[0];
@@ -267,7 +286,7 @@ int RunCheck(const Options& options) {
         }
     } copy;
     if (path == "-") {
-        const std::string bytes = ReadWhole("-");
+        const std::string bytes = ReadStandardInputTable();
         std::string reason;
         std::FILE* file = CreateTemporary("", copy.path, reason);
         if (!file) throw ToolError("cannot copy standard input: " + reason);

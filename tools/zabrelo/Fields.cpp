@@ -99,6 +99,7 @@ KeyRange Inherit(KeyRange key, const KeyRange& global) {
     key.startChar = positions.startChar;
     key.endField = positions.endField;
     key.endChar = positions.endChar;
+    key.inherited = true;
     return key;
 }
 
@@ -211,7 +212,7 @@ void FieldSplitter::Split(const char* text, std::size_t size) {
     text_ = unquoted_;
 }
 
-std::string_view FieldSplitter::Key(const KeyRange& key) const {
+std::pair<std::size_t, std::size_t> FieldSplitter::Span(const KeyRange& key) const {
     const char* const base = text_.data();
     const char* const lineEnd = base + text_.size();
     const std::size_t fields = spans_.size();
@@ -230,7 +231,13 @@ std::string_view FieldSplitter::Key(const KeyRange& key) const {
         if (key.skipEndBlanks) end = SkipBlanks(end, lineEnd);
         end = Advance(end, key.endChar, lineEnd);
     }
-    return end > begin ? std::string_view(begin, static_cast<std::size_t>(end - begin)) : std::string_view();
+    const auto from = static_cast<std::size_t>(begin - base);
+    return {from, end > begin ? static_cast<std::size_t>(end - base) : from};
+}
+
+std::string_view FieldSplitter::Key(const KeyRange& key) const {
+    const auto [begin, end] = Span(key);
+    return text_.substr(begin, end - begin);
 }
 
 }  // namespace zabrelo_tool

@@ -45,6 +45,7 @@ struct KeyRange {
     bool random = false;           // R
     bool fold = false;             // f
     KeyIgnore ignore = KeyIgnore::kNone;  // d, i
+    bool inherited = false;        // it took the global options (it had none of its own)
 
     /// Whether any ordering option is set (b and r included): a key with
     /// none of its own takes the global ones.
@@ -118,6 +119,10 @@ public:
     /// The text `key` picks out of the line split last: part of the line or,
     /// with --csv, of its fields' unquoted text joined by the separator.
     std::string_view Key(const KeyRange& key) const;
+    /// Where that key starts and ends in Text(); the end is never before the start.
+    std::pair<std::size_t, std::size_t> Span(const KeyRange& key) const;
+    /// The line split last, or with --csv its unquoted fields.
+    std::string_view Text() const { return text_; }
 
 private:
     Mode mode_;

@@ -1,6 +1,8 @@
 // LineKeys: building the joined keys of -k.
 #include "LineKeys.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "KeyFilters.h"
@@ -24,10 +26,46 @@ void AppendPart(std::string& out, const std::string& bytes, bool invert) {
     out += static_cast<char>(flip);
 }
 
+// Whether [text, text + size) is well-formed UTF-8 (no overlong forms, no
+// surrogates, nothing past U+10FFFF), as Utf8ToUtf16 takes it, without
+// decoding it: ASCII eight bytes at a time.
+bool IsValidUtf8(const char* text, std::size_t size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const auto* const end = p + size;
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t block;
+            std::memcpy(&block, p, 8);
+            if ((block & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (end - p < 2 || (p[1] & 0xC0) != 0x80) return false;
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (end - p < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return false;
+            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] >= 0xA0)) return false;
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (end - p < 4 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80 || (p[3] & 0xC0) != 0x80) return false;
+            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90)) return false;
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-                   FieldSplitter::Mode mode, std::string separator, RandomKeys random)
+                   FieldSplitter::Mode mode, std::string separator, RandomKeys random, bool replaceInvalid)
     : unweighed_(unweighed),
       level_(level),
       reverse_(reverse),
@@ -35,7 +73,15 @@ LineKeys::LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, boo
       keys_(std::move(keys)),
       mode_(mode),
       separator_(std::move(separator)),
-      random_(random) {}
+      random_(random),
+      replaceInvalid_(replaceInvalid) {
+    for (const KeyRange& key : keys_) {
+        const bool quick = key.numeric || key.generalNumeric || key.humanNumeric || key.month ||
+                           (key.version && !key.random && !FiltersText(key));
+        if (!quick) break;
+        ++quickKeys_;
+    }
+}
 
 std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
     std::size_t fields = 0;
@@ -53,15 +99,23 @@ void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, 
     AppendPart(out, part_, invert);
 }
 
-bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
-    if (!zabrelo::Utf8ToUtf16(text, size, units_)) return false;
+bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out, Stage stage) {
+    // Only the full key weighs the whole line; the quick stage checks the
+    // line, which the later stages then take as checked.
+    if (stage == Stage::kFull ? !zabrelo::Utf8ToUtf16(text, size, units_)
+                              : stage == Stage::kQuick && !IsValidUtf8(text, size)) {
+        if (!keys_.replaceInvalid_) return false;
+        if (stage == Stage::kFull) units_ = zabrelo::Utf8ToUtf16Lenient(text, size, zabrelo::LoneSurrogate::kReplace);
+    }
     if (!keys_.Fields()) {
         out += lib_.GetCollationKey(units_, keys_.level_);
         return true;
     }
     const std::size_t start = out.size();
     splitter_.Split(text, size);
-    for (const KeyRange& key : keys_.keys_) {
+    const std::size_t count = stage == Stage::kQuick ? keys_.quickKeys_ : keys_.keys_.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const KeyRange& key = keys_.keys_[k];
         // -r already turns the whole order round; a key that goes the other way is inverted.
         const bool invert = key.reverse != keys_.reverse_;
         const std::string_view field = splitter_.Key(key);
@@ -75,7 +129,9 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         } else if (key.month) {
             part_ += static_cast<char>(MonthOf(field) + 1);
         } else {
-            zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_);  // valid: cut at character bounds
+            if (!zabrelo::Utf8ToUtf16(field.data(), field.size(), fieldUnits_)) {  // only with replaceInvalid_
+                fieldUnits_ = zabrelo::Utf8ToUtf16Lenient(field.data(), field.size(), zabrelo::LoneSurrogate::kReplace);
+            }
             std::string_view keyText = field;
             if (FiltersText(key)) {
                 FilterKeyText(key, fieldUnits_);
@@ -96,7 +152,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out) {
         AppendPart(out, part_, invert);
     }
     const std::size_t fields = out.size() - start;
-    if (!keys_.stable_) AppendPart(out, lib_.GetCollationKey(units_, keys_.level_), false);
+    if (!keys_.stable_ && stage == Stage::kFull) AppendPart(out, lib_.GetCollationKey(units_, keys_.level_), false);
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((fields >> shift) & 0xFF);
     return true;
 }

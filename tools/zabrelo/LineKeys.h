@@ -40,12 +40,21 @@ public:
     /// `reverse` and `stable` are the whole sort's -r and -s; `keys` the -k
     /// keys (none: the whole line), found in fields as `mode` and
     /// `separator` say.
-    /// `random`: the hash of -R keys.
+    /// `random`: the hash of -R keys. `replaceInvalid`: read each byte of
+    /// invalid UTF-8 as U+FFFD (--invalid=replace) rather than refuse the line.
     LineKeys(const UnweighedUnits& unweighed, int level, bool reverse, bool stable, std::vector<KeyRange> keys,
-             FieldSplitter::Mode mode, std::string separator, RandomKeys random = RandomKeys());
+             FieldSplitter::Mode mode, std::string separator, RandomKeys random = RandomKeys(),
+             bool replaceInvalid = false);
 
     /// Whether keys are made of -k fields (so -u compares just those parts).
     bool Fields() const { return !keys_.empty(); }
+
+    /// Whether the keys begin with numbers, months or versions, which are
+    /// quick to read, and go on with text, whose weights are not: then a
+    /// sort that sees all its lines at once may key them by that beginning
+    /// alone and finish the keys of the lines it does not tell apart
+    /// (KeyBuilder::Append's `start`).
+    bool QuickStart() const { return quickKeys_ > 0 && (quickKeys_ < keys_.size() || !stable_); }
 
     /// The -k part of a key made with Fields(): where the parts of the keys end.
     static std::size_t FieldsSize(const char* key, std::size_t size);
@@ -60,6 +69,8 @@ private:
     FieldSplitter::Mode mode_;
     std::string separator_;
     RandomKeys random_;
+    bool replaceInvalid_;
+    std::size_t quickKeys_ = 0;  // the leading keys of numbers, months or versions
 };
 
 /// Builds keys as LineKeys defines them, with scratch space kept from line
@@ -68,9 +79,18 @@ class KeyBuilder {
 public:
     KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
 
+    /// How much of a key Append makes. Each stage orders a line as the full
+    /// key does against every line whose key differs from its own in that
+    /// stage, so a sort of all its lines at once can key them by the first
+    /// and make the next stages only for lines whose keys are equal so far.
+    enum class Stage {
+        kQuick,   // the parts of LineKeys::QuickStart's keys
+        kFields,  // the parts of all the -k keys, not the whole line's key
+        kFull,
+    };
     /// Appends the key of a line to `out`. False, appending nothing, when the
-    /// line is not valid UTF-8.
-    bool Append(const char* text, std::size_t size, std::string& out);
+    /// line is not valid UTF-8 (unless invalid bytes are replaced).
+    bool Append(const char* text, std::size_t size, std::string& out, Stage stage = Stage::kFull);
 
 private:
     const LineKeys& keys_;

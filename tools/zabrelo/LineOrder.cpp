@@ -45,12 +45,16 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextRun(KeyedLine* first, KeyedLine
                                                      const std::vector<Line>& lines, bool unique) const {
     if (fields_ && unique) return NextFieldsRun(first, last, lines);
     // Equal keys have equal heads: a run of equal heads that is one line
-    // repeated is a run of equal keys, already in order.
+    // repeated is a run of equal keys, already in order. The scan stops at
+    // the first other line, so that many keys that share their heads but
+    // differ later (numbers of one length, say) are not read over and over.
     KeyedLine* end = first + 1;
-    while (end < last && end->head == first->head) ++end;
-    if (stable_ && !unique) return {end, end};  // input order is all there is past the keys
-    if (end - first < 2) return {end, end};
-    if (Repeated(first, end, lines)) return {end, unique ? first + 1 : end};
+    if (stable_ && !unique) {
+        while (end < last && end->head == first->head) ++end;
+        return {end, end};  // input order is all there is past the keys
+    }
+    while (end < last && end->head == first->head && Repeated(first, end + 1, lines, end)) ++end;
+    if (end == last || end->head != first->head) return {end, unique ? first + 1 : end};
     end = first + 1;
     while (end < last && KeysEqual(*first, *end)) ++end;
     if (end - first < 2) return {end, end};
@@ -77,9 +81,10 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextFieldsRun(KeyedLine* first, Key
     return {end, first + 1};
 }
 
-bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines) {
+bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines,
+                         const KeyedLine* from) {
     const Line& head = lines[first->line];
-    for (const KeyedLine* item = first + 1; item < last; ++item) {
+    for (const KeyedLine* item = from ? from : first + 1; item < last; ++item) {
         if (last - item > 8) Prefetch(&lines[item[8].line]);
         if (last - item > 4) Prefetch(lines[item[4].line].text);
         const Line& line = lines[item->line];

@@ -40,7 +40,7 @@ int MergeInputs(const SortJob& job) {
         Output output(settings.outputPath);
         BeginOutput(output, signature, headers);
         job.progress.Stage("merging");
-        OutputSink sink(output);
+        OutputSink sink(output, job.debug);
         Merge(sources, job.order, settings.unique, sink, job.progress, 0);
         output.Commit();
         return 0;
@@ -57,7 +57,7 @@ int MergeInputs(const SortJob& job) {
     }
     Output output(settings.outputPath);
     BeginOutput(output, signature, headers);
-    OutputSink sink(output);
+    OutputSink sink(output, job.debug);
     runs.MergeInto(sink);
     output.Commit();
     return 0;

@@ -2,7 +2,8 @@
 // value in a form whose bytes sort as the values do.
 //
 // -n and -h: a class byte (negative, zero, positive), then the count of
-// significant integer digits in four bytes, then the digits without leading
+// significant integer digits (one byte up to 250, else FC and four bytes:
+// the first bytes of a key should tell most numbers apart), then the digits without leading
 // zeros and the fraction's without trailing zeros. A longer integer part is
 // a larger number; equal lengths go digit by digit; a fraction that is a
 // start of another is the smaller, as the part's closing bytes (00 00) sort
@@ -10,13 +11,14 @@
 // in FF, so a fraction that is a start of another is the larger.
 //
 // -g: a class byte (no number, NaN, negative, zero, positive), then the
-// binary exponent in four bytes and the mantissa in eight, inverted for a
+// binary exponent in two bytes and the mantissa in eight, inverted for a
 // negative number.
 #include "NumericKeys.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace zabrelo_tool {
 
@@ -80,6 +82,7 @@ struct Number {
     const Byte* fraction = nullptr;  // the fraction's digits, up to its last non-zero one
     const Byte* fractionEnd = nullptr;
     const Byte* end = nullptr;       // just past the number, where -h's suffix stands
+    bool digits = false;             // whether it has a digit at all
     bool Zero() const { return integerDigits == 0 && fraction == fractionEnd; }
 };
 
@@ -121,6 +124,7 @@ Number Read(std::string_view text) {
         }
     }
     n.end = p;
+    n.digits = digits || n.fraction != p;
     return n;
 }
 
@@ -144,7 +148,12 @@ void AppendValue(const Number& n, std::string& out) {
     }
     out += n.negative ? '\x01' : '\x03';
     const std::size_t from = out.size();
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n.integerDigits >> shift) & 0xFF);
+    if (n.integerDigits <= 250) {
+        out += static_cast<char>(n.integerDigits + 1);
+    } else {
+        out += '\xFC';
+        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n.integerDigits >> shift) & 0xFF);
+    }
     AppendDigits(n.integer, n.integerEnd, out);
     AppendDigits(n.fraction, n.fractionEnd, out);
     if (!n.negative) return;
@@ -165,13 +174,16 @@ int UnitOrder(const Byte* p, const Byte* end) {
 
 // The text strtold reads in place of a key: ASCII as it is, other digits,
 // separators and signs in their ASCII spelling; stops at any other character.
-const char* AsciiNumber(std::string_view text, std::string& scratch) {
-    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+const char* AsciiNumber(std::string_view text, std::string& scratch, std::vector<std::size_t>* offsets = nullptr) {
+    const Byte* const begin = reinterpret_cast<const Byte*>(text.data());
+    const Byte* p = begin;
     const Byte* const end = p + text.size();
     scratch.clear();
+    if (offsets) offsets->clear();
     int digit = 0;
     while (p < end) {
         std::size_t size;
+        if (offsets) offsets->resize(scratch.size() + 1, static_cast<std::size_t>(p - begin));
         if (*p < 0x80) {
             if (*p == '\0') break;
             scratch += static_cast<char>(*p++);
@@ -193,6 +205,7 @@ const char* AsciiNumber(std::string_view text, std::string& scratch) {
             break;
         }
     }
+    if (offsets) offsets->resize(scratch.size() + 1, static_cast<std::size_t>(p - begin));
     return scratch.c_str();
 }
 
@@ -227,18 +240,40 @@ void AppendGeneralNumeric(std::string_view text, std::string& out) {
         return;
     }
     const bool negative = std::signbit(value);
-    std::uint32_t exponent = 0xFFFFFFFFu;
+    std::uint32_t exponent = 0xFFFFu;
     std::uint64_t mantissa = ~std::uint64_t{0};
     if (!std::isinf(value)) {
         int binaryExponent = 0;
         const long double fraction = std::frexp(std::fabs(value), &binaryExponent);  // in [0.5, 1)
-        exponent = static_cast<std::uint32_t>(static_cast<std::int64_t>(binaryExponent) + 0x80000000LL);
+        exponent = static_cast<std::uint32_t>(binaryExponent + 0x8000);  // within 16 bits for any long double
         mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
     }
     const unsigned char flip = negative ? 0xFF : 0x00;
     out += negative ? '\x03' : '\x05';
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(((exponent >> shift) & 0xFF) ^ flip);
+    for (int shift = 8; shift >= 0; shift -= 8) out += static_cast<char>(((exponent >> shift) & 0xFF) ^ flip);
     for (int shift = 56; shift >= 0; shift -= 8) out += static_cast<char>(((mantissa >> shift) & 0xFF) ^ flip);
+}
+
+std::pair<std::size_t, std::size_t> NumberSpan(std::string_view text, char kind) {
+    const Byte* const base = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = base + text.size();
+    const Byte* start = base;
+    while (start < end && IsBlank(*start)) ++start;
+    const auto first = static_cast<std::size_t>(start - base);
+    if (kind == 'g') {
+        std::string scratch;
+        std::vector<std::size_t> offsets;
+        const std::string_view rest = text.substr(first);
+        const char* const ascii = AsciiNumber(rest, scratch, &offsets);
+        char* parsed = nullptr;
+        std::strtold(ascii, &parsed);
+        return {first, first + offsets[static_cast<std::size_t>(parsed - ascii)]};
+    }
+    const Number n = Read(text);
+    if (!n.digits) return {first, first};
+    const Byte* last = n.end;
+    if (kind == 'h' && UnitOrder(n.end, end) != 0) ++last;
+    return {first, static_cast<std::size_t>(last - base)};
 }
 
 }  // namespace zabrelo_tool

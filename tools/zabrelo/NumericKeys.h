@@ -14,6 +14,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zabrelo_tool {
 
@@ -30,6 +31,12 @@ void AppendHumanNumeric(std::string_view text, std::string& out);
 /// "inf", "nan"...): texts with no number first, then NaN, minus infinity,
 /// the finite numbers (-0 and 0 equal), plus infinity.
 void AppendGeneralNumeric(std::string_view text, std::string& out);
+
+/// Where --debug marks the number that -n (`kind` 'n'), -h ('h', its
+/// suffix included) or -g ('g') reads at the start of `text`: its bytes
+/// [first, second), blanks before it left out; an empty span where the
+/// number would begin when there is none.
+std::pair<std::size_t, std::size_t> NumberSpan(std::string_view text, char kind);
 
 }  // namespace zabrelo_tool
 

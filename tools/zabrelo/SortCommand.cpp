@@ -1,7 +1,11 @@
 // SortCommand: `zabrelo sort`. Reads the options and the table, then sorts
 // (SortInputs.cpp: in memory, or in runs on disk past -S), merges (-m) or
 // checks (-c, -C) in the order LineOrder defines, with keys LineKeys makes.
+#include <cstdio>
+#include <memory>
+
 #include "Commands.h"
+#include "DebugMarks.h"
 #include "LineKeys.h"
 #include "LineOrder.h"
 #include "Options.h"
@@ -104,6 +108,8 @@ constexpr char kHelp[] =
     "  -T, --temporary-directory=DIR  keep runs in DIR, not in $TMPDIR or /tmp;\n"
     "                        several -T take turns\n"
     "      --batch-size=N    merge at most N runs or FILEs at once (default 64)\n"
+    "      --compress-program=PROG  taken for sort's scripts, but runs are kept\n"
+    "                        uncompressed (they are unnamed and go with the sort)\n"
     "  -o, --output FILE     write to FILE as if writing it yourself: a file you may\n"
     "                        not write is refused, and FILE keeps its owner, mode\n"
     "                        and links; it may be one of the inputs, and is changed\n"
@@ -111,6 +117,13 @@ constexpr char kHelp[] =
     "  -j, --jobs N          build keys and sort on N threads (default: one per\n"
     "                        core)\n"
     "  -z, --zero-terminated lines end in NUL, not line feed\n"
+    "      --files0-from=F   sort the files named in F, each name ended by NUL\n"
+    "                        (- : read the names from standard input)\n"
+    "      --debug           under each line, mark the text each key compares,\n"
+    "                        and warn about keys on standard error\n"
+    "      --invalid=replace  order each byte of invalid UTF-8 as U+FFFD and write\n"
+    "                        the line back as it was, rather than stop (the\n"
+    "                        default, --invalid=error)\n"
     "      --quiet           no progress line on a long run\n"
     "      --verbose         follow a table error with the library's own report\n"
     "  -h, --help            show this help\n"
@@ -132,10 +145,19 @@ int RunSort(const Options& options) {
     const CommandTable table(options);
     const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,
-                        settings.fieldMode, settings.format.separator, RandomKeys(settings.randomSecret));
+                        settings.fieldMode, settings.format.separator, RandomKeys(settings.randomSecret),
+                        settings.replaceInvalid);
     const LineOrder order(unweighed, settings.level, settings.reverse, settings.stable, keys.Fields());
     Progress progress(!settings.quiet, settings.outputPath.empty() && settings.check == CheckMode::kNone);
-    const SortJob job{settings, table.lib, keys, order, progress};
+    std::unique_ptr<DebugMarks> debug;
+    if (settings.debug) {
+        std::fflush(stdout);
+        for (const std::string& warning : DebugWarnings(settings, settings.global, settings.keysGiven)) {
+            std::fprintf(stderr, "zabrelo: sort: %s\n", warning.c_str());
+        }
+        debug = std::make_unique<DebugMarks>(settings);
+    }
+    const SortJob job{settings, table.lib, keys, order, progress, debug.get()};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
     if (settings.merge) return MergeInputs(job);
     return SortInputs(job);

@@ -59,7 +59,13 @@ int SortInputs(const SortJob& job) {
         if (!input.Fill(budget.TextLimit())) break;
         const std::vector<Line>& lines = input.Lines();
         progress.Stage(stage("keys"), lines.size());
-        keys.Build(input, progress);
+        // Sorted in memory at once, lines with numbers first are keyed by
+        // those alone, and only lines that share them by the rest.
+        if (runs.Empty() && input.AtEnd()) {
+            keys.BuildStarts(input, progress);
+        } else {
+            keys.Build(input, progress);
+        }
         budget.Learn(input.TextBytes(), lines.size(), keys.KeyBytes());
         progress.Stage(stage("sorting"));
         keys.Sort(settings.reverse);
@@ -67,7 +73,7 @@ int SortInputs(const SortJob& job) {
             Output output(settings.outputPath);
             BeginOutput(output, input.HadSignature(), headers);
             progress.Stage("writing", lines.size());
-            OutputSink sink(output);
+            OutputSink sink(output, job.debug);
             WriteSorted(keys.Items(), lines, job.order, settings.unique, sink, progress);
             output.Commit();
             return 0;
@@ -82,7 +88,7 @@ int SortInputs(const SortJob& job) {
     Output output(settings.outputPath);
     BeginOutput(output, input.HadSignature(), headers);
     if (!runs.Empty()) {
-        OutputSink sink(output);
+        OutputSink sink(output, job.debug);
         runs.MergeInto(sink);
     }
     output.Commit();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DebugMarks.h"
 #include "InputText.h"
 #include "LineKeys.h"
 #include "LineOrder.h"
@@ -26,6 +27,7 @@ struct SortJob {
     const LineKeys& keys;
     const LineOrder& order;
     Progress& progress;
+    DebugMarks* debug = nullptr;  // --debug: how lines are shown
 };
 
 /// Each returns the exit status and throws ToolError for an error.
@@ -37,17 +39,25 @@ int CheckInput(const SortJob& job);
 /// when an input began with one, then the header of --header.
 void BeginOutput(Output& output, bool signature, const Headers& headers);
 
-/// Lines to the output, each with its own end.
+/// Lines to the output, each with its own end, or as --debug shows them.
 class OutputSink : public RecordSink {
 public:
-    explicit OutputSink(Output& output) : output_(output) {}
+    explicit OutputSink(Output& output, DebugMarks* debug = nullptr) : output_(output), debug_(debug) {}
     void Add(const KeyedLine&, const Line& line) override {
+        if (debug_) {
+            shown_.clear();
+            debug_->Show(line.text, line.size, shown_);
+            output_.Write(shown_);
+            return;
+        }
         output_.Write(line.text, line.size);
         output_.Write(line.end, line.endSize);
     }
 
 private:
     Output& output_;
+    DebugMarks* debug_;
+    std::string shown_;
 };
 
 /// The buffer each run gets when runs are read or written: together, the

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ToolError.h"
+#include "library/KeySort.h"
 #include "library/ThreadShares.h"
 
 namespace zabrelo_tool {
@@ -28,7 +29,16 @@ std::size_t Threads(int jobs, std::size_t lines) {
 
 SortKeys::SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs) : lib_(lib), keys_(keys), jobs_(jobs) {}
 
-void SortKeys::Build(const InputText& input, Progress& progress) {
+void SortKeys::Build(const InputText& input, Progress& progress) { Build(input, progress, false); }
+
+void SortKeys::BuildStarts(const InputText& input, Progress& progress) {
+    const bool starts = keys_.QuickStart();
+    Build(input, progress, starts);
+    starts_ = starts ? &input : nullptr;
+}
+
+void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
+    starts_ = nullptr;
     const std::vector<Line>& lines = input.Lines();
     const std::size_t n = lines.size();
     if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
@@ -45,12 +55,14 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
         std::string& arena = arenas_[t];
         const auto [begin, end] = zabrelo::ShareOf(n, t, threads);
         arena.clear();
-        arena.reserve(keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24);
+        arena.reserve((keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24) +
+                      zabrelo::kKeySlack);
         for (std::size_t i = begin; i < end; ++i) {
             const std::size_t before = arena.size();
             KeyedLine& item = items_[i];
             item.line = static_cast<std::uint32_t>(i);
-            if (!builder.Append(lines[i].text, lines[i].size, arena)) {
+            if (!builder.Append(lines[i].text, lines[i].size, arena,
+                                starts ? KeyBuilder::Stage::kQuick : KeyBuilder::Stage::kFull)) {
                 if (firstBad[t] == kNoLine) firstBad[t] = i;
                 item.keySize = 0;
                 continue;
@@ -62,6 +74,8 @@ void SortKeys::Build(const InputText& input, Progress& progress) {
                 if (reports) progress.Update(done.load());
             }
         }
+        // The sort reads keys eight bytes at a time, past the last one too.
+        arena.append(zabrelo::kKeySlack, '\0');
         // The arena has stopped growing: the keys lie in it in line order.
         const char* key = arena.data();
         for (std::size_t i = begin; i < end; ++i) {
@@ -87,38 +101,92 @@ std::size_t SortKeys::KeyBytes() const {
 
 void SortKeys::Release() {
     std::vector<std::string>().swap(arenas_);
+    std::vector<std::string>().swap(fields_);
+    std::vector<std::string>().swap(full_);
     std::vector<KeyedLine>().swap(items_);
 }
 
 void SortKeys::Sort(bool reverse) {
-    // Equal keys are ordered by line index, which keeps the sort stable in
-    // both directions (-r reverses the keys, not the ties) and makes every
-    // item distinct, so a plain sort does what a slower stable sort would.
-    const auto before = [reverse](const KeyedLine& a, const KeyedLine& b) {
-        const int order = CompareKeys(a, b);
-        if (order != 0) return reverse ? order > 0 : order < 0;
-        return a.line < b.line;
-    };
-    // Each thread sorts one run; neighbouring runs are then merged pairwise.
+    // The library's key sorter: stable in both directions (-r reverses the
+    // keys, not the ties), so LineOrder::NextRun finds each run of equal
+    // keys in input order.
     const std::size_t n = items_.size();
-    const std::size_t runs = Threads(jobs_, n);
-    std::vector<std::size_t> bounds;
-    for (std::size_t r = 0; r <= runs; ++r) bounds.push_back(zabrelo::ShareOf(n, r, runs).begin);
-    const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
+    zabrelo::SortByKeys(items_.data(), n, reverse, static_cast<unsigned>(Threads(jobs_, n)),
+                        [](const KeyedLine& item) { return item.line; });
+    if (starts_) FinishStarts(reverse);
+}
 
-    std::vector<std::thread> workers;
-    for (std::size_t r = 1; r < runs; ++r) {
-        workers.emplace_back([&, r] { std::sort(at(bounds[r]), at(bounds[r + 1]), before); });
+void SortKeys::EqualRuns(std::size_t first, std::size_t last,
+                         std::vector<std::pair<std::size_t, std::size_t>>& runs) const {
+    for (std::size_t i = first; i < last;) {
+        std::size_t j = i + 1;
+        while (j < last && KeysEqual(items_[i], items_[j])) ++j;
+        if (j - i > 1) runs.emplace_back(i, j);
+        i = j;
     }
-    std::sort(at(bounds[0]), at(bounds[1]), before);
-    for (std::thread& worker : workers) worker.join();
+}
 
-    for (std::size_t width = 1; width < runs; width *= 2) {
-        for (std::size_t r = 0; r + width < runs; r += 2 * width) {
-            const std::size_t last = std::min(r + 2 * width, runs);
-            std::inplace_merge(at(bounds[r]), at(bounds[r + width]), at(bounds[last]), before);
+std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
+    const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+    KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse) {
+    using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
+    std::size_t keyed = 0;
+    for (const auto& [first, last] : runs) keyed += last - first;
+    // The runs are shared out whole, in order, so that each thread's
+    // equal runs follow the previous thread's.
+    const std::size_t threads = std::min(Threads(jobs_, keyed), runs.size());
+    arenas.resize(threads);
+    std::vector<Runs> equal(threads);
+    const auto work = [&](std::size_t t) {
+        const auto [begin, end] = zabrelo::ShareOf(runs.size(), t, threads);
+        std::string& arena = arenas[t];
+        arena.clear();
+        KeyBuilder builder(keys_, lib_);
+        for (std::size_t r = begin; r < end; ++r) {
+            for (std::size_t i = runs[r].first; i < runs[r].second; ++i) {
+                KeyedLine& item = items_[i];
+                const std::size_t before = arena.size();
+                builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once
+                item.keySize = static_cast<std::uint32_t>(arena.size() - before);
+            }
         }
-    }
+        // The arena has stopped growing: point the items at their keys.
+        const char* key = arena.data();
+        const auto at = [this](std::size_t index) { return items_.begin() + static_cast<std::ptrdiff_t>(index); };
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = runs[r];
+            for (std::size_t i = first; i < last; ++i) {
+                items_[i].key = key;
+                SetHeads(items_[i], key);
+                key += items_[i].keySize;
+            }
+            std::sort(at(first), at(last), [reverse](const KeyedLine& a, const KeyedLine& b) {
+                const int order = CompareKeys(a, b);
+                if (order != 0) return reverse ? order > 0 : order < 0;
+                return a.line < b.line;
+            });
+            EqualRuns(first, last, equal[t]);
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t + 1 < threads; ++t) workers.emplace_back(work, t);
+    if (threads > 0) work(threads - 1);
+    for (std::thread& worker : workers) worker.join();
+    Runs still;
+    for (const Runs& part : equal) still.insert(still.end(), part.begin(), part.end());
+    return still;
+}
+
+void SortKeys::FinishStarts(bool reverse) {
+    // A line whose start no other line shares is ordered by it already,
+    // against every other line; only runs of equal starts need their -k
+    // keys, and only runs of equal -k keys the whole line's.
+    const std::vector<Line>& lines = starts_->Lines();
+    starts_ = nullptr;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    EqualRuns(0, items_.size(), runs);
+    runs = Finish(runs, lines, KeyBuilder::Stage::kFields, fields_, reverse);
+    if (!runs.empty()) Finish(runs, lines, KeyBuilder::Stage::kFull, full_, reverse);
 }
 
 }  // namespace zabrelo_tool

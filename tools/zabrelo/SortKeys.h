@@ -5,6 +5,7 @@
 #define ZABRELO_TOOL_SORTKEYS_H
 
 #include <cstddef>
+#include <utility>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,6 +64,11 @@ public:
     /// Throws ToolError naming the first line (in input order) that is not
     /// valid UTF-8.
     void Build(const InputText& input, Progress& progress);
+    /// Keys the lines by their keys' quick start (LineKeys::QuickStart) if
+    /// they have one, and then after Sort finishes the keys of the lines
+    /// whose starts are equal, which alone their full keys can order: for
+    /// a sort of all its lines at once.
+    void BuildStarts(const InputText& input, Progress& progress);
 
     /// Sorts the items by key, ascending or with `reverse` descending; equal
     /// keys keep their input order either way (LineOrder::NextRun then
@@ -81,6 +87,21 @@ private:
     int jobs_;
     std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk
     std::vector<KeyedLine> items_;
+    const InputText* starts_ = nullptr;  // BuildStarts' input, until Sort finishes its keys
+    std::vector<std::string> fields_;    // per thread: the -k keys of the lines with equal starts
+    std::vector<std::string> full_;      // per thread: the full keys of the lines with equal -k keys
+
+    void Build(const InputText& input, Progress& progress, bool starts);
+    /// Finishes the keys BuildStarts left at their starts, and their order.
+    void FinishStarts(bool reverse);
+    /// Gives the lines in runs of equal starts their keys of `stage`, into
+    /// `arenas` (one per thread), and sorts each run; returns the runs that
+    /// are still equal.
+    std::vector<std::pair<std::size_t, std::size_t>> Finish(
+        const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+        KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse);
+    /// Runs of equal keys among [first, last) of the items.
+    void EqualRuns(std::size_t first, std::size_t last, std::vector<std::pair<std::size_t, std::size_t>>& runs) const;
 };
 
 }  // namespace zabrelo_tool

@@ -2,6 +2,9 @@
 #include "SortSettings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "Platform.h"
@@ -129,6 +132,37 @@ int Jobs(const Options& options) {
     return static_cast<int>(std::min<std::size_t>(value, 1024));
 }
 
+// --files0-from's list: names each ended by NUL (the last may lack it),
+// from `path` or, for "-", standard input.
+std::vector<std::string> ReadFileNames(const std::string& path) {
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (!file) throw ToolError("sort: open failed: " + path + ": " + std::strerror(errno));
+    std::string bytes;
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    if (file != stdin) std::fclose(file);
+    if (failed) throw ToolError("sort: read error: " + path + ": " + std::strerror(error));
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t end = bytes.find('\0', at);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string name = bytes.substr(at, end - at);
+        if (name.empty()) {
+            throw ToolError("sort: " + path + ":" + std::to_string(names.size() + 1) + ": invalid zero-length file name");
+        }
+        if (path == "-" && name == "-") {
+            throw ToolError("sort: when reading file names from stdin, no file name of '-' allowed");
+        }
+        names.push_back(name);
+        at = end + 1;
+    }
+    if (names.empty()) throw ToolError("sort: no input from '" + path + "'");
+    return names;
+}
+
 }  // namespace
 
 std::vector<OptionRule> SortOptionRules() {
@@ -163,6 +197,10 @@ std::vector<OptionRule> SortOptionRules() {
             {0, "random-source", true},
             {0, "sort", true},
             {0, "parallel", true},
+            {0, "invalid", true},
+            {0, "debug", false},
+            {0, "files0-from", true},
+            {0, "compress-program", true},
             {0, "quiet", false},
             {0, "verbose", false}};
 }
@@ -178,7 +216,14 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.outputPath = OutputPath(options);
     settings.jobs = Jobs(options);
     settings.quiet = options.Has("quiet");
+    const std::string invalid = options.Value("invalid", "error");
+    if (invalid != "error" && invalid != "replace") {
+        options.Fail("invalid argument '" + invalid + "' for '--invalid' (error or replace)");
+    }
+    settings.replaceInvalid = invalid == "replace";
     const KeyRange global = GlobalOptions(options);
+    settings.global = global;
+    settings.keysGiven = options.Has("key");
     for (const std::string& key : options.Values("key")) settings.keys.push_back(ParseKeyRange(key, global));
     // Ordering options with no -k make the whole line a key of their own; -r
     // alone turns the whole order round.
@@ -218,7 +263,20 @@ SortSettings ReadSortSettings(const Options& options) {
     if (settings.tempDirs.empty()) settings.tempDirs.push_back(TemporaryDirectory());
     settings.batchSize = static_cast<std::size_t>(options.Number("batch-size", 2, 512, 64));
     settings.files = options.Operands();
+    if (options.Has("files0-from")) {
+        if (!settings.files.empty()) {
+            throw ToolError("sort: extra operand '" + settings.files.front() +
+                            "'\nfile operands cannot be combined with --files0-from\nTry 'zabrelo sort --help' for "
+                            "more information.");
+        }
+        settings.files = ReadFileNames(options.Value("files0-from"));
+    }
     if (settings.files.empty()) settings.files.push_back("-");
+    settings.debug = options.Has("debug");
+    if (settings.debug && (settings.check != CheckMode::kNone || !settings.outputPath.empty())) {
+        const char first = settings.check == CheckMode::kNone ? 'o' : options.Has("C") ? 'C' : 'c';
+        throw ToolError(std::string("sort: options '-") + first + " --debug' are incompatible");
+    }
     if (settings.check != CheckMode::kNone) {
         if (!settings.outputPath.empty()) {
             throw ToolError(std::string("sort: options '-") + (options.Has("C") ? 'C' : 'c') + "o' are incompatible");

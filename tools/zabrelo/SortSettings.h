@@ -28,6 +28,10 @@ struct SortSettings {
     int jobs = 1;
     std::vector<KeyRange> keys;       // with ordering options but no -k: one key, the whole line
     std::string randomSecret;         // --random-source's bytes, "" for the system's
+    bool replaceInvalid = false;
+    bool debug = false;               // --debug: mark the keys, warn about them
+    KeyRange global;                  // the ordering options given outside -k
+    bool keysGiven = false;           // whether -k (or +POS1) was given      // --invalid=replace: bad UTF-8 bytes weigh as U+FFFD
     FieldSplitter::Mode fieldMode = FieldSplitter::Mode::kBlanks;
     RecordFormat format;              // its separator is the field separator, if any
     std::size_t bufferSize = 0;       // -S: the most a run takes in memory

@@ -1,4 +1,5 @@
-// Table: the default table's search order and the load's error messages.
+// Table: the default table, as the library searches for it from the
+// executable, and the load's error messages.
 // The library reports a file it cannot open with its own source location;
 // the user is told the file's name and the system's reason instead.
 #include "Table.h"
@@ -9,6 +10,7 @@
 #include "Platform.h"
 #include "ToolError.h"
 #include "library/DefaultTable.h"
+#include "library/SystemPaths.h"
 #include "library/TableInspection.h"
 
 namespace zabrelo_tool {
@@ -39,30 +41,30 @@ std::string TablePath(const Options& options) {
         if (requested.empty()) options.Fail("the table name is empty");
         return requested;
     }
-    const std::string fromEnvironment = EnvironmentValue("ZABRELO_TABLE");
-    if (!fromEnvironment.empty()) return fromEnvironment;
-    const std::string dir = ExecutableDir();
-    if (dir.empty()) throw ToolError("cannot find the default weight table; name one with --table or ZABRELO_TABLE");
-    const std::string installed = dir + "/../share/zabrelo/" + zabrelo::kDefaultTableName;
-    const std::string beside = dir + "/" + zabrelo::kDefaultTableName;
-    for (const std::string& candidate : {installed, beside}) {
-        // One that exists but cannot be read is still the table meant: its load says why.
-        if (std::FILE* file = OpenForReading(candidate)) {
-            std::fclose(file);
-            return candidate;
-        }
-        if (errno != ENOENT) return candidate;
-    }
-    throw ToolError("no default weight table: neither " + installed + " nor " + beside +
-                    " exists; name one with --table or ZABRELO_TABLE");
+    // The library's search, from this executable, in the command's UTF-8 paths.
+    const zabrelo::DefaultTable found = zabrelo::FindDefaultTable(
+        {EnvironmentValue(zabrelo::kDefaultTableVariable), ExecutableDir(), "../share/zabrelo", '/',
+         [](const std::string& candidate) {
+             if (std::FILE* file = OpenForReading(candidate)) {
+                 std::fclose(file);
+                 return true;
+             }
+             return errno != ENOENT;
+         }});
+    if (found.path.empty()) throw ToolError(found.problem + "; name one with --table or ZABRELO_TABLE");
+    return found.path;
 }
 
 bool LoadThrough(const std::string& path, const std::string& shown, bool verbose,
                  const std::function<bool(const char*)>& load) {
     // The system's reason comes from opening the file here; a directory,
     // which the library would open and then find empty, is refused here too.
+    // Anything else that is no regular file the library refuses unopened,
+    // and so does this: opening a FIFO would wait for a writer.
     std::string reason, report;
-    if (std::FILE* file = OpenForReading(path)) {
+    if (IsDeviceOrPipe(path) && zabrelo::KindOf(LibraryPath(path).c_str()) != zabrelo::PathKind::kDirectory) {
+        reason = "not a regular file (a FIFO, a device or a socket)";
+    } else if (std::FILE* file = OpenForReading(path)) {
         std::fclose(file);
     } else {
         reason = LastSystemError();

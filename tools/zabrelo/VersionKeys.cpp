@@ -18,9 +18,15 @@ constexpr std::uint16_t kOthers = 6 + 256;    // + the byte
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAlpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// A token in as few bytes as keep the order: one for the marks and letters,
+// F0 and one for any other byte.
 void Put(std::uint16_t token, std::string& out) {
-    out += static_cast<char>(token >> 8);
-    out += static_cast<char>(token & 0xFF);
+    if (token < kOthers) {
+        out += static_cast<char>(token);
+        return;
+    }
+    out += '\xF0';
+    out += static_cast<char>(token - kOthers);
 }
 
 void AppendRuns(std::string_view text, std::string& out) {

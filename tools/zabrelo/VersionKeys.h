@@ -9,8 +9,8 @@
 // a run of digits in turn: non-digits byte by byte, letters before other
 // bytes and '~' before anything, even the end; digits by their value.
 //
-// Every position turns into a token of two bytes, so that wherever two texts
-// first differ their tokens decide: '~', the end of a run of non-digits
+// Every position turns into a token (a byte, or two for a byte that is no
+// letter), so that wherever two texts first differ their tokens decide: '~', the end of a run of non-digits
 // before zeros and '~', the end of the text, the same before zeros and
 // anything else, the end before a number (then its length in four bytes
 // and its digits without leading zeros), a letter, any other byte.

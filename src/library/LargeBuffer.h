@@ -4,15 +4,15 @@
 // them: one page fault per 2 MiB instead of one per 4 KiB, which measured
 // a fifth off sorting a million texts. Elsewhere, and for small buffers,
 // it is plain calloc.
-#ifndef ZABRELO_PYTHON_LARGEBUFFER_H
-#define ZABRELO_PYTHON_LARGEBUFFER_H
+#ifndef ZABRELO_LARGEBUFFER_H
+#define ZABRELO_LARGEBUFFER_H
 
 #include <cstddef>
 #include <new>
 #include <type_traits>
 #include <utility>
 
-namespace zabrelo_python {
+namespace zabrelo {
 
 /// Zeroed bytes, from calloc or a huge-page mapping. Throws std::bad_alloc.
 void* AllocateZeroed(std::size_t bytes, bool& mapped);
@@ -53,6 +53,6 @@ private:
     bool mapped_ = false;
 };
 
-}  // namespace zabrelo_python
+}  // namespace zabrelo
 
-#endif  // ZABRELO_PYTHON_LARGEBUFFER_H
+#endif  // ZABRELO_LARGEBUFFER_H

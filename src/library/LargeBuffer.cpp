@@ -1,7 +1,7 @@
 // LargeBuffer: the allocation. Huge pages take 2 MiB-aligned memory, so a
 // mapping is made 2 MiB larger than asked, and what lies before the aligned
 // start and after the buffer's end is given back at once.
-#include "LargeBuffer.h"
+#include "library/LargeBuffer.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-namespace zabrelo_python {
+namespace zabrelo {
 
 namespace {
 
@@ -64,4 +64,4 @@ void Release(void* memory, std::size_t bytes, bool mapped) {
     std::free(memory);
 }
 
-}  // namespace zabrelo_python
+}  // namespace zabrelo

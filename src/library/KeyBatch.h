@@ -1,19 +1,21 @@
 // KeyBatch: the keys of many texts, built once per text on several threads
-// that share one table, and their stable order. Holds no Python object, so
-// the whole of it may run with the GIL released; the caller keeps the texts
-// alive and unchanged meanwhile.
-#ifndef ZABRELO_PYTHON_KEYBATCH_H
-#define ZABRELO_PYTHON_KEYBATCH_H
+// that share one table, and their stable order: the library's one key
+// sorter, behind zabrelo_sort16 (and so the Python package's sorted). It
+// touches nothing but the texts, which the caller keeps alive and unchanged
+// meanwhile. Built with ZABRELO_NO_THREADS (a WebAssembly build without
+// threads) every share of the work runs on the calling thread. Tested by
+// tests/library/KeyBatchTest.cpp against a plain stable sort by keys.
+#ifndef ZABRELO_LIBRARY_KEYBATCH_H
+#define ZABRELO_LIBRARY_KEYBATCH_H
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "LargeBuffer.h"
-#include "TextUnits.h"
 #include "collation/CollationTable.h"
+#include "library/LargeBuffer.h"
 
-namespace zabrelo_python {
+namespace zabrelo {
 
 struct KeyedText {
     // The key's first 16 bytes as two big-endian numbers, zero-padded: they
@@ -25,6 +27,15 @@ struct KeyedText {
     std::uint32_t index;  // position in the input
 };
 
+/// The texts of a batch: text i is the `lengths[i]` UTF-16 units at
+/// `texts[i]`, or, when lengths[i] is kUntilZero, the units before its first
+/// zero unit.
+struct Utf16Texts {
+    static constexpr std::size_t kUntilZero = static_cast<std::size_t>(-1);
+    const char16_t* const* texts;
+    const std::size_t* lengths;
+};
+
 class KeyBatch {
 public:
     /// The most texts one batch takes: positions are 32-bit.
@@ -33,13 +44,12 @@ public:
     /// Builds the key of every text at `level` on up to `threads` threads.
     /// Throws std::bad_alloc when memory runs out and std::length_error for
     /// more than kMaxTexts texts or a key of 4 GiB or more.
-    KeyBatch(const zabrelo::CollationTable& table, const TextRef* texts, std::size_t count, int level,
-             unsigned threads);
+    KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t count, int level, unsigned threads);
     KeyBatch(const KeyBatch&) = delete;
     KeyBatch& operator=(const KeyBatch&) = delete;
 
     /// Sorts the items by key, ascending or with `reverse` descending; equal
-    /// keys keep their input order either way, as Python's sort does.
+    /// keys keep their input order either way.
     void Sort(bool reverse, unsigned threads);
 
     /// One item per text: in input order until sorted.
@@ -51,10 +61,11 @@ private:
     LargeBuffer<KeyedText> items_;
 };
 
-/// Threads worth starting for `count` texts: one per core, but none beyond
-/// one for every few thousand texts, where starting it costs more than it saves.
-unsigned ThreadsFor(std::size_t count);
+/// Threads worth starting for `count` texts: at most `most` (0: one per
+/// core), and none beyond one for every few thousand texts, where starting
+/// one costs more than it saves. 1 in a build without threads.
+unsigned KeyThreadsFor(std::size_t count, unsigned most);
 
-}  // namespace zabrelo_python
+}  // namespace zabrelo
 
-#endif  // ZABRELO_PYTHON_KEYBATCH_H
+#endif  // ZABRELO_LIBRARY_KEYBATCH_H
