@@ -41,6 +41,12 @@ foreach(_zabrelo_pc_path PREFIX LIBDIR INCLUDEDIR)
     set(ZABRELO_PC_${_zabrelo_pc_path} ".")
   endif()
 endforeach()
+# A library built with sanitizers needs their runtime in every program that
+# links it, as the CMake package's interface link options say too.
+set(ZABRELO_PC_LINK_EXTRA "")
+if(NOT _zabrelo_sanitize STREQUAL "")
+  set(ZABRELO_PC_LINK_EXTRA " -fsanitize=${_zabrelo_sanitize}")
+endif()
 configure_file(cmake/zabrelo.pc.in "${PROJECT_BINARY_DIR}/zabrelo.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/zabrelo.pc" DESTINATION ${ZABRELO_PKGCONFIG_DIR})
 

@@ -98,6 +98,14 @@ std::vector<std::string> DebugWarnings(const SortSettings& settings, const KeyRa
         inherited = inherited || key.inherited;
         if (!keysGiven) continue;
         const std::string number = std::to_string(k + 1);
+        if (k < settings.obsoleteKeys.size() && !settings.obsoleteKeys[k].empty()) {
+            std::string spelt = "-k " + std::to_string(key.startField);
+            if (key.startChar != 1) spelt += "." + std::to_string(key.startChar);
+            if (key.endField != 0) spelt += "," + std::to_string(key.endField);
+            if (key.endField != 0 && key.endChar != 0) spelt += "." + std::to_string(key.endChar);
+            warnings.push_back("obsolescent key '" + settings.obsoleteKeys[k] + "' used; consider '" + spelt +
+                               "' instead");
+        }
         if (key.endField != 0 && (key.endField < key.startField ||
                                   (key.endField == key.startField && key.endChar != 0 && key.endChar + 1 < key.startChar))) {
             warnings.push_back("key " + number + " has zero width and will be ignored");

@@ -53,7 +53,13 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextRun(KeyedLine* first, KeyedLine
         while (end < last && end->head == first->head) ++end;
         return {end, end};  // input order is all there is past the keys
     }
-    while (end < last && end->head == first->head && Repeated(first, end + 1, lines, end)) ++end;
+    const Line& line = lines[first->line];
+    for (; end < last && end->head == first->head; ++end) {
+        if (last - end > 8) Prefetch(&lines[end[8].line]);
+        if (last - end > 4) Prefetch(lines[end[4].line].text);
+        const Line& other = lines[end->line];
+        if (!SameText(line, other) || CompareEnds(line, other) != 0) break;
+    }
     if (end == last || end->head != first->head) return {end, unique ? first + 1 : end};
     end = first + 1;
     while (end < last && KeysEqual(*first, *end)) ++end;
@@ -81,10 +87,9 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextFieldsRun(KeyedLine* first, Key
     return {end, first + 1};
 }
 
-bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines,
-                         const KeyedLine* from) {
+bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines) {
     const Line& head = lines[first->line];
-    for (const KeyedLine* item = from ? from : first + 1; item < last; ++item) {
+    for (const KeyedLine* item = first + 1; item < last; ++item) {
         if (last - item > 8) Prefetch(&lines[item[8].line]);
         if (last - item > 4) Prefetch(lines[item[4].line].text);
         const Line& line = lines[item->line];

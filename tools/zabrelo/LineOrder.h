@@ -78,10 +78,8 @@ private:
     int CompareUnweighed(const Line& x, const Line& y) const;
     /// Whether the -k parts of two keys are equal.
     static bool SameFields(const KeyedLine& a, const KeyedLine& b);
-    /// Whether [first, last) is one line (text and end) over and over;
-    /// `from`, when not null: whether [from, last) repeats first's line.
-    static bool Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines,
-                         const KeyedLine* from = nullptr);
+    /// Whether [first, last) is one line (text and end) over and over.
+    static bool Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines);
     /// Keeps the first of each set of lines with the same unweighed units in
     /// [first, last), lines with equal keys in output order; the new end.
     KeyedLine* KeepFirsts(KeyedLine* first, KeyedLine* last, const std::vector<Line>& lines) const;

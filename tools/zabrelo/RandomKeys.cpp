@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "Platform.h"
 #include "ToolError.h"
 
 namespace zabrelo_tool {
@@ -53,7 +54,7 @@ void RandomKeys::Append(std::string_view text, std::string& out) const {
 }
 
 std::string ReadRandomSource(const std::string& path) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    std::FILE* file = path == "-" ? stdin : OpenForReading(path);
     if (!file) throw ToolError("sort: open failed: " + path + ": " + std::strerror(errno));
     std::string secret(RandomKeys::kSecretSize, '\0');
     const std::size_t got = std::fread(&secret[0], 1, secret.size(), file);

@@ -135,7 +135,7 @@ int Jobs(const Options& options) {
 // --files0-from's list: names each ended by NUL (the last may lack it),
 // from `path` or, for "-", standard input.
 std::vector<std::string> ReadFileNames(const std::string& path) {
-    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    std::FILE* file = path == "-" ? stdin : OpenForReading(path);
     if (!file) throw ToolError("sort: open failed: " + path + ": " + std::strerror(errno));
     std::string bytes;
     char buffer[1 << 16];
@@ -223,8 +223,20 @@ SortSettings ReadSortSettings(const Options& options) {
     settings.replaceInvalid = invalid == "replace";
     const KeyRange global = GlobalOptions(options);
     settings.global = global;
-    settings.keysGiven = options.Has("key");
-    for (const std::string& key : options.Values("key")) settings.keys.push_back(ParseKeyRange(key, global));
+    settings.keysGiven = options.Has("key") || options.Has("obsolete-key");
+    // -k and +POS1 [-POS2] keys, in the order given.
+    std::size_t keys = 0, obsolete = 0;
+    for (const std::string& name : options.Given()) {
+        if (name == "key") {
+            settings.keys.push_back(ParseKeyRange(options.Values("key")[keys++], global));
+            settings.obsoleteKeys.emplace_back();
+        } else if (name == "obsolete-key") {
+            const std::string& value = options.Values("obsolete-key")[obsolete++];
+            const std::size_t cut = value.find('\n');
+            settings.keys.push_back(ParseKeyRange(value.substr(0, cut), global));
+            settings.obsoleteKeys.push_back(value.substr(cut + 1));
+        }
+    }
     // Ordering options with no -k make the whole line a key of their own; -r
     // alone turns the whole order round.
     KeyRange whole = global;
@@ -293,7 +305,9 @@ int ReadPlusKey(const std::string& operand, const char* next, std::string& name,
     const bool hasEnd = next && next[0] == '-' && next[1] >= '0' && next[1] <= '9';
     if (hasEnd) endText = next;
     if (!ObsoleteKeyText(operand, hasEnd ? &endText : nullptr, value)) return 0;
-    name = "key";
+    // The -k text, then what was written, for --debug's warning.
+    value += "\n" + operand + (hasEnd ? " " + endText : std::string());
+    name = "obsolete-key";
     return hasEnd ? 2 : 1;
 }
 

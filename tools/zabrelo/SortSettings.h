@@ -31,7 +31,8 @@ struct SortSettings {
     bool replaceInvalid = false;
     bool debug = false;               // --debug: mark the keys, warn about them
     KeyRange global;                  // the ordering options given outside -k
-    bool keysGiven = false;           // whether -k (or +POS1) was given      // --invalid=replace: bad UTF-8 bytes weigh as U+FFFD
+    bool keysGiven = false;           // whether -k (or +POS1) was given
+    std::vector<std::string> obsoleteKeys;  // beside each key: its +POS1 [-POS2], or ""      // --invalid=replace: bad UTF-8 bytes weigh as U+FFFD
     FieldSplitter::Mode fieldMode = FieldSplitter::Mode::kBlanks;
     RecordFormat format;              // its separator is the field separator, if any
     std::size_t bufferSize = 0;       // -S: the most a run takes in memory
@@ -48,7 +49,8 @@ std::vector<OptionRule> SortOptionRules();
 /// with -M), in sort's words.
 SortSettings ReadSortSettings(const Options& options);
 
-/// Reads sort's obsolete `+POS1 [-POS2]` as a -k (see PlusOperandReader).
+/// Reads sort's obsolete `+POS1 [-POS2]` as the option "obsolete-key": its
+/// -k text, a newline and what was written (see PlusOperandReader).
 int ReadPlusKey(const std::string& operand, const char* next, std::string& name, std::string& value);
 
 /// -S's SIZE in bytes: a number with a suffix K, M, G, T, P or E (powers of
