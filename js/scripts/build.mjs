@@ -15,12 +15,8 @@ const root = resolve(js, '..');
 const build = resolve(process.env.ZABRELO_WASM_BUILD || join(root, 'build-wasm'));
 const dist = join(js, 'dist');
 
-// Debian's emscripten finds its JavaScript parser (node-acorn) there.
-const env = { ...process.env };
-env.NODE_PATH = [process.env.NODE_PATH, '/usr/share/nodejs'].filter(Boolean).join(':');
-
 function run(command, args) {
-  const result = spawnSync(command, args, { stdio: 'inherit', env });
+  const result = spawnSync(command, args, { stdio: 'inherit' });
   if (result.error) throw new Error(`${command}: ${result.error.message}`);
   if (result.status !== 0) process.exit(result.status ?? 1);
 }

@@ -29,7 +29,7 @@ test('lone surrogates are units the table leaves unweighed, as it leaves U+FFFD'
   });
 });
 
-test('a text of ten million units keys and compares', async () => {
+test('a text of ten million units keys, compares and sorts', async () => {
   const c = await load();
   const word = 'کتابِ پڑھ '; // ten units, a mark and a pair among them
   const count = 10_000_000 / word.length;
@@ -46,4 +46,5 @@ test('a text of ten million units keys and compares', async () => {
   assert.ok(hex(c.sortKey(big)) === expected, 'the key of the long text');
   assert.equal(c.compare(big, big + 'ب'), -1);
   assert.equal(c.compare(big + 'ب', big), 1);
+  assert.deepEqual(c.sort([big + 'ب', 'ی', big]), [big, big + 'ب', 'ی']);
 });
