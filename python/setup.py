@@ -114,12 +114,9 @@ extension = Extension(
     language="c++",
 )
 
+# The name, description, license and Python versions are in pyproject.toml.
 setup(
-    name="zabrelo",
     version=VERSION,
-    description="Urdu text in dictionary order: sort keys, comparison and sorting",
-    license="MIT",
-    python_requires=">=3.9",
     packages=["zabrelo"],
     package_data={"zabrelo": ["py.typed", "*.pyi"]},
     ext_modules=[extension],
