@@ -38,23 +38,6 @@ void SetEnd(Line& line, std::uint8_t number) {
     line.endSize = number == 1 ? 2 : 1;
 }
 
-std::string ReadWhole(const std::string& name) {
-    const bool isStdin = name == "-";
-    const std::string shown = isStdin ? "standard input" : name;
-    const auto close = [isStdin](std::FILE* f) { if (!isStdin) std::fclose(f); };
-    const std::unique_ptr<std::FILE, decltype(close)> opened(isStdin ? stdin : OpenForReading(name), close);
-    std::FILE* const file = opened.get();
-    if (!file) throw ToolError(shown + ": " + LastSystemError());
-    std::string bytes;
-    std::vector<char> chunk(1 << 20);
-    std::size_t n;
-    while (!std::ferror(file) && (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-        bytes.append(chunk.data(), n);
-    }
-    if (std::ferror(file)) throw ToolError(shown + ": " + LastSystemError());
-    return bytes;
-}
-
 void Headers::Offer(const std::string& shown, const Line& line) {
     const std::string text(line.text, line.size);
     if (!has_) {

@@ -30,10 +30,6 @@ struct Line {
 std::uint8_t EndNumber(const Line& line);
 void SetEnd(Line& line, std::uint8_t number);
 
-/// The whole content of `name` ("-": standard input). Throws ToolError
-/// "<name>: <reason>" when it cannot be opened or read (a directory included).
-std::string ReadWhole(const std::string& name);
-
 /// How the input is cut into lines.
 struct RecordFormat {
     bool zeroTerminated = false;  // lines end in NUL, not LF
