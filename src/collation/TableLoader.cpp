@@ -8,7 +8,9 @@
 #include "collation/TableLoader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <unordered_map>
 
 #include "fileio/FileErrors.h"
 #include "fileio/MemoryReader.h"
@@ -195,20 +197,44 @@ int TableLoader::NewSlot(int offset) {
 
 namespace {
 
-// Why a pair about to be appended to `list` can never be matched by the walk.
-void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) {
+// Where each code point first stands in each slot's list, as the walk finds
+// it, for telling a table's author which pairs can never match. Scanning the
+// list for each pair instead would make a check of a table with many pairs of
+// one letter take time in the square of their number.
+class FirstEntries {
+public:
+    /// Notes that `codePoint` was appended to slot `slot`'s list at `index`.
+    void Appended(int slot, std::int32_t codePoint, std::size_t index) {
+        first_.emplace(Key(slot, codePoint), static_cast<std::int32_t>(index));  // an earlier entry stays
+    }
+    /// The index of the first entry of slot `slot` with `codePoint`, or -1.
+    std::int32_t Find(int slot, std::int32_t codePoint) const {
+        const auto found = first_.find(Key(slot, codePoint));
+        return found == first_.end() ? -1 : found->second;
+    }
+
+private:
+    static std::uint64_t Key(int slot, std::int32_t codePoint) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(slot)) << 32) |
+               static_cast<std::uint32_t>(codePoint);
+    }
+    std::unordered_map<std::uint64_t, std::int32_t> first_;
+};
+
+// Why a pair about to be appended to slot `slot`'s list, of `size` entries,
+// can never be matched by the walk.
+void ReportPair(const FirstEntries& entries, int slot, std::size_t size, std::int32_t second, LoadReport& report) {
     if (!InRange(second)) {
         report.Event(LoadEventKind::kFollowerOutOfRange);
         return;
     }
     // The walk takes the first entry of the list with this code point.
-    for (std::size_t k = 0; k < list.size(); ++k) {
-        if (list[k].codePoint == second) {
-            report.Event(LoadEventKind::kShadowed, static_cast<std::int32_t>(k));
-            return;
-        }
+    const std::int32_t shadowing = entries.Find(slot, second);
+    if (shadowing >= 0) {
+        report.Event(LoadEventKind::kShadowed, shadowing);
+        return;
     }
-    report.Event(LoadEventKind::kContractionStored, static_cast<std::int32_t>(list.size()));
+    report.Event(LoadEventKind::kContractionStored, static_cast<std::int32_t>(size));
 }
 
 }  // namespace
@@ -216,6 +242,7 @@ void ReportPair(const EntryList& list, std::int32_t second, LoadReport& report) 
 bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* observer, const StopCheck* stop) {
     MemoryReader reader(bytes, size);
     LoadReport report(observer);
+    FirstEntries firstEntries;  // only filled for an observer
 
     std::string header;
     if (!reader.ReadUntil(header, kHeaderMax, '=')) return false;
@@ -268,7 +295,10 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
                 EntryList& list = table_.entryLists_[static_cast<std::size_t>(slot)];
                 entry.codePoint = second;
                 if (InRange(second)) table_.followerFlags_[second - CollationTable::kRangeFirst] = 1;
-                if (report.Active()) ReportPair(list, second, report);
+                if (report.Active()) {
+                    ReportPair(firstEntries, slot, list.size(), second, report);
+                    firstEntries.Appended(slot, second, list.size());
+                }
                 report.Weights(entry.weights);
                 list.push_back(entry);
             } else if (InRange(value)) {
@@ -278,7 +308,9 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
                     continue;
                 }
                 entry.codePoint = value;
-                table_.entryLists_[static_cast<std::size_t>(openSlot(offset))].push_back(entry);
+                const int slot = openSlot(offset);
+                if (report.Active()) firstEntries.Appended(slot, value, 0);
+                table_.entryLists_[static_cast<std::size_t>(slot)].push_back(entry);
                 report.Event(LoadEventKind::kStored);
                 report.Weights(entry.weights);
             } else if (value == CollationTable::kSpecialCodePoint) {
