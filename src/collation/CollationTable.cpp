@@ -31,6 +31,15 @@ bool CollationTable::IsFollower(std::int32_t codePoint) const {
     return InRange(codePoint) && followerFlags_[codePoint - kRangeFirst] != 0;
 }
 
+const std::int32_t* CollationTable::FindPair(char16_t first, char16_t second) const {
+    const std::uint32_t key = PairKey(first, second);
+    for (std::size_t i = PairHash(key);; i = (i + 1) & pairMask_) {
+        const Pair& pair = pairs_[i];
+        if (pair.key == key) return pair.weights;
+        if (pair.key == 0) return nullptr;
+    }
+}
+
 void CollationTable::AddPair(char16_t first, char16_t second, const std::int32_t* weights) {
     const std::uint32_t key = PairKey(first, second);
     for (std::size_t i = PairHash(key);; i = (i + 1) & pairMask_) {

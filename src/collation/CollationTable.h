@@ -1,9 +1,10 @@
 // CollationTable: the weight table for U+0600..U+06F9 and U+200C as a data
-// file's load left it, and what keys derive from it per unit. TableLoader
+// file's load left it, and what the walk derives from it when the load
+// ends: each unit's kind and key entry, and the pairs' hash. TableLoader
 // builds it; afterwards nothing changes it, so one table serves any number
-// of threads at once and library objects share it. The walk and keys that
-// read it are in CollationWalk.h and CollationKeys.h. Tested by
-// tests/collation/.
+// of threads at once and library objects share it. The walk that reads it
+// is in CollationWalk.h (one step) and KeyWalk.h (keys and comparison).
+// Tested by tests/collation/.
 #ifndef ZABRELO_COLLATIONTABLE_H
 #define ZABRELO_COLLATIONTABLE_H
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "collation/CollationEntry.h"
+#include "collation/Inlining.h"
 
 namespace zabrelo {
 
@@ -118,12 +120,7 @@ public:
     const std::int32_t* PairWeights(char16_t first, char16_t second) const {
         const unsigned offset = static_cast<unsigned>(second) - static_cast<unsigned>(kRangeFirst);
         if (offset >= static_cast<unsigned>(kRangeSize) || followerFlags_[offset] == 0) return nullptr;
-        const std::uint32_t key = PairKey(first, second);
-        for (std::size_t i = PairHash(key);; i = (i + 1) & pairMask_) {
-            const Pair& pair = pairs_[i];
-            if (pair.key == key) return pair.weights;
-            if (pair.key == 0) return nullptr;
-        }
+        return FindPair(first, second);
     }
 
 private:
@@ -158,6 +155,9 @@ private:
     // Multiplicative: the top bits of the product, which every bit of the
     // key reaches, so no table of pairs, however chosen, crowds a few places.
     std::size_t PairHash(std::uint32_t key) const { return static_cast<std::size_t>((key * 0x9E3779B1u) >> pairShift_); }
+    // Out of line: the probe's state would otherwise stay in registers
+    // through the whole walk of a key, and push its own state out of them.
+    ZABRELO_RARE const std::int32_t* FindPair(char16_t first, char16_t second) const;
     void AddPair(char16_t first, char16_t second, const std::int32_t* weights);
     void ResizePairs(std::size_t size);
     std::vector<Pair> pairs_;

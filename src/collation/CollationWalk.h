@@ -1,8 +1,10 @@
-// CollationWalk: the hamza rewriting and the walk that turns a string into
-// collation elements over a table, one weight triple each. PreparedUnits
-// rewrites the input as it reads it, so keys and comparison (CollationKeys.h)
-// never build the prepared string and stop reading where they are decided;
-// CollationWalk is the step-by-step form over a prepared string of its own.
+// CollationWalk: the hamza rewriting, the weights of units without a slot
+// (FixedWeights) and one step of the walk that turns a string into
+// collation elements over a table, one weight triple each (NextWeights).
+// PreparedUnits rewrites the input as it reads it, so keys and comparison
+// (KeyWalk.h) never build the prepared string and stop reading where they
+// are decided; CollationWalk is the step-by-step form over a prepared
+// string of its own, the reference of the tests.
 // Nothing here changes the table. Tested by tests/collation/CollationWalkTest.cpp.
 #ifndef ZABRELO_COLLATIONWALK_H
 #define ZABRELO_COLLATIONWALK_H
@@ -91,9 +93,8 @@ inline constexpr std::int32_t kNoWeights[3] = {0, 0, 0};
 /// ones, U+200C's once a data file defined it, and nothing for every other
 /// unit. The one statement of this rule, for every path.
 inline const std::int32_t* FixedWeights(const CollationTable& table, char16_t u) {
-    if (u == u' ') return kSpaceWeights;
     if (static_cast<std::int32_t>(u) == table.SpecialCodePoint()) return table.SpecialWeights();
-    return kNoWeights;
+    return u == u' ' ? kSpaceWeights : kNoWeights;
 }
 
 /// The weights of the next collation element of `units`, which moves past

@@ -44,7 +44,8 @@ struct Utf16Text {
     /// Units of input, which bounds the prepared units by twice as many.
     std::size_t Size() const { return length; }
     /// The key entry of the character at `place`, or the end's entry (which
-    /// is no ender) at the end.
+    /// is no ender) at the end. Laid out for a unit being there: the walk
+    /// keeps its registers when the end is the branch taken once a text.
     ZABRELO_ALWAYS_INLINE const KeyUnit& KeyAt(const CollationTable& table, Place place) const {
         return table.Key(ZABRELO_LIKELY(place < length) ? CollationTable::RangeIndex(text[place])
                                                          : CollationTable::kRangeSize);
@@ -53,6 +54,8 @@ struct Utf16Text {
     static Place After(Place place) { return place + 1; }
     Units UnitsFrom(Place place) const { return Units{text, place, length, 0}; }
     Place PlaceOf(const Units& units) const { return units.index; }
+    /// Moves `units`, which hold no half of a split letter, on to `place`.
+    static void MoveTo(Units& units, Place place) { units.index = place; }
 };
 
 // --- Sinks: what a key walk does with each element's weights ---
@@ -234,7 +237,7 @@ public:
                 const Place after = text_.After(place);
                 const KeyUnit& key = text_.KeyAt(*table_, place);
                 if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
-                    units_ = text_.UnitsFrom(after);
+                    Text::MoveTo(units_, after);
                     if (key.keep[level_] != 0) return key.bytes[level_];
                     continue;
                 }

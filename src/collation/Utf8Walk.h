@@ -116,6 +116,8 @@ struct Utf8Text {
     }
     Units UnitsFrom(Place place) const { return Units{place, end, 0}; }
     Place PlaceOf(const Units& units) const { return units.p; }
+    /// Moves `units`, which hold no half of a split letter, on to `place`.
+    static void MoveTo(Units& units, Place place) { units.p = place; }
 };
 
 }  // namespace zabrelo

@@ -7,6 +7,7 @@
 // bytes included, on three tables, one made to trip a wrong shortcut.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
@@ -127,6 +128,51 @@ TEST_F(Utf8KeysTest, ComparisonIsTheKeyOrderOfTheLenientReading) {
                     << zabrelo_test::Hex(b);
                 ASSERT_EQ(Utf8Order(**table, b, a, level), -expected) << "pair " << i << ", level " << level;
             }
+        }
+    }
+}
+
+// Tables drawn at random from the letters of kLetters: own lines and pairs
+// in any order (a pair that opens a slot, doubled letters, pairs ending in
+// a letter the walk rewrites, repeated pairs), weights of zero and above
+// 0xFF, and U+200C. The quick paths must agree with the walk on every one.
+std::string RandomTable(std::mt19937& random) {
+    static const char* const kUnits[] = {"0627", "0628", "0644", "0621", "06CC", "06D2", "0648", "0654", "0655",
+                                         "0626", "0623", "0625", "0624", "06D3", "0645", "06BE", "064E", "0630"};
+    const auto unit = [&] { return kUnits[random() % (sizeof kUnits / sizeof kUnits[0])]; };
+    const auto weight = [&] {
+        const auto kind = random() % 6;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%X",
+                      static_cast<unsigned>(kind == 0 ? 0 : kind == 1 ? 0x100 + random() % 0x100 : random() % 0xF0));
+        return std::string(hex);
+    };
+    std::string table = "FA=random\r\n";
+    for (int line = 5 + static_cast<int>(random() % 30); line > 0; --line) {
+        const auto kind = random() % 10;
+        const std::string first = kind == 9 ? "200C" : unit();
+        const std::string code = kind < 5 ? first + "," + unit() : first;
+        table += "[" + code + "][" + weight() + "," + weight() + "," + weight() + "]\r\n";
+    }
+    return table;
+}
+
+TEST(Utf8KeysOnRandomTablesTest, KeysAndOrderAreThoseOfTheLenientReading) {
+    std::mt19937 random(13);
+    for (int t = 0; t < 40; ++t) {
+        TestTable table;
+        const std::string lines = RandomTable(random);
+        ASSERT_TRUE(table.Load(lines));
+        for (int i = 0; i < 1500; ++i) {
+            std::string a = Pieces(random, random() % 5), b = a;
+            a += Pieces(random, random() % 4);
+            b += Pieces(random, random() % 4);
+            const int level = 1 + static_cast<int>(random() % 3);
+            ASSERT_EQ(Utf8Order(*table, a, b, level), ReferenceOrder(*table, a, b, level))
+                << lines << "level " << level << ": " << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
+            unsigned char key[256];
+            const std::size_t size = zabrelo::WriteUtf8Key(*table, a.data(), a.size(), level, key, sizeof key);
+            ASSERT_EQ(std::string(reinterpret_cast<const char*>(key), size), ReferenceKey(*table, a, level)) << lines;
         }
     }
 }

@@ -251,6 +251,17 @@ files0-from)  # --files0-from: NUL-ended names from a file or standard input, wi
   grep -qx "zabrelo: sort: names:2: invalid zero-length file name" err || fail "$(cat err)"
   printf -- '-\0' | zabrelo sort --files0-from=- >out 2>err && fail "took - from standard input"
   grep -q "no file name of '-' allowed" err || fail "$(cat err)" ;;
+compress-program)  # --compress-program: runs on disk go through PROG and come back through PROG -d
+  shuf --random-source=<(yes) "$ORDERED" >in
+  printf '#!/bin/sh\necho "$@" >>"%s/calls"\nexec gzip "$@"\n' "$PWD" >squeeze; chmod +x squeeze
+  status 0 zabrelo sort -S 1K --compress-program="$PWD/squeeze" in; same out "$ORDERED"
+  grep -qx -- -d calls && grep -qx '' calls || fail "calls: $(sort calls | uniq -c)"
+  status 2 zabrelo sort -S 1K --compress-program=false in
+  grep -qx "zabrelo: sort: 'false' \[-d\] terminated abnormally" err || fail "$(cat err)"
+  status 2 zabrelo sort -S 1K --compress-program=./no-such-program in
+  grep -q "couldn't execute compress program './no-such-program'" err || fail "$(cat err)"
+  # Without runs on disk the program is never started, as in sort.
+  status 0 zabrelo sort --compress-program=./no-such-program in; same out "$ORDERED" ;;
 csv)  # RFC 4180 fields: quoted separators and line breaks, doubled quotes, empty and missing fields; --header
   printf 'name,city\r\n"ب, ج",2\r\n"ا ""x""",1\r\nپ,"two\r\nlines"\r\n,\r\nت\r\n' >in
   head='name,city\r\n' comma=',\r\n' alif='"ا ""x""",1\r\n' be='"ب, ج",2\r\n' pe='پ,"two\r\nlines"\r\n' te='ت\r\n'

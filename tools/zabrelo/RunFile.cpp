@@ -47,14 +47,14 @@ std::uint64_t ScratchLimit() {
     return limit;
 }
 
-bool Write(int fd, const char* data, std::size_t size, std::string& reason) {
+bool Write(int fd, CompressFilter* filter, const char* data, std::size_t size, std::string& reason) {
     gScratchWritten += size;
     if (gScratchWritten > ScratchLimit()) {
         errno = ENOSPC;
         reason = LastSystemError();
         return false;
     }
-    return WriteFully(fd, data, size, reason);
+    return filter ? filter->Write(data, size, reason) : WriteFully(fd, data, size, reason);
 }
 
 }  // namespace
@@ -73,7 +73,13 @@ void Run::Fail(const std::string& what, const std::string& reason) const {
     throw ToolError(what + " a temporary file in " + dir_ + ": " + reason);
 }
 
-RunWriter::RunWriter(Run& run, std::size_t bufferSize) : run_(run), buffer_(bufferSize) {}
+RunWriter::RunWriter(Run& run, std::size_t bufferSize)
+    : run_(run),
+      filter_(CompressProgram().empty() ? nullptr : std::make_unique<CompressFilter>(run.Descriptor(), false)),
+      fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
+      buffer_(bufferSize) {}
+
+RunWriter::~RunWriter() = default;
 
 void RunWriter::Add(const KeyedLine& item, const Line& line) {
     char header[kMaxHeader];
@@ -84,9 +90,9 @@ void RunWriter::Add(const KeyedLine& item, const Line& line) {
     if (used_ + need > buffer_.size()) Flush();
     if (need > buffer_.size()) {
         std::string reason;
-        if (!Write(run_.Descriptor(), header, size, reason) ||
-            !Write(run_.Descriptor(), item.key, item.keySize, reason) ||
-            !Write(run_.Descriptor(), line.text, line.size, reason)) {
+        CompressFilter* const filter = filter_.get();
+        if (!Write(fd_, filter, header, size, reason) || !Write(fd_, filter, item.key, item.keySize, reason) ||
+            !Write(fd_, filter, line.text, line.size, reason)) {
             run_.Fail("cannot write", reason);
         }
     } else {
@@ -101,16 +107,23 @@ void RunWriter::Add(const KeyedLine& item, const Line& line) {
 
 void RunWriter::Flush() {
     std::string reason;
-    if (used_ > 0 && !Write(run_.Descriptor(), buffer_.data(), used_, reason)) run_.Fail("cannot write", reason);
+    if (used_ > 0 && !Write(fd_, filter_.get(), buffer_.data(), used_, reason)) run_.Fail("cannot write", reason);
     used_ = 0;
 }
 
 void RunWriter::Finish() {
     Flush();
+    if (filter_) filter_->Finish();
     if (!Rewind(run_.Descriptor())) run_.Fail("cannot read", LastSystemError());
 }
 
-RunReader::RunReader(Run& run, std::size_t bufferSize) : run_(run), buffer_(bufferSize) {}
+RunReader::RunReader(Run& run, std::size_t bufferSize)
+    : run_(run),
+      filter_(CompressProgram().empty() ? nullptr : std::make_unique<CompressFilter>(run.Descriptor(), true)),
+      fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
+      buffer_(bufferSize) {}
+
+RunReader::~RunReader() = default;
 
 bool RunReader::Next() {
     if (!Have(kMaxHeader) && pos_ == used_) return false;
@@ -143,9 +156,10 @@ bool RunReader::Have(std::size_t bytes) {
     pos_ = 0;
     if (bytes > buffer_.size()) buffer_.resize(bytes);  // a line longer than the buffer
     while (used_ < bytes) {
-        const long long n = ReadSome(run_.Descriptor(), buffer_.data() + used_, buffer_.size() - used_);
+        const long long n = ReadSome(fd_, buffer_.data() + used_, buffer_.size() - used_);
         if (n < 0) run_.Fail("cannot read", LastSystemError());
         if (n == 0) {
+            if (filter_) filter_->Finish();
             ended_ = true;
             break;
         }

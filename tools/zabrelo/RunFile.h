@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CompressFilter.h"
 #include "Merge.h"
 
 namespace zabrelo_tool {
@@ -37,10 +38,12 @@ private:
     int fd_;
 };
 
-/// Writes a run's records; Finish before reading it.
+/// Writes a run's records (through --compress-program's, if any); Finish
+/// before reading it.
 class RunWriter : public RecordSink {
 public:
     RunWriter(Run& run, std::size_t bufferSize);
+    ~RunWriter() override;
     void Add(const KeyedLine& item, const Line& line) override;
     /// Writes what is left and goes back to the start of the file.
     void Finish();
@@ -49,14 +52,17 @@ private:
     void Flush();
 
     Run& run_;
+    std::unique_ptr<CompressFilter> filter_;
+    int fd_;  // the run's file, or the filter's pipe
     std::vector<char> buffer_;
     std::size_t used_ = 0;
 };
 
-/// Reads a finished run's records back.
+/// Reads a finished run's records back (through "--compress-program -d").
 class RunReader : public RecordSource {
 public:
     RunReader(Run& run, std::size_t bufferSize);
+    ~RunReader() override;
     bool Next() override;
 
 private:
@@ -65,6 +71,8 @@ private:
     bool Have(std::size_t bytes);
 
     Run& run_;
+    std::unique_ptr<CompressFilter> filter_;
+    int fd_;  // the run's file, or the filter's pipe
     std::vector<char> buffer_;
     std::size_t pos_ = 0, used_ = 0;
     bool ended_ = false;

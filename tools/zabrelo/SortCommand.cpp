@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Commands.h"
+#include "CompressFilter.h"
 #include "DebugMarks.h"
 #include "LineKeys.h"
 #include "LineOrder.h"
@@ -108,8 +109,8 @@ constexpr char kHelp[] =
     "  -T, --temporary-directory=DIR  keep runs in DIR, not in $TMPDIR or /tmp;\n"
     "                        several -T take turns\n"
     "      --batch-size=N    merge at most N runs or FILEs at once (default 64)\n"
-    "      --compress-program=PROG  taken for sort's scripts, but runs are kept\n"
-    "                        uncompressed (they are unnamed and go with the sort)\n"
+    "      --compress-program=PROG  write runs on disk through PROG, and read\n"
+    "                        them back through PROG -d\n"
     "  -o, --output FILE     write to FILE as if writing it yourself: a file you may\n"
     "                        not write is refused, and FILE keeps its owner, mode\n"
     "                        and links; it may be one of the inputs, and is changed\n"
@@ -142,6 +143,7 @@ constexpr char kHelp[] =
 
 int RunSort(const Options& options) {
     const SortSettings settings = ReadSortSettings(options);
+    SetCompressProgram(settings.compressProgram);
     const CommandTable table(options);
     const UnweighedUnits& unweighed = table.unweighed;
     const LineKeys keys(unweighed, settings.level, settings.reverse, settings.stable, settings.keys,

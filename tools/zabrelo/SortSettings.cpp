@@ -285,6 +285,7 @@ SortSettings ReadSortSettings(const Options& options) {
     }
     if (settings.files.empty()) settings.files.push_back("-");
     settings.debug = options.Has("debug");
+    settings.compressProgram = options.Value("compress-program");
     if (settings.debug && (settings.check != CheckMode::kNone || !settings.outputPath.empty())) {
         const char first = settings.check == CheckMode::kNone ? 'o' : options.Has("C") ? 'C' : 'c';
         throw ToolError(std::string("sort: options '-") + first + " --debug' are incompatible");

@@ -29,6 +29,7 @@ struct SortSettings {
     std::vector<KeyRange> keys;       // with ordering options but no -k: one key, the whole line
     std::string randomSecret;         // --random-source's bytes, "" for the system's
     bool replaceInvalid = false;
+    std::string compressProgram;      // --compress-program: runs on disk go through it
     bool debug = false;               // --debug: mark the keys, warn about them
     KeyRange global;                  // the ordering options given outside -k
     bool keysGiven = false;           // whether -k (or +POS1) was given

@@ -19,7 +19,7 @@ constexpr char kUsage[] =
     "Usage: zabrelo COMMAND [OPTION]... [ARGUMENT]...\n"
     "Put Urdu text in dictionary order.\n"
     "\n"
-    "  zabrelo sort [FILE]...       sort UTF-8 lines (-l, -k, -t, -r, -u, -c, -m, -o...)\n"
+    "  zabrelo sort [FILE]...       sort UTF-8 lines (-k, -t, -n, -h, -M, -u, -c...)\n"
     "  zabrelo key [TEXT]...        show sort keys in hex, one group per level\n"
     "  zabrelo compare A B          print -1, 0 or 1 as the library compares A and B\n"
     "  zabrelo check TABLE          report what the loader makes of a weight table\n"
