@@ -13,12 +13,12 @@
  * The weight table is the C interface's default table ($ZABRELO_TABLE, else
  * the one installed with this file), opened through the C interface at each
  * load and shared by every connection that loaded the same file; a table
- * that cannot be loaded makes the load fail with its reason. Values are read as UTF-8 whatever they hold:
- * each byte that begins no well-formed sequence reads as U+FFFD, which no
- * table weighs. The collations read the values' bytes in place and
- * allocate nothing; urdu_key allocates only a key longer than 512 bytes.
- * Everything goes through the C interface (zabrelo.h), whose UTF-8
- * functions read values as SQLite holds them.
+ * that cannot be loaded makes the load fail with its reason. Values are read
+ * as UTF-8 whatever they hold: each byte that begins no well-formed sequence
+ * reads as U+FFFD, which no table weighs. The collations read the values'
+ * bytes in place and allocate nothing; urdu_key allocates only a key longer
+ * than 512 bytes. Everything goes through the C interface (zabrelo.h), whose
+ * UTF-8 functions read values as SQLite holds them.
  * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
  * sqlite3 shell in shell.sh).
  */
