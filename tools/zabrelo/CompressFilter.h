@@ -21,9 +21,8 @@ public:
     /// Starts CompressProgram() to compress into `file` (`decompress`: to
     /// decompress from it, with -d). Throws ToolError when it cannot start.
     CompressFilter(int file, bool decompress);
+    /// Stops the program when Finish has not waited for it.
     ~CompressFilter();
-    CompressFilter(const CompressFilter&) = delete;
-    CompressFilter& operator=(const CompressFilter&) = delete;
 
     /// Our end of the pipe: to write to when compressing, to read from when
     /// decompressing.
@@ -37,6 +36,9 @@ public:
     void Finish();
 
 private:
+    CompressFilter(const CompressFilter&) = delete;
+    CompressFilter& operator=(const CompressFilter&) = delete;
+
     int pipe_ = -1;
     long long process_ = -1;
 };

@@ -73,10 +73,18 @@ void Run::Fail(const std::string& what, const std::string& reason) const {
     throw ToolError(what + " a temporary file in " + dir_ + ": " + reason);
 }
 
+namespace {
+
+// The --compress-program filter a run's file is written or read through, or
+// null when there is none.
+std::unique_ptr<CompressFilter> FilterOf(const Run& run, bool decompress) {
+    return CompressProgram().empty() ? nullptr : std::make_unique<CompressFilter>(run.Descriptor(), decompress);
+}
+
+}  // namespace
+
 RunWriter::RunWriter(Run& run, std::size_t bufferSize)
-    : run_(run),
-      filter_(CompressProgram().empty() ? nullptr : std::make_unique<CompressFilter>(run.Descriptor(), false)),
-      fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
+    : run_(run), filter_(FilterOf(run, false)), fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
       buffer_(bufferSize) {}
 
 RunWriter::~RunWriter() = default;
@@ -118,9 +126,7 @@ void RunWriter::Finish() {
 }
 
 RunReader::RunReader(Run& run, std::size_t bufferSize)
-    : run_(run),
-      filter_(CompressProgram().empty() ? nullptr : std::make_unique<CompressFilter>(run.Descriptor(), true)),
-      fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
+    : run_(run), filter_(FilterOf(run, true)), fd_(filter_ ? filter_->Descriptor() : run.Descriptor()),
       buffer_(bufferSize) {}
 
 RunReader::~RunReader() = default;
