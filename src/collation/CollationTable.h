@@ -115,16 +115,31 @@ public:
     /// The weights of the pair `first` `second` (prepared units): those of
     /// the first entry of `first`'s slot whose code point is `second`, entry
     /// 0 included (a doubled letter whose own line came first is one
-    /// element), when `second` ends some pair; else null. A hash look-up,
-    /// whatever the number of pairs.
+    /// element), when `second` ends some pair; else null. A letter's few
+    /// entries are scanned where they stand, which is cheaper than the hash;
+    /// a longer list goes to the hash, so a look-up never grows with the
+    /// number of pairs.
     const std::int32_t* PairWeights(char16_t first, char16_t second) const {
         const unsigned offset = static_cast<unsigned>(second) - static_cast<unsigned>(kRangeFirst);
         if (offset >= static_cast<unsigned>(kRangeSize) || followerFlags_[offset] == 0) return nullptr;
+        const unsigned firstOffset = static_cast<unsigned>(first) - static_cast<unsigned>(kRangeFirst);
+        if (firstOffset < static_cast<unsigned>(kRangeSize) && own_[firstOffset].slot >= 0) {
+            const EntryList& list = entryLists_[static_cast<std::size_t>(own_[firstOffset].slot)];
+            if (list.size() <= kScannedEntries) {
+                for (const CollationEntry& entry : list) {
+                    if (entry.codePoint == static_cast<std::int32_t>(second)) return entry.weights;
+                }
+                return nullptr;
+            }
+        }
         return FindPair(first, second);
     }
 
 private:
     friend class TableLoader;
+
+    // Lists up to this long are scanned rather than hashed.
+    static constexpr std::size_t kScannedEntries = 8;
 
     /// Fills own_ and keyUnits_ from the lists and flags; the loader calls
     /// it when a load ends, however it ends.

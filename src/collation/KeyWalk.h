@@ -228,17 +228,30 @@ public:
         : table_(&table), text_(text), units_(text.UnitsFrom(from)), level_(level), levels_(levels) {}
 
     /// The next byte of the current level, or kEnd, again and again, after its last.
-    ZABRELO_ALWAYS_INLINE int NextInLevel() {
+    ZABRELO_ALWAYS_INLINE int NextInLevel() { return Step(false); }
+
+    /// The next byte of the key, or kEnd after its last.
+    ZABRELO_ALWAYS_INLINE int Next() { return Step(true); }
+
+private:
+    // One step loop for both: at the end of a level, `onward` goes on with
+    // the next level from the text's start, else the level's end is kEnd.
+    ZABRELO_ALWAYS_INLINE int Step(bool onward) {
         using Place = typename Text::Place;
         for (;;) {
             if (units_.pending == 0) {
                 const Place place = text_.PlaceOf(units_);
-                if (text_.AtEnd(place)) return kEnd;
-                const Place after = text_.After(place);
-                const KeyUnit& key = text_.KeyAt(*table_, place);
-                if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
-                    Text::MoveTo(units_, after);
-                    if (key.keep[level_] != 0) return key.bytes[level_];
+                if (ZABRELO_LIKELY(!text_.AtEnd(place))) {
+                    const Place after = text_.After(place);
+                    const KeyUnit& key = text_.KeyAt(*table_, place);
+                    if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
+                        Text::MoveTo(units_, after);
+                        if (key.keep[level_] != 0) return key.bytes[level_];
+                        continue;
+                    }
+                } else {
+                    if (!onward || ++level_ >= levels_) return kEnd;
+                    units_ = text_.UnitsFrom(text_.Start());
                     continue;
                 }
             }
@@ -247,16 +260,6 @@ public:
         }
     }
 
-    /// The next byte of the key, or kEnd after its last.
-    ZABRELO_ALWAYS_INLINE int Next() {
-        for (;;) {
-            const int byte = NextInLevel();
-            if (byte != kEnd || ++level_ >= levels_) return byte;
-            units_ = text_.UnitsFrom(text_.Start());
-        }
-    }
-
-private:
     const CollationTable* table_;
     Text text_;
     typename Text::Units units_;
