@@ -29,8 +29,6 @@ std::string& Program() {
     return program;
 }
 
-[[noreturn]] void Abnormal() { throw ToolError("sort: '" + Program() + "' [-d] terminated abnormally"); }
-
 }  // namespace
 
 void SetCompressProgram(const std::string& program) { Program() = program; }
@@ -46,6 +44,12 @@ bool CompressFilter::Write(const char*, std::size_t, std::string&) { return fals
 void CompressFilter::Finish() { (void)process_; }
 
 #else
+
+namespace {
+
+[[noreturn]] void Abnormal() { throw ToolError("sort: '" + Program() + "' [-d] terminated abnormally"); }
+
+}  // namespace
 
 CompressFilter::CompressFilter(int file, bool decompress) {
     int ends[2];
