@@ -106,6 +106,8 @@ KeyRange Inherit(KeyRange key, const KeyRange& global) {
 }  // namespace
 
 KeyRange ParseKeyRange(const std::string& text, const KeyRange& global) {
+    // The wording is GNU sort's own, word for word, so that scripts and
+    // people who match sort's errors read the same text from zabrelo.
     const auto fail = [&text](const std::string& why) {
         throw ToolError("sort: " + why + ": invalid field specification '" + text + "'");
     };
