@@ -41,6 +41,17 @@ using zabrelo::Units;
 constexpr std::size_t kStackUnits = 1024;
 constexpr std::size_t kMaxHeapUnits = static_cast<std::size_t>(PTRDIFF_MAX) / (4 * sizeof(char16_t));
 
+// Room for the UTF-16 form of a long UTF-8 text of `length` bytes, or null
+// when the heap has none (the caller then reads the bytes): never throws.
+std::unique_ptr<char16_t[]> HeapUnits(std::size_t length) {
+    if (length > kMaxHeapUnits) return nullptr;
+    try {
+        return std::unique_ptr<char16_t[]>(new (std::nothrow) char16_t[length]);
+    } catch (...) {
+        return nullptr;  // an allocator that throws all the same
+    }
+}
+
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
     const std::size_t total = zabrelo::WriteKey(*collator->table, text, length, level, key, capacity);
@@ -289,14 +300,7 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
     // without it their key is read from the bytes, slower but the same key
     // (on well-formed text the key of the bytes is that of their UTF-16
     // form), so no length and no shortage of memory makes the call fail.
-    std::unique_ptr<char16_t[]> units;
-    if (length <= kMaxHeapUnits) {
-        try {
-            units.reset(new (std::nothrow) char16_t[length]);
-        } catch (...) {
-            // An allocator that throws all the same: the bytes will do.
-        }
-    }
+    const std::unique_ptr<char16_t[]> units = HeapUnits(length);
     if (units != nullptr) {
         const std::size_t count = zabrelo::DecodeUtf8(text, length, units.get());
         if (count == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
@@ -323,14 +327,7 @@ zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* colla
     const zabrelo::StopCheck check = caller.Check();
     // As zabrelo_key8: from the UTF-16 form when the heap has room for it,
     // else from the bytes.
-    std::unique_ptr<char16_t[]> units;
-    if (length <= kMaxHeapUnits) {
-        try {
-            units.reset(new (std::nothrow) char16_t[length]);
-        } catch (...) {
-            // An allocator that throws all the same: the bytes will do.
-        }
-    }
+    const std::unique_ptr<char16_t[]> units = HeapUnits(length);
     // Checked (and decoded) piece by piece, each ending before a character's
     // first byte, so the caller is asked as often as while it is keyed.
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
