@@ -50,6 +50,12 @@ public:
     bool Initialize(const char* path);
     /// Initialize("UrduCOdepage.txt"): the default table in the current directory.
     bool Initialize();
+    /// Initialize, reading the whole table: every character it has a line
+    /// for weighs (digits, punctuation, Latin letters, presentation forms),
+    /// and canonically equivalent spellings of a letter weigh alike. The
+    /// order the C interface, the command and the bindings use by default;
+    /// Initialize keeps the Arabic block alone.
+    bool InitializeFullOrder(const char* path);
 
 private:
     std::shared_ptr<const zabrelo::CollationTable> table_;

@@ -118,6 +118,35 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, s
                                                             zabrelo_collator** collator,
                                                             zabrelo_open_detail* detail);
 
+/* Options of zabrelo_open_ex and zabrelo_open_memory_ex; 0 is what every
+   other open gives.
+   The full order (the default) weighs every character the table has a line
+   for: in the bundled table digits, punctuation, Latin letters and
+   presentation forms beside the Arabic block, and canonically equivalent
+   spellings of a letter (ي + U+0654 and ئ) alike.
+   ZABRELO_CLASSIC_ORDER loads only the Arabic block U+0600..U+06F9 and
+   U+200C, as ZabreloLib::Initialize does: the keys are ZabreloLib's, byte
+   for byte, and everything else weighs nothing.
+   ZABRELO_NATURAL_NUMBERS orders runs of digits (ASCII, Urdu and
+   Arabic-Indic, mixed in one run too) by their value, so that "باب 2" comes
+   before "باب 10"; it changes every key and comparison of the collator. */
+#define ZABRELO_CLASSIC_ORDER 1u
+#define ZABRELO_NATURAL_NUMBERS 2u
+
+/* zabrelo_open_stoppable with `options` (the bits above; any other bit is
+   ZABRELO_INVALID_ARGUMENT); `detail` and `stop` may be NULL. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_ex(const char* table_path, unsigned options,
+                                                        zabrelo_collator** collator, zabrelo_open_detail* detail,
+                                                        zabrelo_stop_check stop, void* context);
+
+/* zabrelo_open_memory with `options`, as zabrelo_open_ex takes them. */
+ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory_ex(const char* bytes, size_t size, unsigned options,
+                                                               zabrelo_collator** collator,
+                                                               zabrelo_open_detail* detail);
+
+/* The options `collator` was opened with (0 for NULL). */
+ZABRELO_API unsigned ZABRELO_CALL zabrelo_options(const zabrelo_collator* collator);
+
 /* Frees a collator. NULL does nothing. */
 ZABRELO_API void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator);
 

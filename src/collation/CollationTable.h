@@ -17,6 +17,13 @@
 
 namespace zabrelo {
 
+/// Which part of a data file a load reads. The classic order reads the
+/// Arabic block and U+200C alone, and of each weight field its first three
+/// numbers; the full order reads a line for any BMP code point, an
+/// expansion (more than three numbers) as several elements, and composes
+/// a decomposed ئ, so canonically equivalent spellings weigh alike.
+enum class TableOrder { kClassic, kFull };
+
 class CollationTable {
 public:
     static constexpr std::int32_t kRangeFirst = 0x0600;
@@ -39,6 +46,8 @@ public:
     const EntryList* EntriesOf(std::int32_t codePoint) const;
     /// Whether `codePoint` ends at least one contraction.
     bool IsFollower(std::int32_t codePoint) const;
+    /// The order the load read.
+    TableOrder Order() const { return order_; }
     /// Whether a data file has defined U+200C, and its weights.
     bool HasSpecial() const { return specialCodePoint_ == kSpecialCodePoint; }
     const std::int32_t* SpecialWeights() const { return specialWeights_; }
@@ -145,6 +154,7 @@ private:
     /// it when a load ends, however it ends.
     void Derive();
 
+    TableOrder order_ = TableOrder::kClassic;
     // Holds no value a 16-bit unit can equal until a data file defines U+200C.
     std::int32_t specialCodePoint_;
     std::int32_t specialWeights_[3];

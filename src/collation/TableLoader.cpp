@@ -141,8 +141,9 @@ private:
 // However a load ends, its new table replaces the old one, with its
 // per-unit entries derived from what was read.
 template <class Load>
-bool TableLoader::Replace(std::shared_ptr<const CollationTable>& table, Load load) {
+bool TableLoader::Replace(std::shared_ptr<const CollationTable>& table, TableOrder order, Load load) {
     auto fresh = std::make_shared<CollationTable>();
+    fresh->order_ = order;
     struct Publish {
         std::shared_ptr<CollationTable>& fresh;
         std::shared_ptr<const CollationTable>& table;
@@ -159,12 +160,12 @@ bool TableLoader::Replace(std::shared_ptr<const CollationTable>& table, Load loa
 bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
                              LoadObserver* observer) {
     if (path == nullptr || path[0] == '\0') return Initialize(table, path, FileBytes(), observer);
-    return Initialize(table, path, ReadRegularFile(path, kMaxTableBytes), observer);
+    return Initialize(table, path, ReadRegularFile(path, kMaxTableBytes), observer, nullptr, TableOrder::kClassic);
 }
 
 bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
-                             LoadObserver* observer, const StopCheck* stop) {
-    return Replace(table, [&](TableLoader& loader) {
+                             LoadObserver* observer, const StopCheck* stop, TableOrder order) {
+    return Replace(table, order, [&](TableLoader& loader) {
         if (path == nullptr || path[0] == '\0') ZABRELO_RAISE_IO(kOpenError, kInvalidFileName);
         if (file.outcome != FileRead::kRead) ZABRELO_RAISE_IO(kOpenError, CouldNotOpen(path));
         return loader.LoadTable(file.bytes.data(), file.bytes.size(), observer, stop);
@@ -172,8 +173,9 @@ bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const
 }
 
 bool TableLoader::InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
-                                       std::size_t size, LoadObserver* observer, const StopCheck* stop) {
-    return Replace(table, [&](TableLoader& loader) {
+                                       std::size_t size, LoadObserver* observer, const StopCheck* stop,
+                                       TableOrder order) {
+    return Replace(table, order, [&](TableLoader& loader) {
         return loader.LoadTable(bytes, size, observer, stop);
     });
 }

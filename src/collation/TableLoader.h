@@ -38,13 +38,16 @@ public:
     /// cannot be opened, so a FIFO or a device never holds the load up.
     /// `stop`, when given, is asked every few thousand lines; told to stop,
     /// the load raises LoadStopped after `table` was replaced.
+    /// `order` says which part of the file a load reads: ZabreloLib's
+    /// loads are classic, the C interface's full unless asked otherwise.
     static bool Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,
-                           LoadObserver* observer = nullptr, const StopCheck* stop = nullptr);
+                           LoadObserver* observer = nullptr, const StopCheck* stop = nullptr,
+                           TableOrder order = TableOrder::kClassic);
     /// Initialize from the `size` bytes at `bytes`, loaded exactly as a file
     /// holding them; never raises but std::bad_alloc.
     static bool InitializeFromMemory(std::shared_ptr<const CollationTable>& table, const char* bytes,
                                      std::size_t size, LoadObserver* observer = nullptr,
-                                     const StopCheck* stop = nullptr);
+                                     const StopCheck* stop = nullptr, TableOrder order = TableOrder::kClassic);
 
     /// What a load raises when its StopCheck said stop.
     struct LoadStopped {};
@@ -67,7 +70,7 @@ private:
     /// Runs `load` with a loader of a new table that starts with `table`'s
     /// U+200C entry, and makes that table `table`'s however the load ends.
     template <class Load>
-    static bool Replace(std::shared_ptr<const CollationTable>& table, Load load);
+    static bool Replace(std::shared_ptr<const CollationTable>& table, TableOrder order, Load load);
 
     /// Makes the (new, empty) table start with `previous`'s special entry.
     void ResetTable(const CollationTable* previous);

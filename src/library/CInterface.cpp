@@ -156,10 +156,17 @@ struct CallerStop {
     zabrelo::StopCheck Check() { return zabrelo::StopCheck{&CallerStop::Ask, this}; }
 };
 
-zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome& outcome,
+constexpr unsigned kKnownOptions = ZABRELO_CLASSIC_ORDER | ZABRELO_NATURAL_NUMBERS;
+
+zabrelo::TableOrder OrderOf(unsigned options) {
+    return (options & ZABRELO_CLASSIC_ORDER) != 0 ? zabrelo::TableOrder::kClassic : zabrelo::TableOrder::kFull;
+}
+
+zabrelo_status Open(const char* tablePath, unsigned options, zabrelo_collator** collator, Outcome& outcome,
                     const zabrelo::StopCheck* stop = nullptr) {
     if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
     *collator = nullptr;
+    if ((options & ~kKnownOptions) != 0) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "unknown options");
     std::string path;
     if (tablePath != nullptr) {
         path = tablePath;
@@ -184,10 +191,11 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
                                                      " MiB, more than any weight table holds");
     }
     auto handle = std::make_unique<zabrelo_collator>();
+    handle->options = options;
     zabrelo::LoadObserver observer;
     try {
         if (!zabrelo::TableLoader::Initialize(handle->table, path.c_str(), file,
-                                              outcome.Wanted() ? &observer : nullptr, stop)) {
+                                              outcome.Wanted() ? &observer : nullptr, stop, OrderOf(options))) {
             int line = 0;
             const std::string message = NotATable(path, observer, line);
             return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
@@ -202,9 +210,11 @@ zabrelo_status Open(const char* tablePath, zabrelo_collator** collator, Outcome&
 // What a table in memory is called in messages.
 constexpr char kMemoryName[] = "(memory)";
 
-zabrelo_status OpenMemory(const char* bytes, std::size_t size, zabrelo_collator** collator, Outcome& outcome) {
+zabrelo_status OpenMemory(const char* bytes, std::size_t size, unsigned options, zabrelo_collator** collator,
+                          Outcome& outcome) {
     if (collator == nullptr) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the collator argument is NULL");
     *collator = nullptr;
+    if ((options & ~kKnownOptions) != 0) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "unknown options");
     if (bytes == nullptr && size != 0) return outcome.Fail(ZABRELO_INVALID_ARGUMENT, "the bytes are NULL");
     outcome.File(kMemoryName);
     // The same limit as for a file, so that a table in memory loads exactly
@@ -215,9 +225,11 @@ zabrelo_status OpenMemory(const char* bytes, std::size_t size, zabrelo_collator*
                                                      " MiB, more than any weight table holds");
     }
     auto handle = std::make_unique<zabrelo_collator>();
+    handle->options = options;
     zabrelo::LoadObserver observer;
     if (!zabrelo::TableLoader::InitializeFromMemory(handle->table, bytes, size,
-                                                    outcome.Wanted() ? &observer : nullptr)) {
+                                                    outcome.Wanted() ? &observer : nullptr, nullptr,
+                                                    OrderOf(options))) {
         int line = 0;
         const std::string message = NotATable(kMemoryName, observer, line);
         return outcome.Fail(ZABRELO_NOT_A_TABLE, message, line);
@@ -253,7 +265,7 @@ zabrelo_status ZABRELO_CALL zabrelo_open(const char* table_path, zabrelo_collato
 zabrelo_status ZABRELO_CALL zabrelo_open_detailed(const char* table_path, zabrelo_collator** collator,
                                                   zabrelo_open_detail* detail) {
     Outcome outcome(detail);
-    return Guarded(outcome, [&] { return Open(table_path, collator, outcome); });
+    return Guarded(outcome, [&] { return Open(table_path, 0, collator, outcome); });
 }
 
 zabrelo_status ZABRELO_CALL zabrelo_open_stoppable(const char* table_path, zabrelo_collator** collator,
@@ -262,13 +274,31 @@ zabrelo_status ZABRELO_CALL zabrelo_open_stoppable(const char* table_path, zabre
     Outcome outcome(detail);
     CallerStop caller{stop, context};
     const zabrelo::StopCheck check = caller.Check();
-    return Guarded(outcome, [&] { return Open(table_path, collator, outcome, stop ? &check : nullptr); });
+    return Guarded(outcome, [&] { return Open(table_path, 0, collator, outcome, stop ? &check : nullptr); });
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_open_ex(const char* table_path, unsigned options, zabrelo_collator** collator,
+                                            zabrelo_open_detail* detail, zabrelo_stop_check stop, void* context) {
+    Outcome outcome(detail);
+    CallerStop caller{stop, context};
+    const zabrelo::StopCheck check = caller.Check();
+    return Guarded(outcome, [&] { return Open(table_path, options, collator, outcome, stop ? &check : nullptr); });
 }
 
 zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, size_t size, zabrelo_collator** collator,
                                                 zabrelo_open_detail* detail) {
     Outcome outcome(detail);
-    return Guarded(outcome, [&] { return OpenMemory(bytes, size, collator, outcome); });
+    return Guarded(outcome, [&] { return OpenMemory(bytes, size, 0, collator, outcome); });
+}
+
+zabrelo_status ZABRELO_CALL zabrelo_open_memory_ex(const char* bytes, size_t size, unsigned options,
+                                                   zabrelo_collator** collator, zabrelo_open_detail* detail) {
+    Outcome outcome(detail);
+    return Guarded(outcome, [&] { return OpenMemory(bytes, size, options, collator, outcome); });
+}
+
+unsigned ZABRELO_CALL zabrelo_options(const zabrelo_collator* collator) {
+    return collator == nullptr ? 0u : collator->options;
 }
 
 void ZABRELO_CALL zabrelo_close(zabrelo_collator* collator) { delete collator; }

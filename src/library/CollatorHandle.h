@@ -10,9 +10,13 @@
 
 #include "collation/CollationTable.h"
 #include "collation/UnweighedUnits.h"
+#include "zabrelo/zabrelo.h"
 
 struct zabrelo_collator {
     std::shared_ptr<const zabrelo::CollationTable> table;
+    unsigned options = 0;  // ZABRELO_CLASSIC_ORDER, ZABRELO_NATURAL_NUMBERS
+
+    bool Natural() const { return (options & ZABRELO_NATURAL_NUMBERS) != 0; }
 
     /// The table's unweighed units, asked of it once, by whichever thread
     /// needs them first.

@@ -37,3 +37,9 @@ std::string ZabreloLib::GetCollationKey(const std::u16string& text, int level) c
 bool ZabreloLib::Initialize(const char* path) { return zabrelo::TableLoader::Initialize(table_, path); }
 
 bool ZabreloLib::Initialize() { return Initialize(zabrelo::kDefaultTableName); }
+
+bool ZabreloLib::InitializeFullOrder(const char* path) {
+    if (path == nullptr || path[0] == '\0') return zabrelo::TableLoader::Initialize(table_, path);
+    return zabrelo::TableLoader::Initialize(table_, path, zabrelo::ReadRegularFile(path, zabrelo::TableLoader::kMaxTableBytes),
+                                            nullptr, nullptr, zabrelo::TableOrder::kFull);
+}
