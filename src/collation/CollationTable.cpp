@@ -73,9 +73,21 @@ void CollationTable::ResizePairs(std::size_t size) {
 
 void CollationTable::Derive() {
     ResizePairs(16);
+    // A unit gives its elements, a letter the rewriting splits those of
+    // both its parts (a pair or a composed letter gives one for two units).
+    const auto elements = [this](char16_t u) { return std::max<std::size_t>(1, Other(u).count); };
     mostElementsPerUnit_ = 2;
     for (const OtherPage& page : otherPages_) {
         for (const OtherUnit& unit : page.units) mostElementsPerUnit_ = std::max<std::size_t>(mostElementsPerUnit_, unit.count);
+    }
+    for (char16_t u = 0x0623; u <= 0x06D3; ++u) {
+        if (!IsRewritten(u)) continue;
+        for (const bool last : {false, true}) {
+            char16_t second = 0;
+            const char16_t first = Rewrite(u, last, second);
+            const std::size_t count = elements(first) + (second != 0 ? elements(second) : 0);
+            mostElementsPerUnit_ = std::max(mostElementsPerUnit_, count);
+        }
     }
     for (int offset = 0; offset < kRangeSize; ++offset) {
         OwnEntry& own = own_[offset];

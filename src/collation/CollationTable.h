@@ -64,9 +64,10 @@ public:
     };
     const OtherUnit& Other(char16_t u) const { return otherPages_[otherPageOf_[u >> 8]].units[u & 0xFF]; }
     const Element* Elements() const { return elements_.data(); }
-    /// The most elements one unit of input can give (a letter the rewriting
-    /// splits gives two, an expansion its count): what a key's room is
-    /// reckoned by.
+    /// The most elements one unit of input (or byte of UTF-8) can give: two
+    /// where nothing expands (a letter the rewriting splits), else up to the
+    /// longest expansion, or both parts' of a split letter: what a key's
+    /// room on the stack is reckoned by.
     std::size_t MostElementsPerUnit() const { return mostElementsPerUnit_; }
     /// In the full order, ي or ی with U+0654 after it are ئ, which the walk
     /// reads by its place: `atEnd`, the weights of a final ئ, else those of
