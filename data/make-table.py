@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes data/UrduCOdepage.txt, the table the library loads, from data/urdu-weights.tsv.
+"""Writes data/UrduCOdepage.txt, the table the library loads, from data/urdu-weights.tsv (the Arabic
+block) and data/mixed-weights.tsv (what Urdu text mixes in: digits, punctuation, Latin letters,
+presentation forms; derive-mixed-weights.py writes it from ICU's order).
 
     python3 data/make-table.py            regenerate the table
     python3 data/make-table.py --check    exit 1 if data/UrduCOdepage.txt differs from what the source gives
@@ -8,6 +10,9 @@
 The loader reads the table byte by byte without translating line ends, so the output is built as
 bytes: pure ASCII, CR LF after every line. The CR is the line's tail; without it the loader would
 skip every other line. Only the character name goes into a line's tail, never the glyph.
+
+The block's lines and pairs come first and stay exactly as they were: the classic load reads only
+them, and skips the mixed lines after them, so its keys never change. Needs no ICU.
 """
 
 import argparse
@@ -16,12 +21,17 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.join(HERE, "urdu-weights.tsv")
+MIXED = os.path.join(HERE, "mixed-weights.tsv")
 TABLE = os.path.join(HERE, "UrduCOdepage.txt")
 
 TITLE = "Urdu collation weights"
 RANGE_FIRST, RANGE_LIMIT = 0x0600, 0x06FA  # half-open, as the loader tests it
 NON_JOINER = 0x200C  # the one code point outside the range the loader accepts
+SPACE = 0x0020
 SPACE_PRIMARY = 0x41  # fixed by the library, not a table line
+SURROGATES = range(0xD800, 0xE000)
+LEAD = 0xF4  # a Latin letter weighs as this byte and then its own: never a whole weight
+FIELD_MAX = 511  # the loader reads at most 512 bytes into a field, "[" included
 HEX_DIGITS = "0123456789ABCDEF"
 
 
@@ -118,15 +128,95 @@ def validate(rows):
     return slots
 
 
+def read_mixed(path):
+    """Returns (code point, [(primary, secondary, tertiary), ...], name) per row, in file order."""
+    rows = []
+    with open(path, encoding="utf-8") as source:
+        for number, line in enumerate(source, 1):
+            line = line.rstrip("\n")
+            if not line or line.startswith("#"):
+                continue
+            where = f"{os.path.basename(path)}:{number}"
+            columns = line.split("\t")
+            if len(columns) != 3 or not columns[2].startswith("# "):
+                raise TableError(f"{where}: expected a code point, its elements and a '# char NAME' comment")
+            point = parse_hex(columns[0], 4, where)
+            elements = []
+            for group in columns[1].split(" "):
+                weights = group.split(",")
+                if len(weights) != 3:
+                    raise TableError(f"{where}: '{group}' is not primary,secondary,tertiary")
+                elements.append(tuple(parse_hex(w, 2, where) for w in weights))
+            name = columns[2][2:].partition(" ")[2].strip()
+            if not name or not name.isascii() or "\r" in name:
+                raise TableError(f"{where}: the comment needs an ASCII character name")
+            rows.append((point, elements, name, where))
+    return rows
+
+
+def validate_mixed(mixed, rows):
+    """The mixed lines must keep every key sound next to the block's: the same byte rules, and a lead
+    byte that only ever starts a letter."""
+    block_primaries = [r[1][0] for r in rows if r[1][0]]
+    if LEAD <= max(block_primaries):
+        raise TableError(f"the lead byte {LEAD:02X} must be above every primary of the block")
+    seen = {}
+    for point, elements, _, where in mixed:
+        if point in seen:
+            raise TableError(f"{where}: duplicate of the row at {seen[point]}")
+        seen[point] = where
+        if RANGE_FIRST <= point < RANGE_LIMIT or point == NON_JOINER:
+            raise TableError(f"{where}: U+{point:04X} belongs in {os.path.basename(SOURCE)}")
+        if point == SPACE:
+            raise TableError(f"{where}: the space has its fixed weight and no line")
+        if point in SURROGATES:
+            raise TableError(f"{where}: U+{point:04X} is a surrogate, no character")
+        if elements == [(SPACE_PRIMARY, 0, 0)]:
+            continue  # weighs as a space (the no-break space)
+        for k, (p, s, t) in enumerate(elements):
+            if p == LEAD:
+                # Alone, the lead byte would make a character weigh the same as the first byte of
+                # every Latin letter; with weights at levels 2 or 3 it would count them twice.
+                following = elements[k + 1][0] if k + 1 < len(elements) else 0
+                if (s, t) != (0, 0) or not following or following == LEAD:
+                    raise TableError(f"{where}: the lead byte {LEAD:02X} must stand alone in its element "
+                                     f"and be followed by a letter's primary")
+            elif p:
+                if p <= SPACE_PRIMARY:
+                    raise TableError(f"{where}: primary {p:02X} is not above the space's {SPACE_PRIMARY:02X}")
+                if not (s and t):
+                    raise TableError(f"{where}: an element with a primary needs a secondary and a tertiary")
+        field = ",".join(weight_text(w) for e in elements for w in e)
+        if len(field) + 1 > FIELD_MAX:
+            raise TableError(f"{where}: the weight field is longer than the loader reads")
+
+    everything = [w for r in rows for w in [r[1]]] + [e for m in mixed for e in m[1]]
+    lowest_primary = min(p for p, _, _ in everything if p)
+    highest = max(max(s, t) for _, s, t in everything)
+    if highest >= lowest_primary or highest >= SPACE_PRIMARY:
+        raise TableError(f"secondary or tertiary {highest:02X} is not below every primary")
+    # A Latin word with an accent and the same word without: the plain word's case tertiary meets
+    # the accent's secondary in the joined key and must lose to it. (Sequences such as the rupee
+    # sign's "Rs" hold several letters and may carry a tertiary of their own.)
+    accents = [s for m in mixed for p, s, _ in m[1] if not p and s]
+    letters = [m[1] for m in mixed if [e[0] for e in m[1]].count(LEAD) == 1]
+    cases = [e[k + 1][2] for e in letters for k in range(len(e)) if e[k][0] == LEAD]
+    if accents and cases and max(cases) >= min(accents):
+        raise TableError(f"Latin tertiary {max(cases):02X} is not below the smallest accent secondary "
+                         f"{min(accents):02X}")
+
+
 def weight_text(value):
     return f"{value:X}"  # upper case, no leading zeros, "0" for nothing
 
 
-def build_table(rows, slots):
+def build_table(rows, mixed, slots):
     lines = [f"{slots:X}={TITLE}"]
     for points, weights, name, _ in rows:
         field = ",".join(f"{p:04X}" for p in points)
         lines.append(f"[{field}][{','.join(weight_text(w) for w in weights)}] {name}")
+    for point, elements, name, _ in mixed:
+        lines.append(f"[{point:04X}][{','.join(weight_text(w) for e in elements for w in e)}] {name}")
     return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
@@ -142,19 +232,22 @@ def main():
     parser.add_argument("--check", action="store_true", help="compare with the table on disk, write nothing")
     parser.add_argument("--count", action="store_true", help="print only the number of data lines")
     parser.add_argument("--source", default=SOURCE)
+    parser.add_argument("--mixed", default=MIXED)
     parser.add_argument("--table", default=TABLE)
     args = parser.parse_args()
 
     try:
         rows = read_rows(args.source)
         slots = validate(rows)
+        mixed = read_mixed(args.mixed)
+        validate_mixed(mixed, rows)
     except TableError as error:
         print(f"make-table: {error}", file=sys.stderr)
         return 2
-    table = build_table(rows, slots)
+    table = build_table(rows, mixed, slots)
     singles = sum(1 for r in rows if len(r[0]) == 1)
-    summary = (f"{len(rows)} data lines ({singles} single code points, {len(rows) - singles} pairs), "
-               f"header {slots:X}")
+    summary = (f"{len(rows) + len(mixed)} data lines ({singles} single code points and "
+               f"{len(rows) - singles} pairs of the block, {len(mixed)} mixed-text code points), header {slots:X}")
 
     if args.check:
         try:
@@ -167,7 +260,7 @@ def main():
             at = first_difference(old, table)
             line = old[:at].count(b"\n") + 1
             print(f"make-table: {args.table} differs from {args.source} at byte {at} (line {line}); "
-                  f"run python3 data/make-table.py and commit both", file=sys.stderr)
+                  f"run python3 data/make-table.py and commit it with its sources", file=sys.stderr)
             return 1
         if not args.count:
             print(f"{args.table} is up to date: {summary}")
@@ -177,7 +270,7 @@ def main():
         if not args.count:
             print(f"wrote {args.table}: {summary}")
     if args.count:
-        print(len(rows))
+        print(len(rows) + len(mixed))
     return 0
 
 

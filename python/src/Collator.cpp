@@ -22,8 +22,6 @@ namespace {
 // The levels a collator orders by; a level above counts as this one.
 constexpr int kMaxLevel = 3;
 
-PyObject* g_bundledTable = nullptr;  // a str the package sets on import
-
 // Keys of texts longer than this are built with the GIL released, so that
 // other threads run meanwhile.
 constexpr std::size_t kReleaseGilUnits = std::size_t{1} << 16;
@@ -45,14 +43,12 @@ const char* Reason(const zabrelo_open_detail& detail) {
     return detail.message;
 }
 
-// Loads the table at `path` (str or bytes). The file is opened with
-// Python's open() first, so a file that cannot be opened raises Python's
-// own error with the system's reason and the path: FileNotFoundError,
-// IsADirectoryError, PermissionError.
-bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
-    // Python's open() of a FIFO waits for a writer: what is neither a
-    // regular file nor a folder (which open() reports itself) is refused
-    // from its status alone.
+// Refuses `path` (str or bytes) the way Python's open() would, with the
+// system's reason and the path: FileNotFoundError, IsADirectoryError,
+// PermissionError. What is neither a regular file nor a folder (a FIFO,
+// whose open() would wait for a writer) is refused from its status alone.
+// True when nothing is wrong with it.
+bool CheckOpens(PyObject* path) {
     const Ref os(PyImport_ImportModule("os"));
     const Ref stat(os ? PyImport_ImportModule("stat") : nullptr);
     if (!stat) return false;
@@ -71,36 +67,63 @@ bool LoadTable(PyObject* path, zabrelo_collator*& collator) {
     const Ref file(PyObject_CallMethod(io.get(), "open", "Os", path, "rb"));
     if (!file) return false;
     const Ref closed(PyObject_CallMethod(file.get(), "close", nullptr));
-    if (!closed) return false;
-    PyObject* encoded = nullptr;
-    if (!PyUnicode_FSConverter(path, &encoded)) return false;
-    const Ref name(encoded);
+    return static_cast<bool>(closed);
+}
+
+// Loads the table at `path` (str or bytes), or with `path` None the default
+// table the C interface finds ($ZABRELO_TABLE, else the one bundled beside
+// this module), with `options`. A file given is checked with Python's open()
+// first, so that its errors are Python's own; so is a default that cannot
+// be opened, once the C interface has said which file it chose.
+bool LoadTable(PyObject* path, unsigned options, zabrelo_collator*& collator) {
+    Ref name;
+    if (path != Py_None) {
+        if (!CheckOpens(path)) return false;
+        PyObject* encoded = nullptr;
+        if (!PyUnicode_FSConverter(path, &encoded)) return false;
+        name.reset(encoded);
+    }
     const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
-    const zabrelo_status opened = zabrelo_open_detailed(PyBytes_AS_STRING(encoded), &collator, detail.get());
+    const zabrelo_status opened = zabrelo_open_ex(name ? PyBytes_AS_STRING(name.get()) : nullptr, options, &collator,
+                                                  detail.get(), nullptr, nullptr);
+    if (opened == ZABRELO_OK) return true;
     if (opened == ZABRELO_OUT_OF_MEMORY) throw std::bad_alloc();
+    Ref chosen;
+    if (path != Py_None) {
+        Py_INCREF(path);
+        chosen.reset(path);
+    } else if (detail->file[0] != '\0') {
+        chosen.reset(PyUnicode_DecodeFSDefault(detail->file));
+        if (!chosen) return false;
+    }
     if (opened == ZABRELO_CANNOT_OPEN) {
-        // The file went away or turned unreadable since open() above.
-        PyErr_Format(PyExc_OSError, "%R: %s", path, Reason(*detail));
+        if (!chosen) {
+            PyErr_Format(PyExc_FileNotFoundError, "%s", detail->message);
+            return false;
+        }
+        // The file went away or turned unreadable since the check above;
+        // or it is the default, checked only now.
+        if (path == Py_None && !CheckOpens(chosen.get())) return false;
+        PyErr_Format(PyExc_OSError, "%R: %s", chosen.get(), Reason(*detail));
         return false;
     }
     if (opened == ZABRELO_NOT_A_TABLE && detail->line > 0) {
         PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: no header, or a line without a weight field",
-                     path);
+                     chosen ? chosen.get() : Py_None);
         return false;
     }
-    if (opened != ZABRELO_OK) {
-        PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", path, Reason(*detail));
-        return false;
-    }
-    return true;
+    PyErr_Format(PyExc_ValueError, "%R is not a usable weight table: %s", chosen ? chosen.get() : Py_None,
+                 Reason(*detail));
+    return false;
 }
 
 PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    static const char* keywords[] = {"table", "level", nullptr};
+    static const char* keywords[] = {"table", "level", "classic", "natural", nullptr};
     PyObject* table = Py_None;
     PyObject* levelArgument = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OO:Collator", const_cast<char**>(keywords), &table,
-                                     &levelArgument)) {
+    int classic = 0, natural = 0;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OO$pp:Collator", const_cast<char**>(keywords), &table,
+                                     &levelArgument, &classic, &natural)) {
         return nullptr;
     }
     int level = 0;
@@ -108,13 +131,9 @@ PyObject* CollatorNew(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     if (table == Py_None) Py_INCREF(Py_None);
     Ref path(table == Py_None ? Py_None : PyOS_FSPath(table));
     if (!path) return nullptr;
-    PyObject* const source = table == Py_None ? g_bundledTable : path.get();
-    if (!source) {
-        PyErr_SetString(PyExc_RuntimeError, "the bundled table is unknown: import zabrelo, not its extension alone");
-        return nullptr;
-    }
+    const unsigned options = (classic ? ZABRELO_CLASSIC_ORDER : 0u) | (natural ? ZABRELO_NATURAL_NUMBERS : 0u);
     zabrelo_collator* loaded = nullptr;
-    if (!LoadTable(source, loaded)) return nullptr;
+    if (!LoadTable(path.get(), options, loaded)) return nullptr;
     auto* const self = reinterpret_cast<CollatorObject*>(type->tp_alloc(type, 0));
     if (!self) {
         zabrelo_close(loaded);
@@ -150,16 +169,32 @@ void CollatorDealloc(PyObject* object) {
     Py_DECREF(type);  // instances of a heap type hold a reference to it
 }
 
+bool Classic(const CollatorObject& self) { return (zabrelo_options(self.collator) & ZABRELO_CLASSIC_ORDER) != 0; }
+bool Natural(const CollatorObject& self) { return (zabrelo_options(self.collator) & ZABRELO_NATURAL_NUMBERS) != 0; }
+
+// The arguments that made it, as its repr shows them: the orders only when asked for.
 PyObject* CollatorRepr(PyObject* object) {
-    const auto* const self = reinterpret_cast<CollatorObject*>(object);
-    return PyUnicode_FromFormat("%s(table=%R, level=%d)", Py_TYPE(object)->tp_name, self->path, self->level);
+    const auto& self = *reinterpret_cast<CollatorObject*>(object);
+    return PyUnicode_FromFormat("%s(table=%R, level=%d%s%s)", Py_TYPE(object)->tp_name, self.path, self.level,
+                                Classic(self) ? ", classic=True" : "", Natural(self) ? ", natural=True" : "");
 }
 
 // Pickled as the arguments that made it: the table is loaded again where it
-// is unpickled (a Dask worker, say), the bundled one from that machine's package.
+// is unpickled (a Dask worker, say), the default one as that machine finds
+// it. The keyword-only orders travel in a functools.partial of the type.
 PyObject* CollatorReduce(PyObject* object, PyObject*) {
-    const auto* const self = reinterpret_cast<CollatorObject*>(object);
-    return Py_BuildValue("(O(Oi))", reinterpret_cast<PyObject*>(Py_TYPE(object)), self->path, self->level);
+    const auto& self = *reinterpret_cast<CollatorObject*>(object);
+    PyObject* const type = reinterpret_cast<PyObject*>(Py_TYPE(object));
+    if (!Classic(self) && !Natural(self)) return Py_BuildValue("(O(Oi))", type, self.path, self.level);
+    const Ref functools(PyImport_ImportModule("functools"));
+    const Ref partial(functools ? PyObject_GetAttrString(functools.get(), "partial") : nullptr);
+    const Ref arguments(partial ? Py_BuildValue("(O)", type) : nullptr);
+    const Ref keywords(arguments ? Py_BuildValue("{sOsO}", "classic", Classic(self) ? Py_True : Py_False, "natural",
+                                                 Natural(self) ? Py_True : Py_False)
+                                 : nullptr);
+    const Ref maker(keywords ? PyObject_Call(partial.get(), arguments.get(), keywords.get()) : nullptr);
+    if (!maker) return nullptr;
+    return Py_BuildValue("(O(Oi))", maker.get(), self.path, self.level);
 }
 
 PyObject* GetTable(PyObject* object, void*) {
@@ -170,6 +205,14 @@ PyObject* GetTable(PyObject* object, void*) {
 
 PyObject* GetLevel(PyObject* object, void*) {
     return PyLong_FromLong(reinterpret_cast<CollatorObject*>(object)->level);
+}
+
+PyObject* GetClassic(PyObject* object, void*) {
+    return PyBool_FromLong(Classic(*reinterpret_cast<CollatorObject*>(object)));
+}
+
+PyObject* GetNatural(PyObject* object, void*) {
+    return PyBool_FromLong(Natural(*reinterpret_cast<CollatorObject*>(object)));
 }
 
 // The key of one text as a bytes object.
@@ -269,22 +312,33 @@ PyMethodDef kMethods[] = {
     {nullptr, nullptr, 0, nullptr}};
 
 PyGetSetDef kAttributes[] = {
-    {"table", GetTable, nullptr, "The table's path as given, or None for the bundled table.", nullptr},
+    {"table", GetTable, nullptr, "The table's path as given, or None for the default table.", nullptr},
     {"level", GetLevel, nullptr, "The level used when a call gives none (0 to 3).", nullptr},
+    {"classic", GetClassic, nullptr, "True when only the Arabic block weighs (the classic order).", nullptr},
+    {"natural", GetNatural, nullptr, "True when runs of digits order by their value.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
-constexpr char kCollatorDoc[] = R"(Collator(table=None, level=3)
+constexpr char kCollatorDoc[] = R"(Collator(table=None, level=3, *, classic=False, natural=False)
 --
 
 Urdu collation with one weight table.
 
 table is the path of a weight table (str or os.PathLike), or None for
-the table bundled with the package. level (1 letters; 2 and diacritics;
-3 and letter variants) is the default of every method. A file that
-cannot be opened raises FileNotFoundError (or another OSError) naming
-it; a file that is no usable weight table raises ValueError.
+the default: the file $ZABRELO_TABLE names when it is set and not empty,
+else the table bundled with the package. level (1 letters; 2 and
+diacritics; 3 and letter variants) is the default of every method.
 
-A collator never changes once made: share one between threads.)";
+The full order weighs everything the table has a line for: beside Urdu,
+digits, punctuation, Latin letters and presentation forms. classic=True
+weighs only the Arabic block (U+0600..U+06F9 and U+200C), everything else
+nothing: the keys of the C++ class ZabreloLib, byte for byte.
+natural=True orders runs of digits (ASCII, Urdu, Arabic-Indic) by their
+value, so that 'باب 2' comes before 'باب 10'.
+
+A file that cannot be opened raises FileNotFoundError (or another
+OSError) naming it; a file that is no usable weight table raises
+ValueError. A collator never changes once made: share one between
+threads.)";
 
 }  // namespace
 
@@ -300,18 +354,6 @@ PyObject* NewCollatorType() {
     static PyType_Spec collatorType = {"zabrelo.Collator", sizeof(CollatorObject), 0,
                                        Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
     return PyType_FromSpec(&collatorType);
-}
-
-PyObject* SetBundledTable(PyObject*, PyObject* path) {
-    if (!PyUnicode_Check(path)) {
-        PyErr_SetString(PyExc_TypeError, "the bundled table's path must be a str");
-        return nullptr;
-    }
-    Py_INCREF(path);
-    PyObject* const old = g_bundledTable;
-    g_bundledTable = path;
-    Py_XDECREF(old);
-    Py_RETURN_NONE;
 }
 
 }  // namespace zabrelo_python

@@ -18,16 +18,13 @@ namespace zabrelo_python {
 struct CollatorObject {
     PyObject_HEAD
     zabrelo_collator* collator;  // owned
-    PyObject* path;  // the table as given (after os.fspath), or None for the bundled one
+    PyObject* path;  // the table as given (after os.fspath), or None for the default one
     int level;
     bool initialized;  // __init__ ran: the one call that makes the object
 };
 
 /// Creates the type; null with an exception set on failure.
 PyObject* NewCollatorType();
-
-/// Sets the path that Collator(table=None) loads.
-PyObject* SetBundledTable(PyObject* module, PyObject* path);
 
 /// A call of a method of `self` whose parameters are `parameters`, the last
 /// one its level: parses the arguments (null with TypeError set when they

@@ -1,6 +1,5 @@
-// The extension module zabrelo._zabrelo: the Collator type and the hook by
-// which the package names its bundled table. The package (zabrelo/__init__.py)
-// is what users import.
+// The extension module zabrelo._zabrelo: the Collator type. The package
+// (zabrelo/__init__.py) is what users import.
 #include <Python.h>
 
 #include "Collator.h"
@@ -12,13 +11,8 @@
 
 namespace {
 
-PyMethodDef kFunctions[] = {
-    {"_set_bundled_table", zabrelo_python::SetBundledTable, METH_O,
-     "Sets the path of the table that Collator(table=None) loads."},
-    {nullptr, nullptr, 0, nullptr}};
-
 PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "zabrelo._zabrelo", "Urdu collation: the compiled part of zabrelo.",
-                       -1, kFunctions, nullptr, nullptr, nullptr, nullptr};
+                       -1, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace
 

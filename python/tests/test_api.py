@@ -3,6 +3,8 @@ import os
 import pathlib
 import pickle
 import re
+import subprocess
+import sys
 
 import pytest
 import zabrelo
@@ -102,7 +104,8 @@ def test_version_is_the_librarys():
 def test_pickling_loads_the_table_again(tmp_path):
     path = tmp_path / "tiny.txt"
     path.write_bytes(TINY_TABLE)
-    for c in (zabrelo.Collator(level=1), zabrelo.Collator(path, level=2)):
+    for c in (zabrelo.Collator(level=1), zabrelo.Collator(path, level=2), zabrelo.Collator(natural=True),
+              zabrelo.Collator(path, classic=True, natural=True)):
         copy = pickle.loads(pickle.dumps(c))
         assert repr(copy) == repr(c) and copy.sort_key("\u0627\u0644") == c.sort_key("\u0627\u0644")
 
@@ -113,3 +116,40 @@ def test_a_subclass_keeps_working():
 
     assert Mine(level=1).sort_key("ب") == zabrelo.sort_key("ب", 1)
     assert repr(Mine()).startswith("Mine(table=None")
+
+
+@pytest.mark.parametrize("orders, shown", [
+    ({}, ""), ({"classic": True}, ", classic=True"), ({"natural": True}, ", natural=True"),
+    ({"classic": 1, "natural": "yes"}, ", classic=True, natural=True"),
+])
+def test_the_orders_asked_for_are_the_ones_opened(orders, shown):
+    # The attributes read the options back from the opened table.
+    c = zabrelo.Collator(**orders)
+    assert (c.classic, c.natural) == (bool(orders.get("classic")), bool(orders.get("natural")))
+    assert repr(c) == f"zabrelo.Collator(table=None, level=3{shown})"
+
+
+def test_the_orders_are_keyword_only():
+    with pytest.raises(TypeError):
+        zabrelo.Collator(None, 3, True)
+
+
+def test_the_default_table_is_the_one_zabrelo_table_names(tmp_path, monkeypatch):
+    path = tmp_path / "tiny.txt"
+    path.write_bytes(TINY_TABLE)
+    monkeypatch.setenv("ZABRELO_TABLE", str(path))
+    assert zabrelo.Collator(level=2).sort_key("\u0627\u0644") == b"\x01\x07\x02\x01"
+    monkeypatch.setenv("ZABRELO_TABLE", "")
+    assert zabrelo.Collator().sort_key("\u0627") == zabrelo.Collator(ROOT / "data" / "UrduCOdepage.txt").sort_key("\u0627")
+    (tmp_path / "empty.txt").write_bytes(b"")
+    for name, error in (("missing.txt", FileNotFoundError), ("empty.txt", ValueError)):
+        monkeypatch.setenv("ZABRELO_TABLE", str(tmp_path / name))
+        with pytest.raises(error, match=name):
+            zabrelo.Collator()
+
+
+def test_a_bad_zabrelo_table_fails_at_first_use_not_at_import(tmp_path):
+    script = "import zabrelo\ntry:\n    zabrelo.sort_key('ب')\nexcept FileNotFoundError as e:\n    print(e)"
+    environment = dict(os.environ, ZABRELO_TABLE=str(tmp_path / "missing.txt"))
+    printed = subprocess.run([sys.executable, "-c", script], env=environment, stdout=subprocess.PIPE, check=True)
+    assert "missing.txt" in printed.stdout.decode()

@@ -9,16 +9,22 @@
  *                           when those are the same too
  *   urdu_key(text)          the level-3 sort key as a BLOB; NULL for NULL
  *   urdu_key(text, level)   the key at `level` (0 or less: empty, above 3: 3)
+ * in the full order (everything the table has a line for weighs), and the
+ * same in the classic order (the Arabic block alone weighs), named
+ * URDU_CLASSIC, URDU_CLASSIC1, URDU_CLASSIC2 and urdu_classic_key, and in
+ * the natural order (the full order with runs of digits by their value),
+ * named URDU_NATURAL, URDU_NATURAL1, URDU_NATURAL2 and urdu_natural_key.
  *
  * The weight table is the C interface's default table ($ZABRELO_TABLE, else
  * the one installed with this file), opened through the C interface at each
- * load and shared by every connection that loaded the same file; a table
- * that cannot be loaded makes the load fail with its reason. Values are read
- * as UTF-8 whatever they hold: each byte that begins no well-formed sequence
- * reads as U+FFFD, which no table weighs. The collations read the values'
- * bytes in place and allocate nothing; urdu_key allocates only a key longer
- * than 512 bytes. Everything goes through the C interface (zabrelo.h), whose
- * UTF-8 functions read values as SQLite holds them.
+ * load, once per order, and shared by every connection that loaded the same
+ * file; a table that cannot be loaded makes the load fail with its reason.
+ * Values are read as UTF-8 whatever they hold: each byte that begins no
+ * well-formed sequence reads as U+FFFD, which no table weighs. The
+ * collations read the values' bytes in place and allocate nothing;
+ * urdu_key allocates only a key longer than 512 bytes. Everything goes
+ * through the C interface (zabrelo.h), whose UTF-8 functions read values as
+ * SQLite holds them.
  * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
  * sqlite3 shell in shell.sh).
  */
@@ -26,6 +32,7 @@
 SQLITE_EXTENSION_INIT1
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -45,30 +52,38 @@ namespace {
 
 using Collator = std::shared_ptr<const zabrelo_collator>;
 
-// The tables loaded in this process, by path: a connection that opens a
-// file already loaded shares the loaded one. A failed load leaves no
+// The tables loaded in this process, by path and options: a connection that
+// opens a file already loaded shares the loaded one. A failed load leaves no
 // entry, so the next connection tries again.
+struct LoadedTable {
+    std::string path;
+    unsigned options;
+    Collator collator;
+};
 std::mutex tablesMutex;
-std::vector<std::pair<std::string, Collator>> tables;
+std::vector<LoadedTable> tables;
 
-// The default table, loaded or found loaded; null with `error` set when it
-// cannot be had.
-Collator SharedTable(std::string& error) {
+// The table at `path` (null: the default table, whose path `path` then
+// receives) with `options`, loaded or found loaded; null with `error` set
+// when it cannot be had.
+Collator SharedTable(std::string& path, unsigned options, std::string& error) {
     zabrelo_collator* opened = nullptr;
     const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
-    if (zabrelo_open_detailed(nullptr, &opened, detail.get()) != ZABRELO_OK) {
+    if (zabrelo_open_ex(path.empty() ? nullptr : path.c_str(), options, &opened, detail.get(), nullptr, nullptr) !=
+        ZABRELO_OK) {
         error = detail->message;
         return nullptr;
     }
     Collator collator(opened, zabrelo_close);
+    path = detail->file;
     const std::lock_guard<std::mutex> lock(tablesMutex);
-    for (const auto& entry : tables) {
-        if (entry.first == detail->file) return entry.second;
+    for (const LoadedTable& entry : tables) {
+        if (entry.path == path && entry.options == options) return entry.collator;
     }
     // The first tie order asks the table about every unit; asked here, no
     // comparison in a query has that to do.
     zabrelo_tie_order8(collator.get(), "", 0, "", 0, 3);
-    tables.emplace_back(detail->file, collator);
+    tables.push_back({path, options, collator});
     return collator;
 }
 
@@ -158,10 +173,33 @@ int RegisterCollation(sqlite3* db, const char* name, int (*compare)(void*, int, 
     return rc;
 }
 
-int RegisterKey(sqlite3* db, int argc, const Collator& loaded) {
+int RegisterKey(sqlite3* db, const char* name, int argc, const Collator& loaded) {
     // SQLite drops the data itself when the registration fails.
-    return sqlite3_create_function_v2(db, "urdu_key", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+    return sqlite3_create_function_v2(db, name, argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
                                       new Registration(loaded, 3), UrduKey, nullptr, nullptr, DropRegistration);
+}
+
+// Each order is a set of collations and a key function: URDU, URDU1, URDU2
+// and urdu_key for the full order; the same names with _CLASSIC or _NATURAL
+// for the others. Each opens the table on its own (a table's options are
+// fixed when it is opened); all three are loaded at once, in a millisecond.
+struct Order {
+    const char* collation;  // the level-3 collation; levels 1 and 2 add their digit
+    const char* key;
+    unsigned options;
+};
+const Order kOrders[] = {{"URDU", "urdu_key", 0},
+                         {"URDU_CLASSIC", "urdu_classic_key", ZABRELO_CLASSIC_ORDER},
+                         {"URDU_NATURAL", "urdu_natural_key", ZABRELO_NATURAL_NUMBERS}};
+
+int RegisterOrder(sqlite3* db, const Order& order, const Collator& loaded) {
+    const std::string name = order.collation;
+    int rc = RegisterCollation(db, name.c_str(), CompareUrdu, loaded, 3);
+    if (rc == SQLITE_OK) rc = RegisterCollation(db, (name + "1").c_str(), CompareUrduLevel, loaded, 1);
+    if (rc == SQLITE_OK) rc = RegisterCollation(db, (name + "2").c_str(), CompareUrduLevel, loaded, 2);
+    if (rc == SQLITE_OK) rc = RegisterKey(db, order.key, 1, loaded);
+    if (rc == SQLITE_OK) rc = RegisterKey(db, order.key, 2, loaded);
+    return rc;
 }
 
 // The routines SQLite hands every load are those of the one SQLite library
@@ -180,15 +218,18 @@ int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
         return rc;
     };
     try {
-        std::string error;
-        const Collator loaded = SharedTable(error);
-        if (loaded == nullptr) return fail(SQLITE_ERROR, ("cannot load the weight table: " + error).c_str());
-        int rc = RegisterCollation(db, "URDU", CompareUrdu, loaded, 3);
-        if (rc == SQLITE_OK) rc = RegisterCollation(db, "URDU1", CompareUrduLevel, loaded, 1);
-        if (rc == SQLITE_OK) rc = RegisterCollation(db, "URDU2", CompareUrduLevel, loaded, 2);
-        if (rc == SQLITE_OK) rc = RegisterKey(db, 1, loaded);
-        if (rc == SQLITE_OK) rc = RegisterKey(db, 2, loaded);
-        if (rc != SQLITE_OK) return fail(rc, sqlite3_errmsg(db));
+        // The full order's open finds the default table; the other orders
+        // open that same file.
+        std::string path, error;
+        Collator loaded[std::size(kOrders)];
+        for (std::size_t i = 0; i < std::size(kOrders); ++i) {
+            loaded[i] = SharedTable(path, kOrders[i].options, error);
+            if (loaded[i] == nullptr) return fail(SQLITE_ERROR, ("cannot load the weight table: " + error).c_str());
+        }
+        for (std::size_t i = 0; i < std::size(kOrders); ++i) {
+            const int rc = RegisterOrder(db, kOrders[i], loaded[i]);
+            if (rc != SQLITE_OK) return fail(rc, sqlite3_errmsg(db));
+        }
         return SQLITE_OK;
     } catch (const std::bad_alloc&) {
         return fail(SQLITE_NOMEM, "out of memory");

@@ -181,7 +181,8 @@ TEST_F(ExtensionTest, AnIndexInUrduOrderServesOrderByAndStaysSound) {
 }
 
 // What each collation takes for equal, and how it orders what the table
-// does not weigh.
+// does not weigh: in the classic order, where Latin letters and digits
+// weigh nothing.
 struct EqualCase { const char* a; const char* b; int urdu; int urdu1; int urdu2; const char* why; };
 const EqualCase kEqualCases[] = {
     {"abc", "xyz", 0, 0, 0, "Latin has equal (empty) keys but is never merged"},
@@ -204,7 +205,7 @@ TEST_F(ExtensionTest, WhatEachCollationTakesForEqual) {
         SCOPED_TRACE(c.why);
         const std::vector<std::string> pair = {c.a, c.b, c.a, c.b, c.a, c.b};
         const std::vector<std::string> row = db_.Rows(
-            "SELECT ? = ? COLLATE URDU, ? = ? COLLATE URDU1, ? = ? COLLATE URDU2", pair).at(0);
+            "SELECT ? = ? COLLATE URDU_CLASSIC, ? = ? COLLATE URDU_CLASSIC1, ? = ? COLLATE URDU_CLASSIC2", pair).at(0);
         EXPECT_EQ(row, (std::vector<std::string>{std::to_string(c.urdu), std::to_string(c.urdu1),
                                                   std::to_string(c.urdu2)}));
     }
@@ -213,67 +214,96 @@ TEST_F(ExtensionTest, WhatEachCollationTakesForEqual) {
 TEST_F(ExtensionTest, DistinctMergesOnlyWhatTheLevelCannotTellApart) {
     db_.Insert({"abc", "xyz", "abc", "\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8", "\xDA\xA9\xD9\x90\xD8\xAA\xD8\xA7\xD8\xA8",
                 "\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8" "2"});
+    // In the classic order Latin letters and digits weigh nothing.
     // Equal keys come in the order of their unweighed units: "abc" before
     // "xyz", none before "2"; the first of equal texts stays.
-    EXPECT_EQ(db_.Column("SELECT DISTINCT w COLLATE URDU1 FROM t ORDER BY 1"),
+    EXPECT_EQ(db_.Column("SELECT DISTINCT w COLLATE URDU_CLASSIC1 FROM t ORDER BY 1"),
               (std::vector<std::string>{"abc", "xyz", "\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8",
                                         "\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8" "2"}));
-    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU2) FROM t"), "5");
-    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU) FROM t"), "5");
+    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU_CLASSIC2) FROM t"), "5");
+    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU_CLASSIC) FROM t"), "5");
     // A digit after, before or inside a word: three words; the same digits
     // around a space elsewhere: two values a UNIQUE column takes.
     db_.Exec("DELETE FROM t");
     db_.Insert({"\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8" "2", "2\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8",
                 "\xDA\xA9" "2\xD8\xAA\xD8\xA7\xD8\xA8"});
-    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU1) FROM t"), "3");
-    db_.Exec("CREATE TABLE u(w TEXT UNIQUE COLLATE URDU2)");
+    EXPECT_EQ(db_.Value("SELECT count(DISTINCT w COLLATE URDU_CLASSIC1) FROM t"), "3");
+    db_.Exec("CREATE TABLE u(w TEXT UNIQUE COLLATE URDU_CLASSIC2)");
     db_.Exec("INSERT INTO u VALUES ('0300 1234567'), ('03001 234567')");
     EXPECT_EQ(db_.Value("SELECT count(*) FROM u"), "2");
 }
 
-// Over random values of every kind: each collation is an order (the
-// comparison of b with a is the reverse of a with b, and it is transitive),
-// URDU is the key order with BINARY for equal keys, and URDU1 and URDU2 take
-// two values for equal exactly when their keys at that level are equal and
-// the units the table does not weigh are the same.
+// The C interface's key of `text`, read as urdu_key reads it.
+std::string LenientKey(const zabrelo_collator* collator, const std::string& text, int level) {
+    std::size_t length = 0;
+    zabrelo_key8_lenient(collator, text.data(), text.size(), level, nullptr, 0, &length);
+    std::string key(length, '\0');
+    zabrelo_key8_lenient(collator, text.data(), text.size(), level, reinterpret_cast<uint8_t*>(&key[0]), length,
+                         &length);
+    return key;
+}
+
+// The collations and key function of each order, and the options of the C
+// interface's open that give the same.
+struct OrderCase { const char* collation; const char* key; unsigned options; };
+const OrderCase kOrderCases[] = {{"URDU", "urdu_key", 0},
+                                 {"URDU_CLASSIC", "urdu_classic_key", ZABRELO_CLASSIC_ORDER},
+                                 {"URDU_NATURAL", "urdu_natural_key", ZABRELO_NATURAL_NUMBERS}};
+
+// Over random values of every kind, in each order: each collation is an
+// order (the comparison of b with a is the reverse of a with b, and it is
+// transitive), the level-3 one is the key order with BINARY for equal keys,
+// and the level-1 and level-2 ones take two values for equal exactly when
+// their keys at that level are equal and the units the table does not weigh
+// are the same; the keys are the C interface's for that order.
 TEST_F(ExtensionTest, CollationsAreConsistentOrders) {
-    zabrelo_collator* collator = nullptr;
-    ASSERT_EQ(zabrelo_open(ZABRELO_DEFAULT_TABLE, &collator), ZABRELO_OK);
-    const std::unique_ptr<zabrelo_collator, void (*)(zabrelo_collator*)> owner(collator, zabrelo_close);
     const std::vector<std::string> values = MixedValues(90, 4);
     db_.Exec("CREATE TABLE v(i INTEGER, w TEXT)");
     for (std::size_t i = 0; i < values.size(); ++i) {
         db_.Rows("INSERT INTO v VALUES (" + std::to_string(i) + ", ?)", {values[i]});
     }
     const std::size_t n = values.size();
-    for (const char* collation : {"URDU", "URDU1", "URDU2"}) {
-        SCOPED_TRACE(collation);
-        const int level = collation[4] == '\0' ? 3 : collation[4] - '0';
-        std::vector<int> order(n * n);
-        for (const auto& row : db_.Rows(std::string("SELECT x.i, y.i, (x.w > y.w COLLATE ") + collation +
-                                        ") - (x.w < y.w COLLATE " + collation + "), urdu_key(x.w, " +
-                                        std::to_string(level) + ") = urdu_key(y.w, " + std::to_string(level) +
-                                        ") FROM v x, v y")) {
-            const std::size_t i = std::stoul(row[0]), j = std::stoul(row[1]);
-            const int c = std::stoi(row[2]);
-            order[i * n + j] = c;
-            const std::string& a = values[i];
-            const std::string& b = values[j];
-            const bool sameKeys = row[3] == "1";
-            if (level == 3) {
-                if (!sameKeys) continue;
-                EXPECT_EQ(c, (a > b) - (a < b)) << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
-            } else {
-                const bool same = sameKeys && zabrelo_tie_order8(collator, a.data(), a.size(), b.data(), b.size(), level) == 0;
-                EXPECT_EQ(c == 0, same) << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
+    for (const OrderCase& orderCase : kOrderCases) {
+        zabrelo_collator* collator = nullptr;
+        ASSERT_EQ(zabrelo_open_ex(ZABRELO_DEFAULT_TABLE, orderCase.options, &collator, nullptr, nullptr, nullptr),
+                  ZABRELO_OK);
+        const std::unique_ptr<zabrelo_collator, void (*)(zabrelo_collator*)> owner(collator, zabrelo_close);
+        const std::string base = orderCase.collation, key = orderCase.key;
+        for (int level = 1; level <= 3; ++level) {
+            const std::string collation = level == 3 ? base : base + std::to_string(level);
+            SCOPED_TRACE(collation);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(db_.Value("SELECT " + key + "(?, " + std::to_string(level) + ")", {values[i]}),
+                          LenientKey(collator, values[i], level))
+                    << zabrelo_test::Hex(values[i]);
             }
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            for (std::size_t j = 0; j < n; ++j) {
-                ASSERT_EQ(order[i * n + j], -order[j * n + i]) << i << ", " << j;
-                for (std::size_t k = 0; k < n; ++k) {
-                    if (order[i * n + j] <= 0 && order[j * n + k] <= 0) {
-                        ASSERT_LE(order[i * n + k], 0) << i << ", " << j << ", " << k;
+            std::vector<int> order(n * n);
+            for (const auto& row : db_.Rows("SELECT x.i, y.i, (x.w > y.w COLLATE " + collation +
+                                            ") - (x.w < y.w COLLATE " + collation + "), " + key + "(x.w, " +
+                                            std::to_string(level) + ") = " + key + "(y.w, " +
+                                            std::to_string(level) + ") FROM v x, v y")) {
+                const std::size_t i = std::stoul(row[0]), j = std::stoul(row[1]);
+                const int c = std::stoi(row[2]);
+                order[i * n + j] = c;
+                const std::string& a = values[i];
+                const std::string& b = values[j];
+                const bool sameKeys = row[3] == "1";
+                if (level == 3) {
+                    if (!sameKeys) continue;
+                    EXPECT_EQ(c, (a > b) - (a < b)) << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
+                } else {
+                    const bool same =
+                        sameKeys && zabrelo_tie_order8(collator, a.data(), a.size(), b.data(), b.size(), level) == 0;
+                    EXPECT_EQ(c == 0, same) << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
+                }
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                for (std::size_t j = 0; j < n; ++j) {
+                    ASSERT_EQ(order[i * n + j], -order[j * n + i]) << i << ", " << j;
+                    for (std::size_t k = 0; k < n; ++k) {
+                        if (order[i * n + j] <= 0 && order[j * n + k] <= 0) {
+                            ASSERT_LE(order[i * n + k], 0) << i << ", " << j << ", " << k;
+                        }
                     }
                 }
             }
@@ -323,7 +353,8 @@ const KeyCase kKeyCases[] = {
     {"SELECT hex(urdu_key('\xD8\xA8', '2'))", "6305"},
     {"SELECT hex(urdu_key('\xD8\xA8', 2.9))", "6305"},
     {"SELECT hex(urdu_key(x'd8a8'))", "630505"},
-    {"SELECT hex(urdu_key(12))", ""},
+    {"SELECT urdu_key(12) = urdu_key('12')", "1"},
+    {"SELECT hex(urdu_classic_key(12))", ""},
     {"SELECT typeof(urdu_key(12))", "blob"},
     {"SELECT typeof(urdu_key('abc'))", "blob"},
     {"SELECT typeof(urdu_key(NULL))", "null"},

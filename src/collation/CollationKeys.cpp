@@ -38,7 +38,7 @@ std::string BuildKey(const CollationTable& table, const char16_t* text, std::siz
     if (level <= 0) return std::string();
     const int levels = std::min(level, CollationTable::kMaxLevel);
     const Utf16Text units{text, length};
-    if (length > kStackUnits) return LongKeyString(table, units, levels);
+    if (!FitsOnStack(table, units)) return LongKeyString(table, units, levels);
     unsigned char scratch[kStackBytes];
     const std::size_t total = StackKey(table, units, levels, scratch);
     return std::string(reinterpret_cast<const char*>(scratch), total);

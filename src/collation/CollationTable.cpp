@@ -2,6 +2,7 @@
 // entries derived from the loaded lists.
 #include "collation/CollationTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "collation/CollationWalk.h"
@@ -18,6 +19,9 @@ CollationTable::CollationTable()
     : specialCodePoint_(-1), specialWeights_{0, 0, 0}, slotCount_(0), handedOut_(0), pairCount_(0), pairMask_(0), pairShift_(0) {
     std::memset(followerFlags_, 0, sizeof followerFlags_);
     for (std::int32_t& slot : slotIndex_) slot = -1;
+    std::memset(otherPageOf_, 0, sizeof otherPageOf_);
+    otherPages_.assign(1, OtherPage{});
+    for (OtherUnit& unit : otherPages_[0].units) unit = OtherUnit{0, 0, 0};
     Derive();
 }
 
@@ -69,6 +73,22 @@ void CollationTable::ResizePairs(std::size_t size) {
 
 void CollationTable::Derive() {
     ResizePairs(16);
+    // A unit gives its elements, a letter the rewriting splits those of
+    // both its parts (a pair or a composed letter gives one for two units).
+    const auto elements = [this](char16_t u) { return std::max<std::size_t>(1, Other(u).count); };
+    mostElementsPerUnit_ = 2;
+    for (const OtherPage& page : otherPages_) {
+        for (const OtherUnit& unit : page.units) mostElementsPerUnit_ = std::max<std::size_t>(mostElementsPerUnit_, unit.count);
+    }
+    for (char16_t u = 0x0623; u <= 0x06D3; ++u) {
+        if (!IsRewritten(u)) continue;
+        for (const bool last : {false, true}) {
+            char16_t second = 0;
+            const char16_t first = Rewrite(u, last, second);
+            const std::size_t count = elements(first) + (second != 0 ? elements(second) : 0);
+            mostElementsPerUnit_ = std::max(mostElementsPerUnit_, count);
+        }
+    }
     for (int offset = 0; offset < kRangeSize; ++offset) {
         OwnEntry& own = own_[offset];
         own.slot = slotIndex_[offset];
@@ -91,11 +111,30 @@ void CollationTable::Derive() {
             }
         }
         const bool rewritten = IsRewritten(first);
-        key.kind = rewritten ? UnitKind::kWalked : startsPair ? UnitKind::kPairStart : UnitKind::kAlone;
+        // A letter whose line has more than one element takes the walk,
+        // which finds them under Other.
+        const bool expands = Other(first).count > 1;
+        if (expands) {
+            own.slot = -1;
+            otherPages_[otherPageOf_[first >> 8]].units[first & 0xFF].startsPair = startsPair ? 1 : 0;
+        }
+        key.kind = rewritten || expands ? UnitKind::kWalked : startsPair ? UnitKind::kPairStart : UnitKind::kAlone;
         key.ender = rewritten || followerFlags_[offset] != 0 ? 1 : 0;
     }
     for (int offset = kRangeSize; offset < 256; ++offset)
         keyUnits_[offset] = KeyUnit{{0, 0, 0}, {0, 0, 0}, UnitKind::kWalked, 0};
+    for (const OtherPair& pair : otherPairs_) AddPair(pair.first, pair.second, pair.element.weights);
+
+    // ئ as the walk weighs it inside a text (a hamza) and last (ی and a
+    // hamza mark, one pair), for the decomposed spellings of the full order.
+    composedYehHamza_[0] = composedYehHamza_[1] = nullptr;
+    if (order_ == TableOrder::kFull) {
+        const OwnEntry& hamza = own_[0x0621 - kRangeFirst];
+        if (hamza.slot >= 0) composedYehHamza_[0] = hamza.weights;
+        composedYehHamza_[1] = PairWeights(u'\u06CC', u'\u0654');
+        if (composedYehHamza_[0] == nullptr || composedYehHamza_[1] == nullptr)
+            composedYehHamza_[0] = composedYehHamza_[1] = nullptr;
+    }
 }
 
 }  // namespace zabrelo

@@ -1,4 +1,5 @@
-// CollationTable: the weight table for U+0600..U+06F9 and U+200C as a data
+// CollationTable: the weight table for U+0600..U+06F9 and U+200C (and, in
+// the full order, every other BMP unit a line gives weights) as a data
 // file's load left it, and what the walk derives from it when the load
 // ends: each unit's kind and key entry, and the pairs' hash. TableLoader
 // builds it; afterwards nothing changes it, so one table serves any number
@@ -48,6 +49,35 @@ public:
     bool IsFollower(std::int32_t codePoint) const;
     /// The order the load read.
     TableOrder Order() const { return order_; }
+    /// One collation element: a weight per level.
+    struct Element {
+        std::int32_t weights[3];
+    };
+    /// What the full order gives a unit outside the block's slots (or one of
+    /// the block whose line has more than one element): its elements,
+    /// `count` of them from `first` in Elements(), and whether a pair starts
+    /// with it. A unit without a line has no elements and starts no pair.
+    struct OtherUnit {
+        std::int32_t first;
+        std::uint16_t count;
+        std::uint16_t startsPair;
+    };
+    const OtherUnit& Other(char16_t u) const { return otherPages_[otherPageOf_[u >> 8]].units[u & 0xFF]; }
+    const Element* Elements() const { return elements_.data(); }
+    /// The most elements one unit of input (or byte of UTF-8) can give: two
+    /// where nothing expands (a letter the rewriting splits), else up to the
+    /// longest expansion, or both parts' of a split letter: what a key's
+    /// room on the stack is reckoned by.
+    std::size_t MostElementsPerUnit() const { return mostElementsPerUnit_; }
+    /// In the full order, ي or ی with U+0654 after it are ئ, which the walk
+    /// reads by its place: `atEnd`, the weights of a final ئ, else those of
+    /// ئ inside a text. Null in the classic order, for any other `first`,
+    /// and where the table lacks what ئ weighs as there.
+    const std::int32_t* ComposedYehHamza(char16_t first, bool atEnd) const {
+        if (first != u'\u064A' && first != u'\u06CC') return nullptr;
+        return composedYehHamza_[atEnd ? 1 : 0];
+    }
+
     /// Whether a data file has defined U+200C, and its weights.
     bool HasSpecial() const { return specialCodePoint_ == kSpecialCodePoint; }
     const std::int32_t* SpecialWeights() const { return specialWeights_; }
@@ -155,6 +185,23 @@ private:
     void Derive();
 
     TableOrder order_ = TableOrder::kClassic;
+
+    // The full order's units outside the slots, by page of 256 units; page
+    // 0 has none, and every page without a line points to it.
+    struct OtherPage {
+        OtherUnit units[256];
+    };
+    std::uint16_t otherPageOf_[256];
+    std::vector<OtherPage> otherPages_;
+    std::vector<Element> elements_;
+    struct OtherPair {
+        char16_t first, second;
+        Element element;
+    };
+    std::vector<OtherPair> otherPairs_;  // pairs whose first unit is outside the block, in file order
+    std::size_t mostElementsPerUnit_ = 2;
+    const std::int32_t* composedYehHamza_[2] = {nullptr, nullptr};
+
     // Holds no value a 16-bit unit can equal until a data file defines U+200C.
     std::int32_t specialCodePoint_;
     std::int32_t specialWeights_[3];

@@ -52,13 +52,21 @@ inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
     }
 }
 
+/// What `pending` holds while a unit's expansion has elements left to give:
+/// no split letter leaves it there, and NextWeights reads it only with
+/// `moreLeft` set, so the character U+FFFF is still read as itself.
+inline constexpr char16_t kMoreElements = u'\uFFFF';
+
 /// The units of the prepared string, read straight from `length` input
 /// units (never past them: the input needs no terminator).
 struct PreparedUnits {
     const char16_t* text;
     std::size_t index;   // next input unit
     std::size_t length;  // input units
-    char16_t pending;    // the second unit of a split letter; 0 when there is none
+    char16_t pending;    // the second unit of a split letter, or kMoreElements; 0 when there is none
+    // The rest of an expansion being walked: `moreLeft` elements from `more`.
+    const CollationTable::Element* more = nullptr;
+    unsigned moreLeft = 0;
 
     bool AtEnd() const { return pending == 0 && index >= length; }
     char16_t Next() {
@@ -80,6 +88,7 @@ struct PreparedUnits {
     void Restart() {
         index = 0;
         pending = 0;
+        moreLeft = 0;
     }
 };
 
@@ -97,11 +106,50 @@ inline const std::int32_t* FixedWeights(const CollationTable& table, char16_t u)
     return u == u' ' ? kSpaceWeights : kNoWeights;
 }
 
+/// The one element of unit `u` without a slot, when it is one element and
+/// starts no pair: the space's, U+200C's, nothing, or in the full order the
+/// one element of its line. Null when the walk must take it (an expansion,
+/// a possible pair). What quick paths ask of ASCII characters.
+inline const std::int32_t* SingleOtherWeights(const CollationTable& table, char16_t u) {
+    if (u == u' ') return kSpaceWeights;
+    const CollationTable::OtherUnit& other = table.Other(u);
+    if (other.startsPair != 0 || other.count > 1) return nullptr;
+    return other.count == 1 ? table.Elements()[other.first].weights : FixedWeights(table, u);
+}
+
+/// The weights of the element at `c` (just read; not a space), which no
+/// slot of the block holds: the next of an expansion under way, a pair starting outside the block, the first of its elements (the rest
+/// wait in `units`), or FixedWeights.
+template <class Units>
+ZABRELO_RARE const std::int32_t* OtherWeights(const CollationTable& table, char16_t c, Units& units) {
+    if (c == kMoreElements && units.moreLeft != 0) {
+        const CollationTable::Element* element = units.more++;
+        if (--units.moreLeft != 0) units.pending = kMoreElements;
+        return element->weights;
+    }
+    const CollationTable::OtherUnit& other = table.Other(c);
+    if (other.startsPair != 0) {
+        if (const std::int32_t* pair = table.PairWeights(c, units.Peek())) {
+            units.Next();
+            return pair;
+        }
+    }
+    if (other.count == 0) return FixedWeights(table, c);
+    const CollationTable::Element* elements = table.Elements() + other.first;
+    if (other.count > 1) {
+        units.more = elements + 1;
+        units.moreLeft = other.count - 1u;
+        units.pending = kMoreElements;
+    }
+    return elements->weights;
+}
+
 /// The weights of the next collation element of `units`, which moves past
 /// its one or two units: the pair it starts with the next unit, else its
-/// own entry 0, else its fixed weights. Must not be called at the end.
-/// `units` is a PreparedUnits, or anything else that reads prepared units
-/// as it does (Next, and Peek giving 0 at the end).
+/// own entry 0, else (OtherWeights) what the table gives a unit without a
+/// slot. Must not be called at the end. `units` is a PreparedUnits, or
+/// anything else that reads prepared units as it does (Next, and Peek
+/// giving 0 at the end, `pending`, `more` and `moreLeft`).
 template <class Units>
 inline const std::int32_t* NextWeights(const CollationTable& table, Units& units) {
     const char16_t c = units.Next();
@@ -109,14 +157,20 @@ inline const std::int32_t* NextWeights(const CollationTable& table, Units& units
     if (offset < static_cast<unsigned>(CollationTable::kRangeSize)) {
         const CollationTable::OwnEntry& own = table.Own(offset);
         if (own.slot >= 0) {
-            if (const std::int32_t* pair = table.PairWeights(c, units.Peek())) {
+            const char16_t next = units.Peek();
+            if (const std::int32_t* pair = table.PairWeights(c, next)) {
                 units.Next();
+                // The full order reads ي or ی and a hamza mark as ئ.
+                if (ZABRELO_UNLIKELY(next == u'\u0654')) {
+                    if (const std::int32_t* composed = table.ComposedYehHamza(c, units.AtEnd())) return composed;
+                }
                 return pair;
             }
             return own.weights;
         }
     }
-    return FixedWeights(table, c);
+    if (c == u' ') return kSpaceWeights;
+    return OtherWeights(table, c, units);
 }
 
 /// One walk over one prepared string, element by element. Holds the walk's
@@ -136,6 +190,7 @@ public:
 private:
     const CollationTable* table_;
     std::u16string prepared_;
+    PreparedUnits units_{nullptr, 0, 0, 0};
     std::int32_t cursor_;
     std::int32_t length_;
 };

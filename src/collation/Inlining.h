@@ -11,10 +11,12 @@
 #define ZABRELO_ALWAYS_INLINE inline __attribute__((always_inline))
 #define ZABRELO_RARE __attribute__((noinline))
 #define ZABRELO_LIKELY(c) __builtin_expect(static_cast<bool>(c), 1)
+#define ZABRELO_UNLIKELY(c) __builtin_expect(static_cast<bool>(c), 0)
 #else
 #define ZABRELO_ALWAYS_INLINE inline
 #define ZABRELO_RARE
 #define ZABRELO_LIKELY(c) (c)
+#define ZABRELO_UNLIKELY(c) (c)
 #endif
 
 #endif  // ZABRELO_COLLATION_INLINING_H

@@ -161,11 +161,25 @@ ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text text,
     return sink;
 }
 
-// Texts up to this many units (or bytes) have their key built in one pass
-// on the stack. A level string gets at most one byte per prepared unit, and
-// there are at most two of those per unit of input (one per byte).
-constexpr std::size_t kStackUnits = 512;
-constexpr std::size_t kStackBytes = CollationTable::kMaxLevel * 2 * kStackUnits;
+// Keys whose level strings fit kStackRoom bytes each are built in one pass
+// on the stack. A level string gets at most one byte per element, and a
+// unit of input (a byte of UTF-8) gives at most the table's
+// MostElementsPerUnit (two where nothing expands: a split letter): so a
+// text of up to 2048 units, fewer where the table has long expansions.
+constexpr std::size_t kStackRoom = 4096;
+constexpr std::size_t kStackBytes = CollationTable::kMaxLevel * kStackRoom;
+
+/// Whether `text`'s key is built on the stack: each of its level strings
+/// then needs at most KeyRoom bytes. Divided, not multiplied, so no length
+/// overflows into a small room.
+template <class Text>
+bool FitsOnStack(const CollationTable& table, const Text& text) {
+    return text.Size() <= kStackRoom / table.MostElementsPerUnit();
+}
+template <class Text>
+std::size_t KeyRoom(const CollationTable& table, const Text& text) {
+    return table.MostElementsPerUnit() * text.Size();
+}
 
 // Closes the gaps between the level strings `sink` wrote, so the key of
 // `levels` levels stands at sink.out1; returns its length.
@@ -182,11 +196,11 @@ inline std::size_t JoinLevels(const SideBySide& sink, int levels) {
     return total;
 }
 
-// The key of a text of at most kStackUnits, in one pass, written to the
-// start of `scratch` (kStackBytes); returns its length.
+// The key of a text that FitsOnStack, in one pass,
+// written to the start of `scratch` (kStackBytes); returns its length.
 template <class Text>
 std::size_t StackKey(const CollationTable& table, const Text text, int levels, unsigned char* scratch) {
-    const std::size_t room = 2 * text.Size();
+    const std::size_t room = KeyRoom(table, text);
     const SideBySide sink = WalkKey(table, text, SideBySide{scratch, scratch + room, scratch + 2 * room, 0, 0, 0});
     return JoinLevels(sink, levels);
 }
@@ -209,7 +223,7 @@ std::size_t WriteTextKey(const CollationTable& table, const Text text, int level
                          std::size_t capacity) {
     if (level <= 0) return 0;
     const int levels = std::min(level, CollationTable::kMaxLevel);
-    if (text.Size() > kStackUnits) return LongKey(table, text, levels, out, capacity);
+    if (!FitsOnStack(table, text)) return LongKey(table, text, levels, out, capacity);
     unsigned char scratch[kStackBytes];
     const std::size_t total = StackKey(table, text, levels, scratch);
     if (capacity > 0) std::memcpy(out, scratch, std::min(total, capacity));

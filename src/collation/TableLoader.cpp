@@ -197,7 +197,40 @@ int TableLoader::NewSlot(int offset) {
     return slot;
 }
 
+CollationTable::OtherUnit& TableLoader::OtherUnitOf(char16_t u) {
+    std::uint16_t& page = table_.otherPageOf_[u >> 8];
+    if (page == 0) {
+        page = static_cast<std::uint16_t>(table_.otherPages_.size());
+        table_.otherPages_.push_back(table_.otherPages_.front());
+    }
+    return table_.otherPages_[page].units[u & 0xFF];
+}
+
+bool TableLoader::AddElements(char16_t u, const std::string& weightField) {
+    CollationTable::OtherUnit& unit = OtherUnitOf(u);
+    if (unit.count != 0) return false;  // the first line wins
+    // As many elements as the field has numbers, three to an element; the
+    // field's length bounds them.
+    const std::size_t numbers = 1 + static_cast<std::size_t>(std::count(weightField.begin(), weightField.end(), ','));
+    const std::size_t count = std::max<std::size_t>(1, (numbers + 2) / 3);
+    std::vector<std::int32_t> weights(3 * count);
+    ParseWeightField(weightField, weights.data(), static_cast<int>(weights.size()));
+    unit.first = static_cast<std::int32_t>(table_.elements_.size());
+    unit.count = static_cast<std::uint16_t>(count);
+    for (std::size_t e = 0; e < count; ++e)
+        table_.elements_.push_back(CollationTable::Element{{weights[3 * e], weights[3 * e + 1], weights[3 * e + 2]}});
+    return true;
+}
+
 namespace {
+
+// Whether the full order reads a line for `u` outside the block: any BMP
+// unit but the space, whose weight is fixed, U+200C, which has its own
+// entry, and the surrogates, which are halves of characters.
+bool OtherLineUnit(std::int32_t u) {
+    return u > 0 && u <= 0xFFFF && u != 0x20 && u != CollationTable::kSpecialCodePoint && (u < 0xD800 || u > 0xDFFF) &&
+           !(u >= CollationTable::kRangeFirst && u < CollationTable::kRangeLimit);
+}
 
 // Where each code point first stands in each slot's list, as the walk finds
 // it, for telling a table's author which pairs can never match. Scanning the
@@ -244,6 +277,7 @@ void ReportPair(const FirstEntries& entries, int slot, std::size_t size, std::in
 bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* observer, const StopCheck* stop) {
     MemoryReader reader(bytes, size);
     LoadReport report(observer);
+    const bool full = table_.order_ == TableOrder::kFull;
     FirstEntries firstEntries;  // only filled for an observer
 
     std::string header;
@@ -288,6 +322,21 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
             CollationEntry entry{};
             ParseWeightField(weightField, entry.weights, CollationTable::kMaxLevel);
             if (isPair) {
+                if (full && OtherLineUnit(first)) {
+                    // A pair that starts outside the block ends in it, as every pair does.
+                    if (!InRange(second)) {
+                        report.Event(LoadEventKind::kFollowerOutOfRange);
+                        continue;
+                    }
+                    table_.followerFlags_[second - CollationTable::kRangeFirst] = 1;
+                    OtherUnitOf(static_cast<char16_t>(first)).startsPair = 1;
+                    table_.otherPairs_.push_back(CollationTable::OtherPair{
+                        static_cast<char16_t>(first), static_cast<char16_t>(second),
+                        CollationTable::Element{{entry.weights[0], entry.weights[1], entry.weights[2]}}});
+                    report.Event(LoadEventKind::kContractionStored);
+                    report.Weights(entry.weights);
+                    continue;
+                }
                 if (!InRange(first)) {
                     report.Event(LoadEventKind::kOutOfRange);
                     continue;
@@ -310,6 +359,9 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
                     continue;
                 }
                 entry.codePoint = value;
+                // The full order reads all of a field that gives more than one element.
+                if (full && std::count(weightField.begin(), weightField.end(), ',') > 2)
+                    AddElements(static_cast<char16_t>(value), weightField);
                 const int slot = openSlot(offset);
                 if (report.Active()) firstEntries.Appended(slot, value, 0);
                 table_.entryLists_[static_cast<std::size_t>(slot)].push_back(entry);
@@ -319,6 +371,10 @@ bool TableLoader::LoadTable(const char* bytes, std::size_t size, LoadObserver* o
                 table_.specialCodePoint_ = CollationTable::kSpecialCodePoint;  // a later line replaces it
                 std::memcpy(table_.specialWeights_, entry.weights, sizeof table_.specialWeights_);
                 report.Event(LoadEventKind::kSpecialStored);
+                report.Weights(entry.weights);
+            } else if (full && OtherLineUnit(value)) {
+                report.Event(AddElements(static_cast<char16_t>(value), weightField) ? LoadEventKind::kStored
+                                                                                   : LoadEventKind::kRepeated);
                 report.Weights(entry.weights);
             } else {
                 report.Event(LoadEventKind::kOutOfRange);

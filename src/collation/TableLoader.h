@@ -77,6 +77,12 @@ private:
     /// Reads the data file's bytes into the reset table.
     bool LoadTable(const char* bytes, std::size_t size, LoadObserver* observer, const StopCheck* stop);
     int NewSlot(int offset);
+    /// The full order's unit `u`, a new one in a page of its own when its
+    /// page had none.
+    CollationTable::OtherUnit& OtherUnitOf(char16_t u);
+    /// Gives `u` the elements of a weight field (every three numbers one
+    /// element); false when a line already did.
+    bool AddElements(char16_t u, const std::string& weightField);
 
     CollationTable& table_;
 };

@@ -55,10 +55,16 @@ ZABRELO_ALWAYS_INLINE bool LetterWeightsStand(const CollationTable& table, const
     return CollationTable::OwnWeightsStand(key, next);
 }
 
-/// Whether a text of `size` bytes ends in kRewrittenByPlace, which it then
-/// weighs otherwise than a longer text that starts with it.
-inline bool EndsInRewrittenByPlace(const unsigned char* text, std::size_t size) {
-    return size >= 2 && LetterAt(text + size - 2, 2) && UnitAt(text + size - 2) == kRewrittenByPlace;
+/// Whether a text of `size` bytes ends in a letter the walk weighs by its
+/// place, which the text then weighs otherwise than a longer text that
+/// starts with it: kRewrittenByPlace, and in the full order ي or ی with a
+/// hamza mark (ComposedYehHamza).
+inline bool EndsByPlace(const CollationTable& table, const unsigned char* text, std::size_t size) {
+    if (size < 2 || !LetterAt(text + size - 2, 2)) return false;
+    const char16_t last = UnitAt(text + size - 2);
+    if (last == kRewrittenByPlace) return true;
+    return last == u'\u0654' && size >= 4 && LetterAt(text + size - 4, 2) &&
+           table.ComposedYehHamza(UnitAt(text + size - 4), true) != nullptr;
 }
 
 }  // namespace zabrelo

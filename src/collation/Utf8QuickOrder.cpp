@@ -31,6 +31,8 @@ ZABRELO_RARE const std::int32_t* LetterElement(const CollationTable& table, cons
         if (next == 0 && LetterAt(p + 2, left - 2)) next = Rewrite(UnitAt(p + 2), left == 4, nextMark);
         if (const std::int32_t* pair = table.PairWeights(unit, next)) {
             if (nextMark != 0) return nullptr;  // the pair ends inside the next letter
+            // A decomposed ئ weighs by its place: the whole walk tells.
+            if (next == u'\u0654' && table.ComposedYehHamza(unit, true) != nullptr) return nullptr;
             used = mark != 0 ? 2 : 4;
             return pair;
         }
@@ -63,8 +65,10 @@ public:
             if (left == 0) return kEnd;
             if (p_[0] < 0x80) {
                 first_ = false;
-                const std::int32_t w = FixedWeights(*table_, *p_++)[kLevel];
-                if (w != 0) return w & 0xFF;
+                const std::int32_t* weights = SingleOtherWeights(*table_, *p_);
+                if (weights == nullptr) return kWalkNeeded;
+                ++p_;
+                if (weights[kLevel] != 0) return weights[kLevel] & 0xFF;
                 continue;
             }
             if (!LetterAt(p_, left)) return kWalkNeeded;
@@ -118,10 +122,10 @@ ZABRELO_RARE int EndedFirst(const CollationTable& table, const unsigned char* en
 ZABRELO_RARE int PreparedElementByte(const CollationTable& table, const unsigned char* p, std::size_t left,
                                      std::size_t& used) {
     if (p[0] < 0x80) {
-        const std::int32_t w = FixedWeights(table, p[0])[0];
-        if (w == 0) return kWalkNeeded;
+        const std::int32_t* weights = SingleOtherWeights(table, p[0]);
+        if (weights == nullptr || weights[0] == 0) return kWalkNeeded;
         used = 1;
-        return w & 0xFF;
+        return weights[0] & 0xFF;
     }
     if (!LetterAt(p, left)) return kWalkNeeded;
     const std::int32_t* weights = LetterElement(table, p, left, used);
@@ -201,7 +205,7 @@ int QuickOrder(const CollationTable& table, const unsigned char* a, std::size_t 
         const bool inside = !Begins(a, cut);
         if (inside == Begins(b, cut) || (inside && cut == 0)) return 0;
         cut -= inside ? 1 : 0;
-    } else if (EndsInRewrittenByPlace(cut == aSize ? a : b, cut)) {
+    } else if (EndsByPlace(table, cut == aSize ? a : b, cut)) {
         return 0;  // the shorter text weighs its last letter otherwise than the other, which goes on
     }
     QuickLevel<0> x(table, a + cut, a + aSize, cut == 0), y(table, b + cut, b + bSize, cut == 0);

@@ -7,8 +7,8 @@
 // rest often by their first letters after the difference at every level
 // (QuickOrder). Each answers 0 where it cannot tell, and the whole walk
 // decides. They read letters as Utf8Letters.h does and ask the walk's rules
-// of them (OwnWeightsStand, ender, FixedWeights, kRewrittenByPlace,
-// PairWeights), so they give what the walk gives. Tested by
+// of them (OwnWeightsStand, ender, SingleOtherWeights, kRewrittenByPlace,
+// PairWeights, ComposedYehHamza), so they give what the walk gives. Tested by
 // tests/collation/Utf8KeysTest.cpp, against the UTF-16 walk.
 #ifndef ZABRELO_COLLATION_UTF8QUICKORDER_H
 #define ZABRELO_COLLATION_UTF8QUICKORDER_H
@@ -63,14 +63,14 @@ ZABRELO_ALWAYS_INLINE int LetterOrder(const CollationTable& table, const unsigne
 ZABRELO_ALWAYS_INLINE int StartOrder(const CollationTable& table, const unsigned char* shorter,
                                        const unsigned char* longer, std::size_t size, std::size_t longerSize,
                                        int level) {
-    if (EndsInRewrittenByPlace(shorter, size)) return 0;
+    if (EndsByPlace(table, shorter, size)) return 0;
     const unsigned char* rest = longer + size;
     const std::size_t left = longerSize - size;
     int next;  // the longer's level-1 byte after the common start
     if (rest[0] < 0x80) {
-        const std::int32_t w = FixedWeights(table, rest[0])[0];
-        if (w == 0) return 0;
-        next = w & 0xFF;
+        const std::int32_t* weights = SingleOtherWeights(table, rest[0]);
+        if (weights == nullptr || weights[0] == 0) return 0;
+        next = weights[0] & 0xFF;
     } else if (LetterAt(rest, left) && LetterKey(table, rest).ender == 0) {
         next = OwnLetterByte(table, LetterKey(table, rest), rest, left);
         if (next < 0) return 0;

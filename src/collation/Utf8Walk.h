@@ -54,7 +54,9 @@ ZABRELO_ALWAYS_INLINE std::size_t ReadUnits(const unsigned char* bytes, std::siz
 struct Utf8Units {
     const unsigned char* p;
     const unsigned char* end;
-    char16_t pending;  // the second unit of the character read last; 0 when there is none
+    char16_t pending;  // the second unit of the character read last, or kMoreElements; 0 when there is none
+    const CollationTable::Element* more = nullptr;  // the rest of an expansion, as in PreparedUnits
+    unsigned moreLeft = 0;
 
     bool AtEnd() const { return pending == 0 && p == end; }
     char16_t Next() {

@@ -23,6 +23,8 @@ class OpenDetail(ctypes.Structure):
                 ("message", ctypes.c_char * 1024), ("report", ctypes.c_char * 1024)]
 
 
+CLASSIC_ORDER = 1
+
 def load(path):
     lib = ctypes.CDLL(path)
     collator = ctypes.c_void_p
@@ -31,6 +33,8 @@ def load(path):
         "zabrelo_open": (ctypes.c_int, [ctypes.c_char_p, ctypes.POINTER(collator)]),
         "zabrelo_open_detailed": (ctypes.c_int, [ctypes.c_char_p, ctypes.POINTER(collator),
                                                  ctypes.POINTER(OpenDetail)]),
+        "zabrelo_open_ex": (ctypes.c_int, [ctypes.c_char_p, ctypes.c_uint, ctypes.POINTER(collator),
+                                           ctypes.POINTER(OpenDetail), ctypes.c_void_p, ctypes.c_void_p]),
         "zabrelo_close": (None, [collator]),
         "zabrelo_key16": (ctypes.c_int, [collator, ctypes.POINTER(ctypes.c_uint16), size, ctypes.c_int,
                                          ctypes.POINTER(ctypes.c_uint8), size, ctypes.POINTER(size)]),
@@ -80,7 +84,8 @@ class CInterfaceTest(unittest.TestCase):
     def setUpClass(cls):
         cls.lib = load(LIBRARY)
         cls.collator = ctypes.c_void_p()
-        status = cls.lib.zabrelo_open(TABLE.encode(), ctypes.byref(cls.collator))
+        # The command orders as ZabreloLib does, the classic order.
+        status = cls.lib.zabrelo_open_ex(TABLE.encode(), CLASSIC_ORDER, ctypes.byref(cls.collator), None, None, None)
         assert status == OK, status
         cls.words = read_words()
         cls.keys = {level: command_keys(cls.words, level) for level in (1, 2, 3)}

@@ -82,6 +82,36 @@ TEST_F(KeysTest, KeyBytes) {
     }
 }
 
+// The full order reads every line of a table; the classic order of the
+// same file only the block's first three weights of each.
+struct OrderCase { const char* why; std::u16string text; std::string full; std::string classic; };
+const OrderCase kFullOrderCases[] = {
+    {"a line outside the block, of two elements", u"a", "F4 42 01 02 ", ""},
+    {"an element after a lead byte, then a letter", u"a\u0628", "F4 42 50 01 01 02 01 ", "50 01 01 "},
+    {"a letter of the block with two elements", u"\u0645", "80 81 01 01 ", "80 "},
+    {"a mark as a level-2-only element of an expansion", u"\u0661", "57 01 03 04 ", "57 01 04 "},
+    {"a pair that starts outside the block", u"a\u0654", "90 03 03 ", "09 "},
+    {"U+FFFF weighs as itself", u"\uFFFF\u0628", "43 50 01 01 01 01 ", "50 01 01 "},
+    {"no line for a surrogate or the space", u"\xD800 ", "41 ", "41 "},
+    {"a no-break space as a space", u"\u0628\u00A0\u0628", "50 41 50 01 01 01 01 ", "50 50 01 01 01 01 "},
+    {"ي with hamza inside a text is ئ, a hamza", u"\u064A\u0654\u0628", "60 50 01 01 01 01 ", "62 50 02 01 02 01 "},
+    {"ی with hamza inside a text too", u"\u06CC\u0654\u0628", "60 50 01 01 01 01 ", "62 50 02 01 01 01 "},
+    {"ئ inside a text, for comparison", u"\u0626\u0628", "60 50 01 01 01 01 ", "60 50 01 01 01 01 "},
+    {"ي with hamza last is a final ئ", u"\u0628\u064A\u0654", "50 62 01 02 01 01 ", "50 62 01 02 01 02 "},
+    {"a final ئ, for comparison", u"\u0628\u0626", "50 62 01 02 01 01 ", "50 62 01 02 01 01 "},
+};
+
+TEST(FullOrderTest, KeysOfTheFullAndTheClassicLoad) {
+    TestTable full, classic;
+    ASSERT_TRUE(full.LoadFull(zabrelo_test::kFullTable));
+    ASSERT_TRUE(classic.Load(zabrelo_test::kFullTable));
+    for (const OrderCase& c : kFullOrderCases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(Hex(full.Key(c.text, 3)), c.full);
+        EXPECT_EQ(Hex(classic.Key(c.text, 3)), c.classic);
+    }
+}
+
 // Units no table weighs, wherever they stand, add nothing to a key; and the
 // keys of the letters around them stay as they were.
 struct IgnorableCase { const char* why; std::u16string hostile; std::u16string clean; };
@@ -288,11 +318,12 @@ std::string KeyFromElementWalk(const CollationTable& table, const std::u16string
 // in one with a unit behind it (a read past it changes the key), and some
 // texts are long enough for the long-text path.
 TEST(KeysAgainstTheWalkTest, KeysAgreeWithTheElementWalkOnGeneratedStrings) {
-    TestTable tiny, routing, urdu;
+    TestTable tiny, routing, urdu, full;
     ASSERT_TRUE(tiny.Load(zabrelo_test::kTinyTable));
     ASSERT_TRUE(routing.Load(zabrelo_test::kRoutingTable));
     ASSERT_TRUE(urdu.LoadFile(ZABRELO_DEFAULT_TABLE));
-    for (const TestTable* table : {&tiny, &routing, &urdu}) {
+    ASSERT_TRUE(full.LoadFull(zabrelo_test::kFullTable));
+    for (const TestTable* table : {&tiny, &routing, &urdu, &full}) {
         zabrelo_test::Random random(11);
         std::u16string previous;
         for (int i = 0; i < 5000; ++i) {

@@ -105,10 +105,11 @@ protected:
         ASSERT_TRUE(routing_.Load(zabrelo_test::kRoutingTable));
         ASSERT_TRUE(marks_.Load(kMarksTable));
         ASSERT_TRUE(urdu_.LoadFile(ZABRELO_DEFAULT_TABLE));
+        ASSERT_TRUE(full_.LoadFull(zabrelo_test::kFullTable));
     }
-    std::vector<const TestTable*> Tables() const { return {&tiny_, &routing_, &marks_, &urdu_}; }
+    std::vector<const TestTable*> Tables() const { return {&tiny_, &routing_, &marks_, &urdu_, &full_}; }
 
-    TestTable tiny_, routing_, marks_, urdu_;
+    TestTable tiny_, routing_, marks_, urdu_, full_;
 };
 
 TEST_F(Utf8KeysTest, ComparisonIsTheKeyOrderOfTheLenientReading) {
@@ -136,10 +137,15 @@ TEST_F(Utf8KeysTest, ComparisonIsTheKeyOrderOfTheLenientReading) {
 // in any order (a pair that opens a slot, doubled letters, pairs ending in
 // a letter the walk rewrites, repeated pairs), weights of zero and above
 // 0xFF, and U+200C. The quick paths must agree with the walk on every one.
-std::string RandomTable(std::mt19937& random) {
+// With `full`, lines for the characters of kOthers outside the block too,
+// elements of several (expansions), pairs that start with them, and ي with
+// U+0654 composing to ئ: read as the full order reads them.
+std::string RandomTable(std::mt19937& random, bool full = false) {
     static const char* const kUnits[] = {"0627", "0628", "0644", "0621", "06CC", "06D2", "0648", "0654", "0655",
-                                         "0626", "0623", "0625", "0624", "06D3", "0645", "06BE", "064E", "0630"};
-    const auto unit = [&] { return kUnits[random() % (sizeof kUnits / sizeof kUnits[0])]; };
+                                         "0626", "0623", "0625", "0624", "06D3", "0645", "06BE", "064E", "0630",
+                                         "064A", "0061", "005A", "0037", "0009", "FFFD", "0020", "FFFF"};
+    const std::size_t units = full ? sizeof kUnits / sizeof kUnits[0] : 18;
+    const auto unit = [&] { return kUnits[random() % units]; };
     const auto weight = [&] {
         const auto kind = random() % 6;
         char hex[8];
@@ -152,17 +158,21 @@ std::string RandomTable(std::mt19937& random) {
         const auto kind = random() % 10;
         const std::string first = kind == 9 ? "200C" : unit();
         const std::string code = kind < 5 ? first + "," + unit() : first;
-        table += "[" + code + "][" + weight() + "," + weight() + "," + weight() + "]\r\n";
+        std::string weights = weight() + "," + weight() + "," + weight();
+        for (auto more = full && kind >= 5 ? random() % 4 : 0; more > 0; --more)
+            weights += "," + weight() + "," + weight() + "," + weight();
+        table += "[" + code + "][" + weights + "]\r\n";
     }
     return table;
 }
 
 TEST(Utf8KeysOnRandomTablesTest, KeysAndOrderAreThoseOfTheLenientReading) {
     std::mt19937 random(13);
-    for (int t = 0; t < 40; ++t) {
+    for (int t = 0; t < 80; ++t) {
         TestTable table;
-        const std::string lines = RandomTable(random);
-        ASSERT_TRUE(table.Load(lines));
+        const bool full = t % 2 == 1;
+        const std::string lines = RandomTable(random, full);
+        ASSERT_TRUE(full ? table.LoadFull(lines) : table.Load(lines));
         for (int i = 0; i < 1500; ++i) {
             std::string a = Pieces(random, random() % 5), b = a;
             a += Pieces(random, random() % 4);
@@ -172,7 +182,8 @@ TEST(Utf8KeysOnRandomTablesTest, KeysAndOrderAreThoseOfTheLenientReading) {
                 << lines << "level " << level << ": " << zabrelo_test::Hex(a) << " | " << zabrelo_test::Hex(b);
             unsigned char key[256];
             const std::size_t size = zabrelo::WriteUtf8Key(*table, a.data(), a.size(), level, key, sizeof key);
-            ASSERT_EQ(std::string(reinterpret_cast<const char*>(key), size), ReferenceKey(*table, a, level)) << lines;
+            ASSERT_EQ(std::string(reinterpret_cast<const char*>(key), size), ReferenceKey(*table, a, level))
+                << lines << "level " << level << ": " << zabrelo_test::Hex(a);
         }
     }
 }

@@ -25,6 +25,11 @@ public:
         return zabrelo::TableLoader::Initialize(table_, path, observer);
     }
     bool LoadFile(const std::string& path) { return LoadFile(path.c_str()); }
+    /// Loads the whole of `bytes` as the full order reads a data file.
+    bool LoadFull(const std::string& bytes) {
+        return zabrelo::TableLoader::InitializeFromMemory(table_, bytes.data(), bytes.size(), nullptr, nullptr,
+                                                         zabrelo::TableOrder::kFull);
+    }
     /// Loads `bytes` as a data file, written to a temporary file first.
     bool Load(const std::string& bytes) { return LoadFile(dir_.Write("table.txt", bytes)); }
 
@@ -99,6 +104,32 @@ inline constexpr char kRoutingTable[] =
     "[0633][0,0,0]\r\n"
     "[0634,0635][75,1,1]\r\n"
     "[200C][0,0,7]\r\n";
+
+// A table for the full order (TestTable::LoadFull): elements of several
+// units outside the block and in it (U+0645), a pair that starts outside
+// it, U+FFFF weighing as itself, ي and ی with U+0654 composing to ئ, and
+// the lines the full order still skips (a surrogate, the space).
+inline constexpr char kFullTable[] =
+    "FA=full\r\n"
+    "[0628][50,1,1]\r\n"
+    "[064A][61,1,2]\r\n"
+    "[06CC][61,1,1]\r\n"
+    "[064A,0654][62,2,2]\r\n"
+    "[06CC,0654][62,2,1]\r\n"
+    "[0621][60,1,1]\r\n"
+    "[0654][0,9,0]\r\n"
+    "[0627][20,2,3]\r\n"
+    "[0627,0653][21,2,3]\r\n"
+    "[06D2][63,1,1]\r\n"
+    "[0645][80,0,0,81,1,1]\r\n"
+    "[0661][57,1,4,0,3,0]\r\n"
+    "[06F1][57,1,5]\r\n"
+    "[0061][F4,0,0,42,1,2]\r\n"
+    "[0061,0654][90,3,3]\r\n"
+    "[FFFF][43,1,1]\r\n"
+    "[00A0][41,0,0]\r\n"
+    "[D800][1,1,1]\r\n"
+    "[0020][99,9,9]\r\n";
 
 }  // namespace zabrelo_test
 

@@ -653,14 +653,14 @@ check-clean)
   status 0 zabrelo check "$SRC/data/UrduCOdepage.txt" ;;
 check-warnings)  # one line per kind of problem, each named by its line
   printf 'FA=t\r\n[0627][61,5,5]\r\n[0628][62,5,5]\n[062A][63,5,5]\r\n[06fa][64,5,5]\r\n' >t.txt
-  printf '[0700][65,5,5]\r\n[0627][66,5,5]\r\n[0628,06FF][67,5,5]\r\n[0627,0627][68,5,5]\r\n' >>t.txt
+  printf '[D800][65,5,5]\r\n[0627][66,5,5]\r\n[0628,06FF][67,5,5]\r\n[0627,0627][68,5,5]\r\n' >>t.txt
   printf '[0628,0627][69,5,5]\r\n[0628,0627][6A,5,5]\r\n[062B][1FF,5,5]\r\n' >>t.txt
   printf '[062C,0627][6B,5,5]\r\n[062C][6C,5,5]\r\n[200C][0,0,1]\r\n[200C][0,0,2]\r\n' >>t.txt
   status 1 zabrelo check t.txt
   cat >want <<'WANT'
 t.txt:4: this line is skipped whole, because the line before ends right after "]" with a bare line feed: end lines with CR LF, or put a comment after the "]"
 t.txt:5: lower-case hex digits in the code point field "[06fa" read as 0: write A to F
-t.txt:6: the code point field "[0700" reads as U+0700, outside U+0600..U+06F9 and not U+200C: line ignored
+t.txt:6: the code point field "[D800" reads as U+D800, a surrogate, which is half of a character: line ignored
 t.txt:7: repeats U+0627 of line 2: this line is ignored (the first line wins)
 t.txt:8: the pair U+0628 U+06FF can never match: its second code point is outside U+0600..U+06F9
 t.txt:9: the pair U+0627 U+0627 can never match: the walk meets U+0627's own entry (line 2) first
@@ -696,14 +696,14 @@ WANT
   same out want
   status 1 zabrelo check - <t.txt; sed 's/^t.txt/standard input/' want >want2; same out want2
   # A stray text line, a lower-case header, a signature.
-  printf 'fa=t\r\n[0627][61,5,5]\r\nfaded note\r\n[0628][62,5,5]\r\n[0700,0627][1,1,1]\r\n' >t.txt
+  printf 'fa=t\r\n[0627][61,5,5]\r\nfaded note\r\n[0628][62,5,5]\r\n[0020,0627][1,1,1]\r\n' >t.txt
   printf '\xef\xbb\xbfFA=t\r\n[0627][61,5,5]\r\n' >s.txt
   status 1 zabrelo check t.txt; zabrelo check s.txt >>out
   cat >want <<'WANT'
 t.txt:1: lower-case hex digits in the header "fa" read as 0, so it announces 0 slots: write A to F
 t.txt:3: no "]" on this line (stray text?): the load reads it into the code point field of line 4, "faded note\r\n[0628"
-t.txt:4: the code point field "faded note\r\n[0628" reads as U+0000, outside U+0600..U+06F9 and not U+200C: line ignored
-t.txt:5: the pair "[0700,0627" starts with U+0700, outside U+0600..U+06F9: line ignored
+t.txt:4: the code point field "faded note\r\n[0628" reads as U+0000, no character of the table's: line ignored
+t.txt:5: the pair "[0020,0627" starts with U+0020, the space, which keeps its fixed weight: line ignored
 t.txt: 1 code point, 0 pairs, U+200C not defined; 4 warnings
 s.txt:1: the file begins with a UTF-8 signature (EF BB BF), which the load reads as the header: it announces 0 slots and the rest of the line is skipped; save the table without a signature
 s.txt: 1 code point, 0 pairs, U+200C not defined; 1 warning

@@ -33,9 +33,9 @@ constexpr char kHelp[] =
     "mean: a first line that is no header (a word list, a UTF-8 signature,\n"
     "lower-case digits), lines lost to a bare line feed after the last \"]\", a\n"
     "line without \"]\" (stray text) or without a weight field, which the load\n"
-    "reads together with the next line, lower-case hex digits (read as 0), code\n"
-    "points outside U+0600..U+06F9 other than U+200C, repeated lines, pairs that\n"
-    "can never match, more slots than the header announces, weights above FF.\n"
+    "reads together with the next line, lower-case hex digits (read as 0), lines\n"
+    "for the space or a surrogate, repeated lines, pairs that can never match,\n"
+    "more slots than the header announces, weights above FF.\n"
     "\n"
     "      --verbose   follow an error opening TABLE with the library's own report\n"
     "  -h, --help      show this help\n"
@@ -79,6 +79,22 @@ bool HasLowerCaseHex(const std::string& bytes) {
 std::string OwnPart(const std::string& field) {
     const std::size_t feed = field.rfind('\n');
     return field.substr(feed == std::string::npos ? 1 : feed + 1);
+}
+
+constexpr std::int32_t kSpace = 0x0020;
+
+bool IsSurrogate(std::int32_t codePoint) { return codePoint >= 0xD800 && codePoint < 0xE000; }
+
+// A line for any other code point is read by the full order. U+0000 is what
+// a field without hex digits reads as, stray text rather than a character.
+bool WeighsInFullOrder(std::int32_t codePoint) {
+    return codePoint > 0 && codePoint <= 0xFFFF && codePoint != kSpace && !IsSurrogate(codePoint);
+}
+
+std::string WhyNotWeighed(std::int32_t codePoint) {
+    if (codePoint == kSpace) return "the space, which keeps its fixed weight";
+    if (IsSurrogate(codePoint)) return "a surrogate, which is half of a character";
+    return "no character of the table's";
 }
 
 // A count of slots as the header writes it.
@@ -172,12 +188,14 @@ void Checker::Event(const LoadEvent& e) {
         }
         break;
     case LoadEventKind::kOutOfRange:
+        // Other characters of the BMP weigh in the full order (the classic load skips them).
+        if (WeighsInFullOrder(e.codePoint)) break;
         if (e.second < 0) {
-            Warn(e.line, "the code point field " + field + " reads as " + U(e.codePoint) +
-                             ", outside U+0600..U+06F9 and not U+200C: line ignored");
+            Warn(e.line, "the code point field " + field + " reads as " + U(e.codePoint) + ", " +
+                             WhyNotWeighed(e.codePoint) + ": line ignored");
         } else {
-            Warn(e.line, "the pair " + field + " starts with " + U(e.codePoint) +
-                             ", outside U+0600..U+06F9: line ignored");
+            Warn(e.line, "the pair " + field + " starts with " + U(e.codePoint) + ", " + WhyNotWeighed(e.codePoint) +
+                             ": line ignored");
         }
         break;
     case LoadEventKind::kRepeated: {
