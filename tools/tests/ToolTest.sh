@@ -133,10 +133,10 @@ file-limit)  # merges fit the limit on open files: -m of 1,000 files under 64, r
   [ -n "$WINDOWS" ] && { echo "skipped: POSIX limits"; return 0; }
   mkdir parts tmp
   awk 'BEGIN { for (i = 1; i <= 1000; i++) { f = "parts/" i; print "ا" i > f; print "ب" i > f; close(f) } }'
-  cat parts/* | zabrelo sort >want
+  cat parts/* | full sort >want
   (ulimit -n 64 && exec "$TOOL" sort -m parts/*) >out 2>err || fail "-m under 64 files: $(cat err)"
   same out want
-  bash "$SRC/bench/phrases.sh" 2000 >in; zabrelo sort in >want
+  bash "$SRC/bench/phrases.sh" 2000 >in; full sort in >want
   (ulimit -n 20 && exec "$TOOL" sort -S 1K -T tmp in) >out 2>err || fail "-S 1K under 20 files: $(cat err)"
   same out want ;;
 fields)  # -k and -t as in sort: missing and empty fields, blanks, characters, several keys
