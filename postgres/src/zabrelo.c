@@ -2,11 +2,16 @@
  * zabrelo: Urdu dictionary order for PostgreSQL.
  *
  * Registers
- *   zabrelo_key(text, level int DEFAULT 3) RETURNS bytea  the sort key
- *   zabrelo.table (superuser setting)                     the weight table
+ *   zabrelo_key(text, level int DEFAULT 3, classic bool DEFAULT false,
+ *               natural bool DEFAULT false) RETURNS bytea    the sort key
+ *   zabrelo.table (superuser setting)                       the weight table
  *
- * Each backend loads the table on first use and again when zabrelo.table
- * names another file. Keys order as plain bytes, so bytea's own operators,
+ * The order is an argument, not a setting, so that an index on the key of
+ * one order is never read or written with another's: the full order by
+ * default, the classic one (the Arabic block alone weighs) with classic,
+ * runs of digits by their value with natural.
+ * Each backend loads the table for an order on first use of that order,
+ * and again when zabrelo.table names another file. Keys order as plain bytes, so bytea's own operators,
  * sorts and btree indexes serve them; the text reaches the library's C
  * interface as UTF-8, whatever the server encoding, and the key is written
  * straight into the bytea returned. The C interface never throws, so no
@@ -34,8 +39,13 @@ PG_FUNCTION_INFO_V1(zabrelo_key);
 
 static char *table_setting;
 
-/* The loaded table, and the path it came from; NULL until first use. */
-static zabrelo_collator *collator;
+/*
+ * The table loaded for each order, by its options (ZABRELO_CLASSIC_ORDER,
+ * ZABRELO_NATURAL_NUMBERS), NULL until that order's first use; and the path
+ * they came from, NULL when none is loaded.
+ */
+#define ORDERS 4
+static zabrelo_collator *collators[ORDERS];
 static char *collator_path;
 
 /* Set whenever zabrelo.table takes a value, so that a row need not compare paths. */
@@ -106,30 +116,45 @@ interrupt_pending(void *context)
 	return INTERRUPTS_PENDING_CONDITION() && INTERRUPTS_CAN_BE_PROCESSED();
 }
 
+/* Closes every loaded table. */
+static void
+forget_tables(void)
+{
+	int			i;
+
+	for (i = 0; i < ORDERS; i++)
+	{
+		zabrelo_close(collators[i]);
+		collators[i] = NULL;
+	}
+	if (collator_path != NULL)
+		pfree(collator_path);
+	collator_path = NULL;
+}
+
 /*
- * The table zabrelo.table names, loaded on first use and again whenever the
- * setting names another path (SET, RESET, the end of a SET LOCAL). A failed
- * load leaves nothing loaded, so the next call tries again.
+ * The table zabrelo.table names, loaded with `options` on the first use of
+ * these options, and again whenever the setting names another path (SET,
+ * RESET, the end of a SET LOCAL): then every order's table is closed. A
+ * failed load leaves nothing loaded for these options, so the next call
+ * tries again.
  */
 static zabrelo_collator *
-current_collator(void)
+current_collator(unsigned options)
 {
 	const char *path = table_setting ? table_setting : "";
 	zabrelo_collator *loaded;
 	zabrelo_open_detail detail;
 
-	if (collator != NULL && !table_assigned)
-		return collator;
-	table_assigned = false;
-	if (collator != NULL && strcmp(collator_path, path) == 0)
-		return collator;
-
-	if (collator != NULL)
+	if (table_assigned)
 	{
-		zabrelo_close(collator);
-		collator = NULL;
-		pfree(collator_path);
+		table_assigned = false;
+		if (collator_path != NULL && strcmp(collator_path, path) != 0)
+			forget_tables();
 	}
+	if (collators[options] != NULL)
+		return collators[options];
+
 	if (path[0] == '\0')
 		ereport(ERROR,
 				(errcode(ERRCODE_INVALID_PARAMETER_VALUE),
@@ -141,15 +166,16 @@ current_collator(void)
 	 * raises for a cancel or a timeout and returns only for interrupts that
 	 * end nothing.
 	 */
-	while (zabrelo_open_stoppable(path, &loaded, &detail, interrupt_pending, NULL) != ZABRELO_OK)
+	while (zabrelo_open_ex(path, options, &loaded, &detail, interrupt_pending, NULL) != ZABRELO_OK)
 	{
 		if (detail.status != ZABRELO_STOPPED)
 			report_load_failure(path, &detail);
 		CHECK_FOR_INTERRUPTS();
 	}
-	collator_path = MemoryContextStrdup(TopMemoryContext, path);
-	collator = loaded;
-	return collator;
+	if (collator_path == NULL)
+		collator_path = MemoryContextStrdup(TopMemoryContext, path);
+	collators[options] = loaded;
+	return loaded;
 }
 
 /*
@@ -183,6 +209,9 @@ zabrelo_key(PG_FUNCTION_ARGS)
 {
 	text	   *input = PG_GETARG_TEXT_PP(0);
 	int32		level = PG_GETARG_INT32(1);
+	/* A definition from before the orders passes two arguments. */
+	bool		classic = PG_NARGS() > 2 && PG_GETARG_BOOL(2);
+	bool		natural = PG_NARGS() > 3 && PG_GETARG_BOOL(3);
 	const char *source = VARDATA_ANY(input);
 	int			length = VARSIZE_ANY_EXHDR(input);
 	const char *utf8;
@@ -198,7 +227,7 @@ zabrelo_key(PG_FUNCTION_ARGS)
 		SET_VARSIZE(result, VARHDRSZ);
 		PG_RETURN_BYTEA_P(result);
 	}
-	c = current_collator();
+	c = current_collator((classic ? ZABRELO_CLASSIC_ORDER : 0) | (natural ? ZABRELO_NATURAL_NUMBERS : 0));
 
 	/*
 	 * In a UTF8 database this hands back the text itself. Other encodings

@@ -17,4 +17,10 @@ ORDER BY zabrelo_key(w);
 EXPLAIN (COSTS OFF) SELECT w FROM words WHERE zabrelo_key(w, 1) = zabrelo_key('ملک', 1);
 SELECT w FROM words WHERE zabrelo_key(w, 1) = zabrelo_key('ملک', 1) ORDER BY zabrelo_key(w);
 
-DROP INDEX words_key, words_letters;
+-- An index holds the keys of one order: a query in another order does not use it.
+CREATE INDEX words_classic ON words (zabrelo_key(w, classic => true));
+EXPLAIN (COSTS OFF) SELECT w FROM words ORDER BY zabrelo_key(w, classic => true) LIMIT 10;
+EXPLAIN (COSTS OFF) SELECT w FROM words ORDER BY zabrelo_key(w, 3, false) LIMIT 10;
+EXPLAIN (COSTS OFF) SELECT w FROM words ORDER BY zabrelo_key(w, natural => true) LIMIT 10;
+
+DROP INDEX words_key, words_letters, words_classic;

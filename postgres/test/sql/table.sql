@@ -1,13 +1,14 @@
 -- zabrelo.table: the installed table by default; SET loads another at once
 -- (relative paths start at the data directory); only a superuser may set it.
 -- "table" is a keyword, hence the quotes in SET.
-SELECT zabrelo_key('نام') AS installed;
+-- Each order loads the table for itself, and a new path drops them all.
+SELECT zabrelo_key('نام') AS installed, zabrelo_key('نام', classic => true) AS installed_classic;
 -- The setting exists once the module is loaded, as it now is.
 SELECT current_setting('zabrelo.table') LIKE '%/zabrelo/UrduCOdepage.txt' AS installed_table;
 SET zabrelo."table" = 'zabrelo-test/example-table.txt';
-SELECT zabrelo_key('نام') AS example;
+SELECT zabrelo_key('نام') AS example, zabrelo_key('نام', classic => true) AS example_classic;
 RESET zabrelo."table";
-SELECT zabrelo_key('نام') AS installed;
+SELECT zabrelo_key('نام') AS installed, zabrelo_key('نام', classic => true) AS installed_classic;
 
 -- SET LOCAL lasts until the end of its transaction, and so does its table.
 BEGIN;
