@@ -208,6 +208,21 @@ gnu-orders)  # on ASCII, -n -g -h -M -V and field positions order as LC_ALL=C so
     LC_ALL=C sort -s $opts in >want; zabrelo sort -s $opts in >out || fail "sort $opts"
     cmp -s out want || { diff want out | head -5; fail "sort -s $opts differs from LC_ALL=C sort"; }
   done ;;
+ascii-orders)  # with a table that weighs printable ASCII by its code, ASCII lines come out as LC_ALL=C sort gives them
+  command -v sort >/dev/null && sort --version 2>/dev/null | grep -q GNU || exit 0
+  # The space keeps its fixed primary 0x41, below every other: as in C.
+  { printf 'FA=ASCII by code\r\n[0627][F0,5,5] ARABIC LETTER ALEF\r\n'
+    for c in $(seq 33 126); do printf '[%04X][%X,0,0]\r\n' "$c" $((c + 0x21)); done; } >table
+  awk 'BEGIN { srand(25); n = split("a b z A B Z aB Ab ab AB 0 1 9 10 010 1.5 -3 a-b a_b a.b ~ ! # , ; x,y ,x {} [a] @ ` ^ Zz zZ", w, " ")
+    for (i = 0; i < 1500; i++) { line = ""; f = 1 + int(rand() * 3)
+      for (j = 0; j < f; j++) { if (j) line = line (rand() < 0.5 ? " " : (rand() < 0.5 ? "  " : ","))
+        for (k = int(rand() * 3); k >= 0; k--) line = line w[1 + int(rand() * n)] }
+      print line } }' >in
+  for opts in "" -r -f -d -i -u -V "-k2,2" "-b -k2" "-k2,2r -k1,1" "-t , -k2,2" "-t , -k2,2f -k1,1" "-k1.2,1.3" \
+              "-k2,2n" "-f -r" "-d -f -k2"; do
+    LC_ALL=C sort $opts in >want; full sort --table=table $opts in >out || fail "sort $opts"
+    cmp -s out want || { diff want out | head -5; fail "sort $opts differs from LC_ALL=C sort"; }
+  done ;;
 option-rules)  # sort's option letters, --sort, and its words for options that do not go together
   printf 'b 2\na 10\n' >in
   for same in "-n -k2:-k2n" "--sort=numeric -k2:-k2,2n" "--sort=h -k2:--human-numeric-sort -k2" \
