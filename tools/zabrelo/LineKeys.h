@@ -26,10 +26,10 @@
 #include <string_view>
 #include <vector>
 
+#include "Collation.h"
 #include "Fields.h"
 #include "RandomKeys.h"
 #include "collation/UnweighedUnits.h"
-#include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
@@ -77,7 +77,7 @@ private:
 /// to line: one per thread (the library object serves them all at once).
 class KeyBuilder {
 public:
-    KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
+    KeyBuilder(const LineKeys& keys, const Collation& collation);
 
     /// How much of a key Append makes. Each stage orders a line as the full
     /// key does against every line whose key differs from its own in that
@@ -94,7 +94,7 @@ public:
 
 private:
     const LineKeys& keys_;
-    const ZabreloLib& lib_;
+    const Collation& collation_;
     FieldSplitter splitter_;
     std::u16string units_;
     std::u16string fieldUnits_;
