@@ -103,8 +103,6 @@ def test_levels_are_taken_as_the_library_takes_them(collator, level, same_as):
     assert collator.sort_keys(["کِتاب"], level) == [expected]
 
 
-def test_the_orders_agree_on_urdu_words(ordered):
-    # Text of the Arabic block alone, without digits, keys the same in the
-    # full, classic and natural orders.
-    full, classic, natural = (zabrelo.Collator(**o) for o in ({}, {"classic": True}, {"natural": True}))
-    assert full.sort_keys(ordered) == classic.sort_keys(ordered) == natural.sort_keys(ordered)
+def test_the_full_and_classic_orders_agree_on_urdu_words(ordered):
+    # Stored keys of Urdu words stay valid in the full order.
+    assert zabrelo.Collator().sort_keys(ordered) == zabrelo.Collator(classic=True).sort_keys(ordered)
