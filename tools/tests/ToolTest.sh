@@ -208,6 +208,21 @@ gnu-orders)  # on ASCII, -n -g -h -M -V and field positions order as LC_ALL=C so
     LC_ALL=C sort -s $opts in >want; zabrelo sort -s $opts in >out || fail "sort $opts"
     cmp -s out want || { diff want out | head -5; fail "sort -s $opts differs from LC_ALL=C sort"; }
   done ;;
+ascii-orders)  # with a table that weighs printable ASCII by its code, ASCII lines come out as LC_ALL=C sort gives them
+  command -v sort >/dev/null && sort --version 2>/dev/null | grep -q GNU || exit 0
+  # The space keeps its fixed primary 0x41, below every other: as in C.
+  { printf 'FA=ASCII by code\r\n[0627][F0,5,5] ARABIC LETTER ALEF\r\n'
+    for c in $(seq 33 126); do printf '[%04X][%X,0,0]\r\n' "$c" $((c + 0x21)); done; } >table
+  awk 'BEGIN { srand(25); n = split("a b z A B Z aB Ab ab AB 0 1 9 10 010 1.5 -3 a-b a_b a.b ~ ! # , ; x,y ,x {} [a] @ ` ^ Zz zZ", w, " ")
+    for (i = 0; i < 1500; i++) { line = ""; f = 1 + int(rand() * 3)
+      for (j = 0; j < f; j++) { if (j) line = line (rand() < 0.5 ? " " : (rand() < 0.5 ? "  " : ","))
+        for (k = int(rand() * 3); k >= 0; k--) line = line w[1 + int(rand() * n)] }
+      print line } }' >in
+  for opts in "" -r -f -d -i -u -V "-k2,2" "-b -k2" "-k2,2r -k1,1" "-t , -k2,2" "-t , -k2,2f -k1,1" "-k1.2,1.3" \
+              "-k2,2n" "-f -r" "-d -f -k2"; do
+    LC_ALL=C sort $opts in >want; full sort --table=table $opts in >out || fail "sort $opts"
+    cmp -s out want || { diff want out | head -5; fail "sort $opts differs from LC_ALL=C sort"; }
+  done ;;
 option-rules)  # sort's option letters, --sort, and its words for options that do not go together
   printf 'b 2\na 10\n' >in
   for same in "-n -k2:-k2n" "--sort=numeric -k2:-k2,2n" "--sort=h -k2:--human-numeric-sort -k2" \
@@ -709,6 +724,21 @@ s.txt:1: the file begins with a UTF-8 signature (EF BB BF), which the load reads
 s.txt: 1 code point, 0 pairs, U+200C not defined; 1 warning
 WANT
   same out want ;;
+check-order)  # weights that break the order of keys, each with two texts that then sort the wrong way
+  while IFS='|' read -r lines want; do
+    printf 'FA=t\r\n[0627][61,5,5]\r\n' >t.txt
+    for line in $lines; do printf '%s\r\n' "$line" >>t.txt; done
+    if [ -z "$want" ]; then status 0 zabrelo check t.txt; continue; fi
+    status 1 zabrelo check t.txt
+    grep -qFx "t.txt:$want" out || fail "$lines: $(cat out)"
+  done <<'ROWS'
+[0628][62,70,5]|3: U+0628 has the level-2 weight 70, not below the primary 61 of U+0627: "ب" then sorts after "بب"
+[0628][30,5,5]|3: U+0628 has the primary 30, not above the space's 41: "ب ب" then sorts after "بب", so phrases no longer sort word by word
+[200C][0,0,50]|3: U+200C has the level-3 weight 50, not below the space's primary 41: "<U+200C>" then sorts after "<U+200C> "
+[0628][62,5,5] [0628,0627][63,45,5]|4: U+0628 U+0627 has the level-2 weight 45, not below the space's primary 41: "با" then sorts after "با "
+[00A0][41,0,0] [0041][F4,0,0,42,5,5]|
+ROWS
+  ;;
 *)
   fail "no case $CASE" ;;
 esac

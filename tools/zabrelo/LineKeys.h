@@ -1,9 +1,10 @@
 // LineKeys: the sort key `zabrelo sort` gives a line, one byte string whose
 // unsigned byte order is the order of lines by their keys.
 //
-// Without -k it is the library's key of the whole line. With -k it joins,
-// key by key in order of priority, the parts of each key: for a key of
-// text, the library's key of the text (-f, -d and -i applied first,
+// Without -k it is the collation's key of the whole line (Collation.h: the
+// full or the classic order, numbers by value with --natural). With -k it
+// joins, key by key in order of priority, the parts of each key: for a key
+// of text, the collation's key of the text (-f, -d and -i applied first,
 // KeyFilters.h) and that text's unweighed units and their places
 // (collation/UnweighedUnits.h), so lines whose keys have equal weights are
 // ordered, key by key, by what the table does not weigh; for -n, -g and -h
