@@ -724,6 +724,21 @@ s.txt:1: the file begins with a UTF-8 signature (EF BB BF), which the load reads
 s.txt: 1 code point, 0 pairs, U+200C not defined; 1 warning
 WANT
   same out want ;;
+check-order)  # weights that break the order of keys, each with two texts that then sort the wrong way
+  while IFS='|' read -r lines want; do
+    printf 'FA=t\r\n[0627][61,5,5]\r\n' >t.txt
+    for line in $lines; do printf '%s\r\n' "$line" >>t.txt; done
+    if [ -z "$want" ]; then status 0 zabrelo check t.txt; continue; fi
+    status 1 zabrelo check t.txt
+    grep -qFx "t.txt:$want" out || fail "$lines: $(cat out)"
+  done <<'ROWS'
+[0628][62,70,5]|3: U+0628 has the level-2 weight 70, not below the primary 61 of U+0627: "ب" then sorts after "بب"
+[0628][30,5,5]|3: U+0628 has the primary 30, not above the space's 41: "ب ب" then sorts after "بب", so phrases no longer sort word by word
+[200C][0,0,50]|3: U+200C has the level-3 weight 50, not below the space's primary 41: "<U+200C>" then sorts after "<U+200C> "
+[0628][62,5,5] [0628,0627][63,45,5]|4: U+0628 U+0627 has the level-2 weight 45, not below the space's primary 41: "با" then sorts after "با "
+[00A0][41,0,0] [0041][F4,0,0,42,5,5]|
+ROWS
+  ;;
 *)
   fail "no case $CASE" ;;
 esac
