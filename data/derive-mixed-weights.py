@@ -186,11 +186,12 @@ YEH_WITH_HAMZA = 0x0626
 
 
 def presentation_forms(own, pairs):
-    def letter(cp, form):
+    def letter(cp, form, last):
         variant = FORM_TERTIARY.get(form, OTHER_FORM_TERTIARY)
         if cp == YEH_WITH_HAMZA:
-            # Inside a word the library weighs ئ as the letter ء; at its end as ی + hamza.
-            if form not in ("initial", "medial"):
+            # Inside a word the library weighs ئ as the letter ء; at its end as ی + hamza. In a
+            # ligature, a letter after it puts it inside.
+            if last and form not in ("initial", "medial"):
                 p, s, _ = pairs[(0x06CC, 0x0654)]
                 return [(p, s, variant)]
             parts = [0x0621]
@@ -210,10 +211,11 @@ def presentation_forms(own, pairs):
             continue
         tag, *points = decomposition.split()
         form = tag.strip("<>")
+        # The space and the tatweel some forms carry weigh nothing here.
+        letters = [x for x in (int(p, 16) for p in points) if x not in (0x0020, 0x0640)]
         elements = []
-        for x in (int(p, 16) for p in points):
-            if x not in (0x0020, 0x0640):  # the space and the tatweel some forms carry weigh nothing here
-                elements += letter(x, form)
+        for k, x in enumerate(letters):
+            elements += letter(x, form, k + 1 == len(letters))
         if elements:
             weights[c] = elements
     return weights

@@ -129,7 +129,12 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, s
    for byte, and everything else weighs nothing.
    ZABRELO_NATURAL_NUMBERS orders runs of digits (ASCII, Urdu and
    Arabic-Indic, mixed in one run too) by their value, so that "باب 2" comes
-   before "باب 10"; it changes every key and comparison of the collator. */
+   before "باب 10"; it changes every key and comparison of the collator. At
+   level 1 a run weighs as a number placed where the digits are among the
+   letters; "۲", "٢" and "2" still differ at level 3, and "02" and "2" after
+   level 1. Comparing natural keys of long texts (over a few hundred
+   characters) takes memory for the keys: a comparison then fails as its
+   description says for memory running out. */
 #define ZABRELO_CLASSIC_ORDER 1u
 #define ZABRELO_NATURAL_NUMBERS 2u
 
@@ -175,7 +180,8 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* col
    `stop` (when not NULL) is asked every 65536 characters or so, a fraction
    of a millisecond apart, while the text is checked and while it is keyed.
    Stopped, the result is ZABRELO_STOPPED with *key_length 0, and `key`
-   holds an unfinished key. */
+   holds an unfinished key. A natural key is asked about between runs of
+   digits and the text between them. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* collator, const char* text,
                                                                size_t length, int level, uint8_t* key,
                                                                size_t capacity, size_t* key_length,
@@ -184,15 +190,16 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_col
 /* -1, 0 or 1 as the keys of `a` and `b` at `level` order; equal keys give -1
    when `a` has fewer units than `b`, and 0 otherwise (so comparing a with b
    and b with a may give 0 and -1), as ZabreloLib::Compare does. Returns
-   ZABRELO_COMPARE_ERROR for a NULL collator or an invalid text. */
+   ZABRELO_COMPARE_ERROR for a NULL collator or an invalid text, and with
+   ZABRELO_NATURAL_NUMBERS when memory runs out. */
 ZABRELO_API int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
                                                const uint16_t* b, size_t b_length, int level);
 
 /* zabrelo_compare16 of the UTF-16 forms of two UTF-8 texts, into *result.
    The tie rule counts UTF-16 units. ZABRELO_INVALID_UTF8 when either text
    is not well-formed UTF-8, ZABRELO_INVALID_ARGUMENT as for compare16 or
-   for a NULL result; on failure *result (when not NULL) is
-   ZABRELO_COMPARE_ERROR. */
+   for a NULL result, ZABRELO_OUT_OF_MEMORY (natural numbers only); on
+   failure *result (when not NULL) is ZABRELO_COMPARE_ERROR. */
 ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, const char* a,
                                                          size_t a_length, const char* b, size_t b_length, int level,
                                                          int* result);
@@ -213,8 +220,9 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_key8_lenient(const zabrelo_colla
    zabrelo_key8_lenient reads them, order: the keys alone, with no tie rule,
    so the order is consistent (zabrelo_order8(a, b) is -zabrelo_order8(b, a))
    and 0 exactly when the keys are equal, as a database collation needs.
-   Allocates nothing. Returns ZABRELO_COMPARE_ERROR for a NULL collator or a
-   NULL text with a length other than 0. */
+   Allocates nothing but natural keys of long texts. Returns
+   ZABRELO_COMPARE_ERROR for a NULL collator, a NULL text with a length
+   other than 0, or when memory for those keys runs out. */
 ZABRELO_API int ZABRELO_CALL zabrelo_order8(const zabrelo_collator* collator, const char* a, size_t a_length,
                                             const char* b, size_t b_length, int level);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The extension's regression tests in a throwaway PostgreSQL cluster: builds
 # and installs the extension (warnings as errors), makes the reference keys
-# with the zabrelo command, starts a cluster in a temporary folder, runs
+# with the zabrelo command (in each order), starts a cluster in a temporary folder, runs
 # `make installcheck` (pg_regress over test/sql against test/expected), and
 # stops and removes the cluster on every path.
 #   postgres/test/run.sh
@@ -31,8 +31,11 @@ cluster_start "$work"
 files=$work/data/zabrelo-test
 mkdir "$files"
 cp tests/data/urdu-ordered.txt postgres/test/data/mixed-scripts.txt examples/example-table.txt "$files/"
+# One line a text: its keys in the full, classic and natural orders, by tabs.
 for list in urdu-ordered mixed-scripts; do
-  "$tool" key --table data/UrduCOdepage.txt <"$files/$list.txt" >"$files/$list.keys"
+  paste <("$tool" key --table data/UrduCOdepage.txt <"$files/$list.txt") \
+    <("$tool" key --classic --table data/UrduCOdepage.txt <"$files/$list.txt") \
+    <("$tool" key --natural --table data/UrduCOdepage.txt <"$files/$list.txt") >"$files/$list.keys"
 done
 : >"$files/empty-table.txt"
 mkfifo "$files/fifo"

@@ -13,8 +13,9 @@ import zabrelo
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 ORDERED = ROOT / "tests" / "data" / "urdu-ordered.txt"
 LEVEL1_GROUPS = ROOT / "tests" / "data" / "urdu-level1-groups.txt"
-# Mixed text as it comes: Latin words and digits, which weigh nothing,
-# repeats, and Urdu words that differ only in what the table does not weigh.
+# Mixed text as it comes: Latin words and digits (weighed in the full order,
+# not in the classic one), repeats, and Urdu words that differ only in what
+# the classic order does not weigh.
 MIXED = ["apple", "Zebra", "apple", "42", "کتاب 2", "کتاب 10", "کتاب 2", "کِتاب1", "کتاب", "کِتاب", "کتاب1",
          "x1", "x0", "x1", "", " ", "abc", "xyz", "کتاب", "😀", "Ａ", "ب 😀", "ا 😀"]
 
@@ -37,6 +38,13 @@ def words(ordered):
 @pytest.fixture(scope="session")
 def collator():
     return zabrelo.Collator()
+
+
+@pytest.fixture(scope="session")
+def classic():
+    """A collator in the classic order, where everything outside the Arabic
+    block weighs nothing: the place for ties of equal keys."""
+    return zabrelo.Collator(classic=True)
 
 
 @pytest.fixture(scope="session")

@@ -2,7 +2,9 @@
 // writer and the comparer. Keys and comparisons check their arguments and
 // go straight to the core: nothing there can throw, and the one allocation
 // (the UTF-16 form of a long UTF-8 text) is made without exceptions and
-// only to go faster: without it the key is read from the bytes. Opening a
+// only to go faster: without it the key is read from the bytes. A collator
+// opened with natural numbers takes the natural keys instead, chosen once
+// per call; only their comparison of long texts allocates. Opening a
 // table catches everything, since a C caller cannot.
 #include "zabrelo/zabrelo.h"
 
@@ -15,6 +17,7 @@
 #include <string>
 
 #include "collation/CollationKeys.h"
+#include "collation/NaturalKeys.h"
 #include "collation/StoppableKey.h"
 #include "collation/TableLoader.h"
 #include "collation/Utf8Keys.h"
@@ -22,6 +25,7 @@
 #include "library/CTextArguments.h"
 #include "library/CollatorHandle.h"
 #include "library/DefaultTable.h"
+#include "library/NaturalOrder.h"
 #include "library/SystemPaths.h"
 #include "library/TableInspection.h"
 #include "text/Utf8.h"
@@ -54,7 +58,9 @@ std::unique_ptr<char16_t[]> HeapUnits(std::size_t length) {
 
 zabrelo_status Key(const zabrelo_collator* collator, const char16_t* text, std::size_t length, int level,
                    uint8_t* key, std::size_t capacity, std::size_t* keyLength) {
-    const std::size_t total = zabrelo::WriteKey(*collator->table, text, length, level, key, capacity);
+    const std::size_t total = collator->Natural()
+                                  ? zabrelo::WriteNaturalKey(*collator->table, text, length, level, key, capacity)
+                                  : zabrelo::WriteKey(*collator->table, text, length, level, key, capacity);
     *keyLength = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }
@@ -337,7 +343,9 @@ zabrelo_status ZABRELO_CALL zabrelo_key8(const zabrelo_collator* collator, const
         return Key(collator, units.get(), count, level, key, capacity, key_length);
     }
     if (zabrelo::Utf16Length(text, length) == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
-    const std::size_t total = zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
+    const std::size_t total =
+        collator->Natural() ? zabrelo::WriteNaturalUtf8Key(*collator->table, text, length, level, key, capacity)
+                            : zabrelo::WriteUtf8Key(*collator->table, text, length, level, key, capacity);
     *key_length = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
 }
@@ -372,9 +380,15 @@ zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* colla
         if (end < length && check.Asked()) return ZABRELO_STOPPED;
         start = end;
     }
-    const std::size_t total =
-        units ? zabrelo::WriteKeyStoppable(*collator->table, units.get(), count, level, key, capacity, check)
-              : zabrelo::WriteUtf8KeyStoppable(*collator->table, text, length, level, key, capacity, check);
+    const zabrelo::CollationTable& table = *collator->table;
+    std::size_t total;
+    if (collator->Natural()) {
+        total = units ? zabrelo::WriteNaturalKey(table, units.get(), count, level, key, capacity, &check)
+                      : zabrelo::WriteNaturalUtf8Key(table, text, length, level, key, capacity, &check);
+    } else {
+        total = units ? zabrelo::WriteKeyStoppable(table, units.get(), count, level, key, capacity, check)
+                      : zabrelo::WriteUtf8KeyStoppable(table, text, length, level, key, capacity, check);
+    }
     if (total == zabrelo::kKeyStopped) return ZABRELO_STOPPED;
     *key_length = total;
     return total > capacity ? ZABRELO_BUFFER_TOO_SMALL : ZABRELO_OK;
@@ -383,6 +397,10 @@ zabrelo_status ZABRELO_CALL zabrelo_key8_stoppable(const zabrelo_collator* colla
 int ZABRELO_CALL zabrelo_compare16(const zabrelo_collator* collator, const uint16_t* a, size_t a_length,
                                    const uint16_t* b, size_t b_length, int level) {
     if (collator == nullptr || !Text16(a, a_length) || !Text16(b, b_length)) return ZABRELO_COMPARE_ERROR;
+    if (collator->Natural()) {
+        const int order = zabrelo::NaturalOrder(*collator->table, Units(a), a_length, Units(b), b_length, level);
+        return order == 0 && a_length < b_length ? -1 : order;
+    }
     return zabrelo::CompareStrings(*collator->table, Units(a), a_length, Units(b), b_length, level);
 }
 
@@ -397,13 +415,25 @@ zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, c
         const std::size_t bCount =
             aCount == zabrelo::kInvalidUtf8 ? aCount : zabrelo::DecodeUtf8(b, b_length, units + aCount);
         if (bCount == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
-        *result = zabrelo::CompareStrings(*collator->table, units, aCount, units + aCount, bCount, level);
+        if (!collator->Natural()) {
+            *result = zabrelo::CompareStrings(*collator->table, units, aCount, units + aCount, bCount, level);
+            return ZABRELO_OK;
+        }
+        const int order = zabrelo::NaturalOrder(*collator->table, units, aCount, units + aCount, bCount, level);
+        if (order == ZABRELO_COMPARE_ERROR) return ZABRELO_OUT_OF_MEMORY;
+        *result = order == 0 && aCount < bCount ? -1 : order;
         return ZABRELO_OK;
     }
     const std::size_t aUnits = zabrelo::Utf16Length(a, a_length);
     const std::size_t bUnits = zabrelo::Utf16Length(b, b_length);
     if (aUnits == zabrelo::kInvalidUtf8 || bUnits == zabrelo::kInvalidUtf8) return ZABRELO_INVALID_UTF8;
-    int order = zabrelo::CompareUtf8Keys(*collator->table, a, a_length, b, b_length, level);
+    int order;
+    if (collator->Natural()) {
+        order = zabrelo::NaturalUtf8Order(*collator->table, a, a_length, b, b_length, level);
+        if (order == ZABRELO_COMPARE_ERROR) return ZABRELO_OUT_OF_MEMORY;
+    } else {
+        order = zabrelo::CompareUtf8Keys(*collator->table, a, a_length, b, b_length, level);
+    }
     // The tie rule of CompareStrings, on the units the UTF-16 forms would have.
     if (order == 0 && aUnits < bUnits) order = -1;
     *result = order;

@@ -27,7 +27,7 @@ extern "C" zabrelo_status ZABRELO_CALL zabrelo_sort16(const zabrelo_collator* co
     static_assert(zabrelo::Utf16Texts::kUntilZero == ZABRELO_NUL_TERMINATED, "one way to say 'up to the zero'");
     try {
         const unsigned used = zabrelo::KeyThreadsFor(count, threads);
-        zabrelo::KeyBatch batch(*collator->table, batchTexts, count, level, used);
+        zabrelo::KeyBatch batch(*collator->table, batchTexts, count, level, used, collator->Natural());
         batch.Sort((flags & ZABRELO_SORT_REVERSE) != 0, used);
         for (const zabrelo::KeyedText& item : batch) *order++ = item.index;
         return ZABRELO_OK;

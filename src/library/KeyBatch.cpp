@@ -16,6 +16,7 @@
 #endif
 
 #include "collation/CollationKeys.h"
+#include "collation/NaturalKeys.h"
 #include "library/KeyHead.h"
 #include "library/KeySort.h"
 #include "library/ThreadShares.h"
@@ -30,6 +31,12 @@ constexpr std::size_t kTextsPerThread = 16384;
 constexpr std::size_t kArenaBytesPerText = 32;  // a first guess; an arena grows when keys are longer
 constexpr std::size_t kChunkTexts = 4096;        // texts a thread keys at a time
 
+// WriteNaturalKey without a stop check, as WriteKey is called.
+std::size_t WriteNaturalKeyOf(const CollationTable& table, const char16_t* text, std::size_t length, int level,
+                              unsigned char* out, std::size_t capacity) {
+    return WriteNaturalKey(table, text, length, level, out, capacity);
+}
+
 }  // namespace
 
 unsigned KeyThreadsFor(std::size_t count, unsigned most) {
@@ -43,7 +50,11 @@ unsigned KeyThreadsFor(std::size_t count, unsigned most) {
 #endif
 }
 
-KeyBatch::KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t n, int level, unsigned threads) {
+KeyBatch::KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t n, int level, unsigned threads,
+                   bool natural) {
+    // Chosen once: both writers are called through the pointer alike.
+    std::size_t (*const write)(const CollationTable&, const char16_t*, std::size_t, int, unsigned char*,
+                               std::size_t) = natural ? WriteNaturalKeyOf : WriteKey;
     if (n > kMaxTexts) throw std::length_error("too many texts");
     threads = std::max(1U, std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, n))));
     arenas_.resize(threads);
@@ -67,14 +78,14 @@ KeyBatch::KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t n,
                 const char16_t* const units = texts.texts[i];
                 std::size_t count = texts.lengths[i];
                 if (count == Utf16Texts::kUntilZero) count = std::char_traits<char16_t>::length(units);
-                std::size_t size = WriteKey(table, units, count, level, arena.data() + used, room - used);
+                std::size_t size = write(table, units, count, level, arena.data() + used, room - used);
                 if (size > UINT32_MAX) throw std::length_error("a key of 4 GiB or more");
                 if (size > room - used) {
                     room = std::max(room * 2, used + size);
                     LargeBuffer<unsigned char> larger(room + kKeySlack);
                     std::memcpy(larger.data(), arena.data(), used);
                     arena = std::move(larger);
-                    size = WriteKey(table, units, count, level, arena.data() + used, size);
+                    size = write(table, units, count, level, arena.data() + used, size);
                 }
                 const unsigned char* const key = arena.data() + used;
                 items_[i] = {KeyHead(key, size), size > 8 ? KeyHead(key + 8, size - 8) : 0, nullptr,

@@ -41,10 +41,12 @@ public:
     /// The most texts one batch takes: positions are 32-bit.
     static constexpr std::size_t kMaxTexts = UINT32_MAX;
 
-    /// Builds the key of every text at `level` on up to `threads` threads.
+    /// Builds the key of every text at `level` (the natural key with
+    /// `natural`, NaturalKeys.h) on up to `threads` threads.
     /// Throws std::bad_alloc when memory runs out and std::length_error for
     /// more than kMaxTexts texts or a key of 4 GiB or more.
-    KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t count, int level, unsigned threads);
+    KeyBatch(const CollationTable& table, Utf16Texts texts, std::size_t count, int level, unsigned threads,
+             bool natural = false);
     KeyBatch(const KeyBatch&) = delete;
     KeyBatch& operator=(const KeyBatch&) = delete;
 

@@ -72,8 +72,8 @@ def read_words():
 
 
 def command_keys(words, level):
-    """The zabrelo command's keys: one line per word, a hex group per level."""
-    out = subprocess.run([COMMAND, "key", "--table", TABLE, "-l", str(level)], input="\n".join(words).encode("utf-8"),
+    """The zabrelo command's keys in the classic order: one line per word, a hex group per level."""
+    out = subprocess.run([COMMAND, "key", "--classic", "--table", TABLE, "-l", str(level)], input="\n".join(words).encode("utf-8"),
                          stdout=subprocess.PIPE, check=True).stdout.decode("ascii").splitlines()
     assert len(out) == len(words), (len(out), len(words))
     return [bytes.fromhex(line.replace(" ", "")) for line in out]
@@ -84,7 +84,7 @@ class CInterfaceTest(unittest.TestCase):
     def setUpClass(cls):
         cls.lib = load(LIBRARY)
         cls.collator = ctypes.c_void_p()
-        # The command orders as ZabreloLib does, the classic order.
+        # The command's --classic order is ZabreloLib's, as this collator's is.
         status = cls.lib.zabrelo_open_ex(TABLE.encode(), CLASSIC_ORDER, ctypes.byref(cls.collator), None, None, None)
         assert status == OK, status
         cls.words = read_words()

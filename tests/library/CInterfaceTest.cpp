@@ -7,11 +7,18 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
 #include <string>
+#include <vector>
 
 #include "AllocationCount.h"
 #include "TestFiles.h"
+#include "collation/CollationKeys.h"
+#include "collation/NaturalKeys.h"
+#include "collation/TableLoader.h"
+#include "fileio/RegularFile.h"
 #include "library/DefaultTable.h"
 #include "library/SystemPaths.h"
 #include "text/Utf8.h"
@@ -97,6 +104,82 @@ TEST_F(CInterfaceTest, KeysAndComparisonsNeverFailForWantOfMemory) {
         EXPECT_EQ(zabrelo_key8(collator_, t.utf8.data(), bytes, 3, withHeap, sizeof withHeap, &lengthWithHeap),
                   ZABRELO_OK);
         EXPECT_TRUE(lengthWithHeap == length8 && std::memcmp(withHeap, key8, length8) == 0);
+    }
+}
+
+// Every key and comparison takes the order and the natural numbers the
+// collator was opened with: each equals the core's key of that kind over
+// the table loaded in that order, for short texts, texts long enough for
+// the heap and for the stoppable key's questions.
+TEST(CInterfaceOptionsTest, EveryKeyAndComparisonTakesTheCollatorsOptions) {
+    std::vector<std::string> texts = {"", "abc2", "\u0628\u0627\u0628 10", "\u0628\u0627\u0628 \u06F3",
+                                      "\u0628\u0627\u0628 2", "\u0628\u0627\u0628 \u0661\u0661", "\u0626 0\u06F2"};
+    std::string longText;
+    while (longText.size() < 70000) longText += "\u0628\u0627\u0628 " + std::to_string(longText.size()) + " ";
+    texts.push_back(longText);
+    texts.push_back(longText.substr(0, 1500) + "9");
+    const auto file = zabrelo::ReadRegularFile(ZABRELO_DEFAULT_TABLE, zabrelo::TableLoader::kMaxTableBytes);
+    for (const unsigned options : {0u, ZABRELO_CLASSIC_ORDER, ZABRELO_NATURAL_NUMBERS,
+                                   ZABRELO_CLASSIC_ORDER | ZABRELO_NATURAL_NUMBERS}) {
+        SCOPED_TRACE(options);
+        zabrelo_collator* collator = nullptr;
+        ASSERT_EQ(zabrelo_open_ex(ZABRELO_DEFAULT_TABLE, options, &collator, nullptr, nullptr, nullptr), ZABRELO_OK);
+        std::shared_ptr<const zabrelo::CollationTable> table;
+        zabrelo::TableLoader::Initialize(table, ZABRELO_DEFAULT_TABLE, file, nullptr, nullptr,
+                                         (options & ZABRELO_CLASSIC_ORDER) ? zabrelo::TableOrder::kClassic
+                                                                           : zabrelo::TableOrder::kFull);
+        std::vector<std::u16string> units;
+        std::vector<std::string> expected;
+        for (const std::string& text : texts) {
+            units.push_back(zabrelo::Utf8ToUtf16Lenient(text.data(), text.size(), zabrelo::LoneSurrogate::kReplace));
+            const std::u16string& u = units.back();
+            expected.push_back((options & ZABRELO_NATURAL_NUMBERS) ? zabrelo::BuildNaturalKey(*table, u.data(), u.size(), 3)
+                                                                   : zabrelo::BuildKey(*table, u.data(), u.size(), 3));
+            std::vector<uint8_t> key(expected.back().size() + 1);
+            const std::string want(expected.back());
+            std::size_t length = 0;
+            const auto got = [&](zabrelo_status status) {
+                return status == ZABRELO_OK && std::string(key.begin(), key.begin() + length) == want;
+            };
+            const auto* u16 = reinterpret_cast<const uint16_t*>(u.data());
+            EXPECT_TRUE(got(zabrelo_key16(collator, u16, u.size(), 3, key.data(), key.size(), &length)));
+            EXPECT_TRUE(got(zabrelo_key8(collator, text.data(), text.size(), 3, key.data(), key.size(), &length)));
+            EXPECT_TRUE(got(zabrelo_key8_lenient(collator, text.data(), text.size(), 3, key.data(), key.size(), &length)));
+            EXPECT_TRUE(got(zabrelo_key8_stoppable(collator, text.data(), text.size(), 3, key.data(), key.size(),
+                                                   &length, [](void*) { return 0; }, nullptr)));
+        }
+        // The classic order weighs nothing outside the Arabic block.
+        if (options == ZABRELO_CLASSIC_ORDER) {
+            EXPECT_EQ(expected[1], "");
+        }
+        std::vector<uint32_t> order(texts.size());
+        std::vector<const uint16_t*> pointers;
+        std::vector<std::size_t> lengths;
+        for (const std::u16string& u : units) {
+            pointers.push_back(reinterpret_cast<const uint16_t*>(u.data()));
+            lengths.push_back(u.size());
+        }
+        ASSERT_EQ(zabrelo_sort16(collator, pointers.data(), lengths.data(), texts.size(), 3, 0, 1, order.data()),
+                  ZABRELO_OK);
+        std::vector<uint32_t> byKeys(texts.size());
+        std::iota(byKeys.begin(), byKeys.end(), 0u);
+        std::stable_sort(byKeys.begin(), byKeys.end(), [&](uint32_t i, uint32_t j) { return expected[i] < expected[j]; });
+        EXPECT_EQ(order, byKeys);
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            for (std::size_t j = 0; j < texts.size(); ++j) {
+                const int byKey = (expected[i] > expected[j]) - (expected[i] < expected[j]);
+                const int tie = byKey == 0 && units[i].size() < units[j].size() ? -1 : byKey;
+                EXPECT_EQ(zabrelo_compare16(collator, pointers[i], lengths[i], pointers[j], lengths[j], 3), tie);
+                int result = 9;
+                EXPECT_EQ(zabrelo_compare8(collator, texts[i].data(), texts[i].size(), texts[j].data(),
+                                           texts[j].size(), 3, &result),
+                          ZABRELO_OK);
+                EXPECT_EQ(result, tie);
+                EXPECT_EQ(zabrelo_order8(collator, texts[i].data(), texts[i].size(), texts[j].data(), texts[j].size(), 3),
+                          byKey);
+            }
+        }
+        zabrelo_close(collator);
     }
 }
 

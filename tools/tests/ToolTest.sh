@@ -14,7 +14,16 @@ WINDOWS=; EXE=
 case $TOOL in *.exe) WINDOWS=1 EXE=.exe ;; esac
 ORDERED=$SRC/tests/data/urdu-ordered.txt
 
-zabrelo() { "${EMULATOR[@]}" "$TOOL" "$@"; }
+# Most cases are about what a table leaves unweighed, which in the full order
+# is little: they run in the classic order, where Latin letters, digits and
+# punctuation weigh nothing. `full` runs the command as given.
+zabrelo() {
+  case ${1-} in
+    sort|key|compare) "${EMULATOR[@]}" "$TOOL" "$1" --classic "${@:2}" ;;
+    *) "${EMULATOR[@]}" "$TOOL" "$@" ;;
+  esac
+}
+full() { "${EMULATOR[@]}" "$TOOL" "$@"; }
 fail() { echo "FAIL: $CASE: $*" >&2; exit 1; }
 # same FILE EXPECTED-FILE: byte-exact comparison, shown as a diff.
 same() { cmp -s "$1" "$2" || { diff <(od -c "$2") <(od -c "$1") | head -20; fail "$1 differs from $2"; }; }
@@ -124,10 +133,10 @@ file-limit)  # merges fit the limit on open files: -m of 1,000 files under 64, r
   [ -n "$WINDOWS" ] && { echo "skipped: POSIX limits"; return 0; }
   mkdir parts tmp
   awk 'BEGIN { for (i = 1; i <= 1000; i++) { f = "parts/" i; print "ا" i > f; print "ب" i > f; close(f) } }'
-  cat parts/* | zabrelo sort >want
+  cat parts/* | full sort >want
   (ulimit -n 64 && exec "$TOOL" sort -m parts/*) >out 2>err || fail "-m under 64 files: $(cat err)"
   same out want
-  bash "$SRC/bench/phrases.sh" 2000 >in; zabrelo sort in >want
+  bash "$SRC/bench/phrases.sh" 2000 >in; full sort in >want
   (ulimit -n 20 && exec "$TOOL" sort -S 1K -T tmp in) >out 2>err || fail "-S 1K under 20 files: $(cat err)"
   same out want ;;
 fields)  # -k and -t as in sort: missing and empty fields, blanks, characters, several keys
@@ -173,6 +182,19 @@ months)  # -M: English abbreviations in any case and the Urdu month names; anyth
   printf 'مارچ\nجنوری\nدسمبر\nفروری\n' | zabrelo sort -M >out; printf 'جنوری\nفروری\nمارچ\nدسمبر\n' >want; same out want
   printf ' feb\nمئی ۵\nJanuary\nx\nجولائي\nاكتوبر\n' | zabrelo sort -M >out
   printf 'x\nJanuary\n feb\nمئی ۵\nجولائي\nاكتوبر\n' >want; same out want ;;
+natural)  # numbers by value, in the full order and the classic one, from arguments and lines alike
+  printf 'باب 10\nباب ۳\nباب 2\nباب ١١\n' >in; printf 'باب 2\nباب ۳\nباب 10\nباب ١١\n' >want
+  for order in "" --classic; do
+    status 0 full sort --natural $order in; same out want
+    [ "$(full compare --natural $order 'باب 2' 'باب 10')" = -1 ] || fail "compare --natural $order"
+    full key --natural $order 'باب 10' 'باب ۱۰' 'باب ۰۱۰' >out || fail "key --natural $order"
+    full key --natural $order <in | sed -n 1p >first
+    [ "$(sed -n 2p out | cut -d' ' -f1)" = "$(sed -n 3p out | cut -d' ' -f1)" ] || fail "leading zeros at level 1"
+    [ "$(sed -n 2p out)" != "$(sed -n 3p out)" ] || fail "leading zeros after level 1"
+    [ "$(sed -n 1p out)" = "$(cat first)" ] || fail "a line's key and an argument's differ"
+  done
+  # Without --natural digits weigh one by one: ۱۰ before ۲.
+  [ "$(full compare 'باب ۱۰' 'باب ۲')" = -1 ] || fail "plain compare" ;;
 gnu-orders)  # on ASCII, -n -g -h -M -V and field positions order as LC_ALL=C sort does (ties kept by -s)
   command -v sort >/dev/null && sort --version 2>/dev/null | grep -q GNU || exit 0
   awk 'BEGIN { srand(7); n = split("0 00 1 9 10 010 - -0 . .5 0.50 -1.5 1e3 1E-2 0x10 inf -inf 2K 1k 3M -2G 1023M 1G 0K 1.5T JAN feb Mar december DECx jun a b ~ ~1 1.2.3 1.10 1.9 a1b a01b file.tar.gz .hidden .. . x2.txt x10.txt 1_2 Z +5 -.3 1e 0e0 ab.c~", a, " ")
@@ -185,6 +207,21 @@ gnu-orders)  # on ASCII, -n -g -h -M -V and field positions order as LC_ALL=C so
               "-k3,3g -k2,2Vr" "-k2b,2h -k1,1M" "-t , -k2V" "-k1.2,1.4V" "-k2.2b,3.1bn" "-k9,9n -k1,1n" "-z -n"; do
     LC_ALL=C sort -s $opts in >want; zabrelo sort -s $opts in >out || fail "sort $opts"
     cmp -s out want || { diff want out | head -5; fail "sort -s $opts differs from LC_ALL=C sort"; }
+  done ;;
+ascii-orders)  # with a table that weighs printable ASCII by its code, ASCII lines come out as LC_ALL=C sort gives them
+  command -v sort >/dev/null && sort --version 2>/dev/null | grep -q GNU || exit 0
+  # The space keeps its fixed primary 0x41, below every other: as in C.
+  { printf 'FA=ASCII by code\r\n[0627][F0,5,5] ARABIC LETTER ALEF\r\n'
+    for c in $(seq 33 126); do printf '[%04X][%X,0,0]\r\n' "$c" $((c + 0x21)); done; } >table
+  awk 'BEGIN { srand(25); n = split("a b z A B Z aB Ab ab AB 0 1 9 10 010 1.5 -3 a-b a_b a.b ~ ! # , ; x,y ,x {} [a] @ ` ^ Zz zZ", w, " ")
+    for (i = 0; i < 1500; i++) { line = ""; f = 1 + int(rand() * 3)
+      for (j = 0; j < f; j++) { if (j) line = line (rand() < 0.5 ? " " : (rand() < 0.5 ? "  " : ","))
+        for (k = int(rand() * 3); k >= 0; k--) line = line w[1 + int(rand() * n)] }
+      print line } }' >in
+  for opts in "" -r -f -d -i -u -V "-k2,2" "-b -k2" "-k2,2r -k1,1" "-t , -k2,2" "-t , -k2,2f -k1,1" "-k1.2,1.3" \
+              "-k2,2n" "-f -r" "-d -f -k2"; do
+    LC_ALL=C sort $opts in >want; full sort --table=table $opts in >out || fail "sort $opts"
+    cmp -s out want || { diff want out | head -5; fail "sort $opts differs from LC_ALL=C sort"; }
   done ;;
 option-rules)  # sort's option letters, --sort, and its words for options that do not go together
   printf 'b 2\na 10\n' >in
@@ -687,6 +724,21 @@ s.txt:1: the file begins with a UTF-8 signature (EF BB BF), which the load reads
 s.txt: 1 code point, 0 pairs, U+200C not defined; 1 warning
 WANT
   same out want ;;
+check-order)  # weights that break the order of keys, each with two texts that then sort the wrong way
+  while IFS='|' read -r lines want; do
+    printf 'FA=t\r\n[0627][61,5,5]\r\n' >t.txt
+    for line in $lines; do printf '%s\r\n' "$line" >>t.txt; done
+    if [ -z "$want" ]; then status 0 zabrelo check t.txt; continue; fi
+    status 1 zabrelo check t.txt
+    grep -qFx "t.txt:$want" out || fail "$lines: $(cat out)"
+  done <<'ROWS'
+[0628][62,70,5]|3: U+0628 has the level-2 weight 70, not below the primary 61 of U+0627: "ب" then sorts after "بب"
+[0628][30,5,5]|3: U+0628 has the primary 30, not above the space's 41: "ب ب" then sorts after "بب", so phrases no longer sort word by word
+[200C][0,0,50]|3: U+200C has the level-3 weight 50, not below the space's primary 41: "<U+200C>" then sorts after "<U+200C> "
+[0628][62,5,5] [0628,0627][63,45,5]|4: U+0628 U+0627 has the level-2 weight 45, not below the space's primary 41: "با" then sorts after "با "
+[00A0][41,0,0] [0041][F4,0,0,42,5,5]|
+ROWS
+  ;;
 *)
   fail "no case $CASE" ;;
 esac

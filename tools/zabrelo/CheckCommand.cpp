@@ -16,6 +16,7 @@
 #include "collation/TableLoader.h"
 #include "library/TableInspection.h"
 #include "text/Hex.h"
+#include "text/Utf8.h"
 
 namespace zabrelo_tool {
 
@@ -24,6 +25,7 @@ namespace {
 using zabrelo::Hex;
 using zabrelo::LoadEvent;
 using zabrelo::LoadEventKind;
+using zabrelo::OrderBreak;
 using zabrelo::TableInspection;
 
 constexpr char kHelp[] =
@@ -35,7 +37,10 @@ constexpr char kHelp[] =
     "line without \"]\" (stray text) or without a weight field, which the load\n"
     "reads together with the next line, lower-case hex digits (read as 0), lines\n"
     "for the space or a surrogate, repeated lines, pairs that can never match,\n"
-    "more slots than the header announces, weights above FF.\n"
+    "more slots than the header announces, weights above FF; and weights that\n"
+    "break the order of keys: a primary at or below the space's 41, a level-2\n"
+    "or level-3 weight not below every primary (with two texts that then sort\n"
+    "the wrong way round).\n"
     "\n"
     "      --verbose   follow an error opening TABLE with the library's own report\n"
     "  -h, --help      show this help\n"
@@ -95,6 +100,46 @@ std::string WhyNotWeighed(std::int32_t codePoint) {
     if (codePoint == kSpace) return "the space, which keeps its fixed weight";
     if (IsSurrogate(codePoint)) return "a surrogate, which is half of a character";
     return "no character of the table's";
+}
+
+// A text as a reader sees it, with control and invisible formatting
+// characters named instead.
+std::string ShownText(const std::u16string& text) {
+    std::string shown = "\"";
+    for (const char16_t u : text) {
+        const bool invisible = u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0xAD || (u >= 0x200B && u <= 0x200F) ||
+                               (u >= 0x2028 && u <= 0x202E) || (u >= 0x2060 && u <= 0x206F) || u == 0xFEFF;
+        if (invisible) shown += "<" + U(u) + ">";
+        else shown += zabrelo::Utf16ToUtf8(&u, 1, zabrelo::LoneSurrogate::kReplace);
+    }
+    return shown + "\"";
+}
+
+std::string Units(const std::u16string& text) {
+    std::string units;
+    for (const char16_t u : text) units += (units.empty() ? "" : " ") + U(u);
+    return units;
+}
+
+std::string OrderMessage(const OrderBreak& b) {
+    const std::string weight = Hex(static_cast<std::uint32_t>(b.weight), 2);
+    std::string message;
+    if (b.kind == OrderBreak::Kind::kPrimaryNotAboveSpace) {
+        message = Units(b.text) + " has the primary " + weight + ", not above the space's 41";
+        if (!b.first.empty())
+            message += ": " + ShownText(b.first) + " then sorts after " + ShownText(b.second) +
+                       ", so phrases no longer sort word by word";
+    } else {
+        message = Units(b.text) + " has the level-" + std::to_string(b.level) + " weight " + weight +
+                  ", not below " +
+                  (b.boundText.empty() ? std::string("the space's primary 41")
+                                       : "the primary " + Hex(static_cast<std::uint32_t>(b.bound), 2) + " of " +
+                                             Units(b.boundText));
+        message += b.first.empty() ? std::string(": a text can then sort after a longer one it starts")
+                                   : ": " + ShownText(b.first) + " then sorts after " + ShownText(b.second);
+    }
+    if (b.count > 1) message += " (" + std::to_string(b.count) + " units and pairs in all)";
+    return message;
 }
 
 // A count of slots as the header writes it.
@@ -252,7 +297,9 @@ void Checker::Pair(const LoadEvent& e) {
     ++pairs_;
     std::vector<int>& lines = entryLines_[e.codePoint];
     const std::string pair = U(e.codePoint) + " " + U(e.second);
-    if (lines.empty()) {
+    // Only a pair of the block opens its first code point's slot; one that
+    // starts outside it leaves that code point's own weights alone.
+    if (lines.empty() && e.codePoint >= 0x0600 && e.codePoint <= 0x06F9) {
         openedByPair_[e.codePoint] = true;
         Warn(e.line, "the pair " + pair + " comes before any line of " + U(e.codePoint) +
                          " alone, so its weights become " + U(e.codePoint) + "'s own weights too");
@@ -326,6 +373,7 @@ int RunCheck(const Options& options) {
     if (table.droppedEvents != 0) {
         output.Write(shown + ": " + std::to_string(table.droppedEvents) + " more findings not shown\n");
     }
+    for (const OrderBreak& b : table.orderBreaks) checker.Warn(b.line > 0 ? b.line : 1, OrderMessage(b));
     if (!table.loaded && !checker.Failed()) {
         checker.Warn(1, "no header: the file must begin with the slot count in hex and \"=\"");
     }

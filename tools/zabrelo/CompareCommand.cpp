@@ -18,6 +18,9 @@ constexpr char kHelp[] =
     "Equal keys give -1 when A has fewer UTF-16 code units than B, else 0.\n"
     "\n"
     "  -l, --level N      compare N levels, 1 to 3 (default 3)\n"
+    "      --natural      order runs of digits (0-9, ۰-۹, ٠-٩) by their value\n"
+    "      --classic      the classic order: only the Arabic block weighs, as\n"
+    "                     the C++ class ZabreloLib loads a table\n"
     "      --table=FILE   the weight table (default: $ZABRELO_TABLE, else the one\n"
     "                     installed with zabrelo)\n"
     "      --verbose      follow a table error with the library's own report\n"
@@ -35,7 +38,7 @@ int RunCompare(const Options& options) {
     const CommandTable table(options);
     Output output("");
     output.Open();
-    output.Write(std::to_string(table.lib.Compare(a, b, level)) + "\n");
+    output.Write(std::to_string(table.collation.Compare(a, b, level)) + "\n");
     output.Commit();
     return kExitOk;
 }
@@ -43,6 +46,8 @@ int RunCompare(const Options& options) {
 }  // namespace
 
 const Command kCompareCommand{
-    "compare", kHelp, {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, RunCompare};
+    "compare", kHelp,
+    {{'l', "level", true}, {0, "table", true}, {0, "natural", false}, {0, "classic", false}, {0, "verbose", false}},
+    RunCompare};
 
 }  // namespace zabrelo_tool

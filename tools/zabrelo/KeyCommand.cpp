@@ -21,6 +21,9 @@ constexpr char kHelp[] =
     "holds no bytes prints as nothing, so a key always has LEVEL-1 spaces.\n"
     "\n"
     "  -l, --level N      levels to show, 1 to 3 (default 3)\n"
+    "      --natural      key runs of digits (0-9, ۰-۹, ٠-٩) by their value\n"
+    "      --classic      the classic order: only the Arabic block weighs, as\n"
+    "                     the C++ class ZabreloLib loads a table\n"
     "      --table=FILE   the weight table (default: $ZABRELO_TABLE, else the one\n"
     "                     installed with zabrelo)\n"
     "      --verbose      follow a table error with the library's own report\n"
@@ -30,10 +33,10 @@ constexpr char kHelp[] =
 // The level strings of `text`, joined by spaces. The library joins them
 // without separators, so each level's bytes are the part that the key of one
 // more level adds.
-std::string ReadableKey(const ZabreloLib& lib, const std::u16string& text, int level) {
+std::string ReadableKey(const Collation& collation, const std::u16string& text, int level) {
     std::string shown, previous;
     for (int l = 1; l <= level; ++l) {
-        const std::string key = lib.GetCollationKey(text, l);
+        const std::string key = collation.Key(text, l);
         if (l > 1) shown += ' ';
         for (std::size_t k = previous.size(); k < key.size(); ++k) {
             zabrelo::AppendHex(shown, static_cast<unsigned char>(key[k]), 2);
@@ -46,7 +49,7 @@ std::string ReadableKey(const ZabreloLib& lib, const std::u16string& text, int l
 int RunKey(const Options& options) {
     const int level = options.Number("level", 1, 3, 3);
     const CommandTable table(options);
-    const ZabreloLib& lib = table.lib;
+    const Collation& collation = table.collation;
 
     Output output("");
     output.Open();
@@ -58,7 +61,7 @@ int RunKey(const Options& options) {
             if (!zabrelo::Utf8ToUtf16(arg.data(), arg.size(), text)) {
                 throw ToolError("argument " + std::to_string(number) + ": invalid UTF-8");
             }
-            output.Write(ReadableKey(lib, text, level));
+            output.Write(ReadableKey(collation, text, level));
         }
     } else {
         InputText input({"-"}, RecordFormat(), nullptr);
@@ -66,7 +69,7 @@ int RunKey(const Options& options) {
             for (std::size_t i = 0; i < input.Lines().size(); ++i) {
                 const Line& line = input.Lines()[i];
                 if (!zabrelo::Utf8ToUtf16(line.text, line.size, text)) throw ToolError(input.Where(i) + ": invalid UTF-8");
-                output.Write(ReadableKey(lib, text, level));
+                output.Write(ReadableKey(collation, text, level));
             }
         }
     }
@@ -76,6 +79,7 @@ int RunKey(const Options& options) {
 
 }  // namespace
 
-const Command kKeyCommand{"key", kHelp, {{'l', "level", true}, {0, "table", true}, {0, "verbose", false}}, RunKey};
+const Command kKeyCommand{"key", kHelp, {{'l', "level", true}, {0, "table", true}, {0, "natural", false}, {0, "classic", false}, {0, "verbose", false}},
+                               RunKey};
 
 }  // namespace zabrelo_tool

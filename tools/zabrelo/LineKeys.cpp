@@ -89,11 +89,11 @@ std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
     return fields;
 }
 
-KeyBuilder::KeyBuilder(const LineKeys& keys, const ZabreloLib& lib)
-    : keys_(keys), lib_(lib), splitter_(keys.mode_, keys.separator_) {}
+KeyBuilder::KeyBuilder(const LineKeys& keys, const Collation& collation)
+    : keys_(keys), collation_(collation), splitter_(keys.mode_, keys.separator_) {}
 
 void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, bool invert, std::string& out) {
-    AppendPart(out, lib_.GetCollationKey(units, keys_.level_), invert);
+    AppendPart(out, collation_.Key(units, keys_.level_), invert);
     part_.clear();
     keys_.unweighed_.AppendSortable(text.data(), text.size(), keys_.level_, part_);
     AppendPart(out, part_, invert);
@@ -108,7 +108,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out, St
         if (stage == Stage::kFull) units_ = zabrelo::Utf8ToUtf16Lenient(text, size, zabrelo::LoneSurrogate::kReplace);
     }
     if (!keys_.Fields()) {
-        out += lib_.GetCollationKey(units_, keys_.level_);
+        out += collation_.Key(units_, keys_.level_);
         return true;
     }
     const std::size_t start = out.size();
@@ -152,7 +152,7 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out, St
         AppendPart(out, part_, invert);
     }
     const std::size_t fields = out.size() - start;
-    if (!keys_.stable_ && stage == Stage::kFull) AppendPart(out, lib_.GetCollationKey(units_, keys_.level_), false);
+    if (!keys_.stable_ && stage == Stage::kFull) AppendPart(out, collation_.Key(units_, keys_.level_), false);
     for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((fields >> shift) & 0xFF);
     return true;
 }

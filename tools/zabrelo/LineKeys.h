@@ -1,9 +1,10 @@
 // LineKeys: the sort key `zabrelo sort` gives a line, one byte string whose
 // unsigned byte order is the order of lines by their keys.
 //
-// Without -k it is the library's key of the whole line. With -k it joins,
-// key by key in order of priority, the parts of each key: for a key of
-// text, the library's key of the text (-f, -d and -i applied first,
+// Without -k it is the collation's key of the whole line (Collation.h: the
+// full or the classic order, numbers by value with --natural). With -k it
+// joins, key by key in order of priority, the parts of each key: for a key
+// of text, the collation's key of the text (-f, -d and -i applied first,
 // KeyFilters.h) and that text's unweighed units and their places
 // (collation/UnweighedUnits.h), so lines whose keys have equal weights are
 // ordered, key by key, by what the table does not weigh; for -n, -g and -h
@@ -26,10 +27,10 @@
 #include <string_view>
 #include <vector>
 
+#include "Collation.h"
 #include "Fields.h"
 #include "RandomKeys.h"
 #include "collation/UnweighedUnits.h"
-#include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
@@ -77,7 +78,7 @@ private:
 /// to line: one per thread (the library object serves them all at once).
 class KeyBuilder {
 public:
-    KeyBuilder(const LineKeys& keys, const ZabreloLib& lib);
+    KeyBuilder(const LineKeys& keys, const Collation& collation);
 
     /// How much of a key Append makes. Each stage orders a line as the full
     /// key does against every line whose key differs from its own in that
@@ -94,7 +95,7 @@ public:
 
 private:
     const LineKeys& keys_;
-    const ZabreloLib& lib_;
+    const Collation& collation_;
     FieldSplitter splitter_;
     std::u16string units_;
     std::u16string fieldUnits_;

@@ -26,8 +26,10 @@ constexpr char kHelp[] =
     "line end (LF or CR LF). A UTF-8 signature (BOM) that begins an input is\n"
     "not part of its first line: the output begins with one when any input did.\n"
     "\n"
-    "Keys weigh Urdu letters, diacritics and spaces. A character the table gives\n"
-    "no weight of its own (a Latin letter, digit, punctuation mark, emoji) is\n"
+    "Keys weigh what the table weighs: with the installed table Urdu letters and\n"
+    "diacritics, digits, punctuation and Latin letters, as an Urdu reader orders\n"
+    "them (punctuation, digits, Urdu, then English). A character the table\n"
+    "gives no weight (an emoji; with --classic all but the Arabic block) is\n"
     "unweighed: it adds nothing to a key. Lines with equal keys are ordered by\n"
     "their unweighed characters (as UTF-16 code units), then by where those\n"
     "stand among the weighed ones, then byte by byte and by line end, so the\n"
@@ -38,6 +40,10 @@ constexpr char kHelp[] =
     "                        3 and letter variants (default 3)\n"
     "      --table=FILE      the weight table (default: $ZABRELO_TABLE, else the\n"
     "                        one installed with zabrelo)\n"
+    "      --natural         order runs of digits (0-9, ۰-۹, ٠-٩, mixed too) by\n"
+    "                        their value: \"باب 2\" before \"باب 10\"\n"
+    "      --classic         the classic order: only the Arabic block weighs, as\n"
+    "                        the C++ class ZabreloLib loads a table\n"
     "  -r, --reverse         reverse the order, the byte comparison included\n"
     "  -s, --stable          order lines with equal keys by input order alone\n"
     "  -u, --unique          of lines whose keys are equal and whose unweighed\n"
@@ -159,7 +165,7 @@ int RunSort(const Options& options) {
         }
         debug = std::make_unique<DebugMarks>(settings);
     }
-    const SortJob job{settings, table.lib, keys, order, progress, debug.get()};
+    const SortJob job{settings, table.collation, keys, order, progress, debug.get()};
     if (settings.check != CheckMode::kNone) return CheckInput(job);
     if (settings.merge) return MergeInputs(job);
     return SortInputs(job);

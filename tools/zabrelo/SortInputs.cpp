@@ -42,7 +42,7 @@ int SortInputs(const SortJob& job) {
     Progress& progress = job.progress;
     Headers headers;
     InputText input(settings.files, settings.format, &headers);
-    SortKeys keys(job.lib, job.keys, settings.jobs);
+    SortKeys keys(job.collation, job.keys, settings.jobs);
     Budget budget(settings.bufferSize, settings.level);
     // The input file being read takes one file of the room.
     RunSet runs(settings.tempDirs, settings.batchSize, RunBufferSize(settings), job.order, settings.unique, progress,

@@ -24,7 +24,7 @@ std::size_t RunBufferSize(const SortSettings& settings) {
 
 KeyedInput::KeyedInput(const SortJob& job, std::vector<std::string> files, Headers* headers, std::size_t textLimit)
     : input_(std::move(files), job.settings.format, headers),
-      keys_(job.lib, job.keys, job.settings.jobs),
+      keys_(job.collation, job.keys, job.settings.jobs),
       progress_(job.progress),
       textLimit_(textLimit) {
     input_.TakeLinesAsTheyCome();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Collation.h"
 #include "DebugMarks.h"
 #include "InputText.h"
 #include "LineKeys.h"
@@ -17,13 +18,12 @@
 #include "Progress.h"
 #include "SortKeys.h"
 #include "SortSettings.h"
-#include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
 struct SortJob {
     const SortSettings& settings;
-    const ZabreloLib& lib;
+    const Collation& collation;
     const LineKeys& keys;
     const LineOrder& order;
     Progress& progress;

@@ -27,7 +27,7 @@ std::size_t Threads(int jobs, std::size_t lines) {
 
 }  // namespace
 
-SortKeys::SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs) : lib_(lib), keys_(keys), jobs_(jobs) {}
+SortKeys::SortKeys(const Collation& collation, const LineKeys& keys, int jobs) : collation_(collation), keys_(keys), jobs_(jobs) {}
 
 void SortKeys::Build(const InputText& input, Progress& progress) { Build(input, progress, false); }
 
@@ -51,7 +51,7 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
     std::atomic<std::size_t> done{0};
 
     const auto work = [&](std::size_t t, bool reports) {
-        KeyBuilder builder(keys_, lib_);
+        KeyBuilder builder(keys_, collation_);
         std::string& arena = arenas_[t];
         const auto [begin, end] = zabrelo::ShareOf(n, t, threads);
         arena.clear();
@@ -141,7 +141,7 @@ std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
         const auto [begin, end] = zabrelo::ShareOf(runs.size(), t, threads);
         std::string& arena = arenas[t];
         arena.clear();
-        KeyBuilder builder(keys_, lib_);
+        KeyBuilder builder(keys_, collation_);
         for (std::size_t r = begin; r < end; ++r) {
             for (std::size_t i = runs[r].first; i < runs[r].second; ++i) {
                 KeyedLine& item = items_[i];

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "Collation.h"
 #include "InputText.h"
 #include "LineKeys.h"
 #include "Progress.h"
 #include "library/KeyHead.h"
-#include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
@@ -56,7 +56,7 @@ inline bool KeysEqual(const KeyedLine& a, const KeyedLine& b) {
 class SortKeys {
 public:
     /// Keys lines as `keys` defines, on up to `jobs` threads.
-    SortKeys(const ZabreloLib& lib, const LineKeys& keys, int jobs);
+    SortKeys(const Collation& collation, const LineKeys& keys, int jobs);
     SortKeys(const SortKeys&) = delete;
     SortKeys& operator=(const SortKeys&) = delete;
 
@@ -82,7 +82,7 @@ public:
     void Release();
 
 private:
-    const ZabreloLib& lib_;
+    const Collation& collation_;
     const LineKeys& keys_;
     int jobs_;
     std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk

@@ -167,7 +167,7 @@ std::vector<std::string> ReadFileNames(const std::string& path) {
 
 std::vector<OptionRule> SortOptionRules() {
     // In this order, which names the candidates of an ambiguous abbreviation.
-    return {{'l', "level", true}, {0, "table", true}, {'r', "reverse", false}, {'s', "stable", false},
+    return {{'l', "level", true}, {0, "table", true}, {0, "natural", false}, {0, "classic", false}, {'r', "reverse", false}, {'s', "stable", false},
             {'u', "unique", false}, {'b', "ignore-leading-blanks", false}, {'k', "key", true},
             {'t', "field-separator", true}, {0, "csv", false}, {0, "header", false}, {'c', "check", false, true},
             {'C', nullptr, false}, {'m', "merge", false}, {'o', "output", true}, {'S', "buffer-size", true},

@@ -17,20 +17,22 @@ namespace zabrelo_tool {
 
 namespace {
 
-// Loads the table `options` name into `lib`; what it does not weigh.
-UnweighedUnits Load(ZabreloLib& lib, const Options& options) {
+// Loads the table `options` name into `collation`; what it does not weigh.
+UnweighedUnits Load(Collation& collation, const Options& options) {
     const std::string path = TablePath(options);
-    const bool loaded =
-        LoadThrough(path, path, options.Has("verbose"), [&lib](const char* name) { return lib.Initialize(name); });
+    const bool classic = options.Has("classic");
+    const bool loaded = LoadThrough(path, path, options.Has("verbose"),
+                                    [&](const char* name) { return collation.Load(name, classic); });
     const std::string check = "; 'zabrelo check " + path + "' shows ";
     if (!loaded) {
         throw ToolError(path + ": not a usable weight table (no header, or a line without a weight field)" + check +
                         "where");
     }
-    if (!zabrelo::WeighsALetter(lib)) {
+    if (!zabrelo::WeighsALetter(collation.Table())) {
         throw ToolError(path + ": not a usable weight table: it gives no letter a weight" + check + "why");
     }
-    return zabrelo::UnweighedUnitsOf(lib);
+    collation.SetNatural(options.Has("natural"));
+    return UnweighedUnits(collation.Table());
 }
 
 }  // namespace
@@ -84,6 +86,6 @@ bool LoadThrough(const std::string& path, const std::string& shown, bool verbose
     return loaded;
 }
 
-CommandTable::CommandTable(const Options& options) : unweighed(Load(lib, options)) {}
+CommandTable::CommandTable(const Options& options) : unweighed(Load(collation, options)) {}
 
 }  // namespace zabrelo_tool

@@ -10,9 +10,9 @@
 #include <functional>
 #include <string>
 
+#include "Collation.h"
 #include "Options.h"
 #include "collation/UnweighedUnits.h"
-#include "zabrelo/ZabreloLib.h"
 
 namespace zabrelo_tool {
 
@@ -30,14 +30,15 @@ bool LoadThrough(const std::string& path, const std::string& shown, bool verbose
                  const std::function<bool(const char*)>& load);
 
 /// The table a command orders by: the one --table (or the default) names,
-/// loaded, and what it does not weigh. Loading throws ToolError "<path>:
+/// loaded in the full order (the classic one with --classic), with natural
+/// numbers when --natural asks for them, and what it does not weigh. Loading throws ToolError "<path>:
 /// <reason>" when the file cannot be opened (with --verbose, the library's
 /// own report follows), when the load fails, and when the table gives no
 /// letter a weight (a word list, say), since no order can come of it.
 struct CommandTable {
     explicit CommandTable(const Options& options);
 
-    ZabreloLib lib;
+    Collation collation;
     UnweighedUnits unweighed;
 };
 
