@@ -78,8 +78,9 @@ def read_urdu(path):
     return own, pairs
 
 
-def digits():
-    return {0x30 + d: [(0x57 + d, PLAIN, DIGIT_TERTIARY)] for d in range(10)}
+def digits(own):
+    """ASCII digits weigh as the Urdu digits, before them at level 3."""
+    return {0x30 + d: [(own[0x06F0 + d][0], own[0x06F0 + d][1], DIGIT_TERTIARY)] for d in range(10)}
 
 
 PUNCTUATION_CANDIDATES = (list(range(0x21, 0x7F)) + list(range(0xA1, 0xC0)) + [0xD7, 0xF7]
@@ -235,7 +236,7 @@ def compatibility_sequences(known):
 def derive():
     own, pairs = read_urdu(URDU)
     weights = {}
-    weights.update(digits())
+    weights.update(digits(own))
     weights.update(punctuation(own))
     weights.update(latin())
     weights.update(presentation_forms(own, pairs))
