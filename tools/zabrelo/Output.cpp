@@ -12,13 +12,6 @@
 
 namespace zabrelo_tool {
 
-namespace {
-
-// Output is handed to the stream in blocks of this size (see pending_).
-constexpr std::size_t kBufferSize = 1 << 20;
-
-}  // namespace
-
 Output::Output(std::string path) : name_(path), path_(std::move(path)) {}
 
 Output::~Output() {
@@ -67,17 +60,25 @@ void Output::Open() {
     if (!inPlace_) inPlace_ = !TakeOverAttributes(file_, target_);
 }
 
-void Output::Write(const char* data, std::size_t size) {
-    pending_.append(data, size);
-    if (pending_.size() >= kBufferSize) Flush();
-}
-
-void Output::Flush() {
-    if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
+void Output::WriteLong(const char* data, std::size_t size) {
+    Flush();
+    if (size < kBufferSize) {
+        std::memcpy(pending_.get(), data, size);
+        used_ = size;
+        return;
+    }
+    if (std::fwrite(data, 1, size, file_) != size) {
         if (file_ == stdout && ReaderGone()) EndForGoneReader();
         Fail("write error on", LastSystemError());
     }
-    pending_.clear();
+}
+
+void Output::Flush() {
+    if (used_ > 0 && std::fwrite(pending_.get(), 1, used_, file_) != used_) {
+        if (file_ == stdout && ReaderGone()) EndForGoneReader();
+        Fail("write error on", LastSystemError());
+    }
+    used_ = 0;
 }
 
 void Output::Commit() {
