@@ -40,6 +40,7 @@ struct Options {
     std::string table = ZABRELO_BENCH_TABLE;
     std::size_t verifyPairs = 20000;
     std::string profile;  // "key/icu" and so on: one plain pass, for callgrind
+    bool classic = false;  // ZabreloLib::Initialize's order instead of the full order
 };
 
 // The same strings for every collator, converted before any timing. The
@@ -528,6 +529,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.words = value("--words=");
         } else if (arg.rfind("--table=", 0) == 0) {
             options.table = value("--table=");
+        } else if (arg == "--classic") {
+            options.classic = true;
         } else if (arg.rfind("--profile=", 0) == 0) {
             options.profile = value("--profile=");
         } else if (arg.rfind("--verify=", 0) == 0) {
@@ -535,7 +538,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else {
             std::fprintf(stderr,
                          "unknown option %s\nusage: zabrelo-bench [--count=N] [--seed=S] [--words=UTF8FILE] "
-                         "[--table=PATH] [--verify=PAIRS] [--profile=key|compare/IMPL] [--benchmark_...]\n",
+                         "[--table=PATH] [--classic] [--verify=PAIRS] [--profile=key|compare/IMPL] [--benchmark_...]\n",
                          arg.c_str());
             return false;
         }
@@ -572,7 +575,11 @@ int main(int argc, char** argv) {
     }
 
     try {
-        if (!gZabrelo.Initialize(options.table.c_str())) {
+        // Both the full order (what the C interface and the command read by
+        // default) and, with --classic, ZabreloLib::Initialize's order.
+        const bool loaded = options.classic ? gZabrelo.Initialize(options.table.c_str())
+                                            : gZabrelo.InitializeFullOrder(options.table.c_str());
+        if (!loaded) {
             std::fprintf(stderr, "zabrelo: %s is not a weight table\n", options.table.c_str());
             return 2;
         }
@@ -580,7 +587,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zabrelo: cannot open %s (code %d)\n", options.table.c_str(), e.GetErrorCode());
         return 2;
     }
-    if (zabrelo_open(options.table.c_str(), &gCollator) != ZABRELO_OK) {
+    if (zabrelo_open_ex(options.table.c_str(), options.classic ? ZABRELO_CLASSIC_ORDER : 0u, &gCollator, nullptr,
+                        nullptr, nullptr) != ZABRELO_OK) {
         std::fprintf(stderr, "zabrelo: the C interface cannot open %s\n", options.table.c_str());
         return 2;
     }

@@ -78,8 +78,9 @@ def read_urdu(path):
     return own, pairs
 
 
-def digits():
-    return {0x30 + d: [(0x57 + d, PLAIN, DIGIT_TERTIARY)] for d in range(10)}
+def digits(own):
+    """ASCII digits weigh as the Urdu digits, before them at level 3."""
+    return {0x30 + d: [(own[0x06F0 + d][0], own[0x06F0 + d][1], DIGIT_TERTIARY)] for d in range(10)}
 
 
 PUNCTUATION_CANDIDATES = (list(range(0x21, 0x7F)) + list(range(0xA1, 0xC0)) + [0xD7, 0xF7]
@@ -186,11 +187,12 @@ YEH_WITH_HAMZA = 0x0626
 
 
 def presentation_forms(own, pairs):
-    def letter(cp, form):
+    def letter(cp, form, last):
         variant = FORM_TERTIARY.get(form, OTHER_FORM_TERTIARY)
         if cp == YEH_WITH_HAMZA:
-            # Inside a word the library weighs ئ as the letter ء; at its end as ی + hamza.
-            if form not in ("initial", "medial"):
+            # Inside a word the library weighs ئ as the letter ء; at its end as ی + hamza. In a
+            # ligature, a letter after it puts it inside.
+            if last and form not in ("initial", "medial"):
                 p, s, _ = pairs[(0x06CC, 0x0654)]
                 return [(p, s, variant)]
             parts = [0x0621]
@@ -210,10 +212,11 @@ def presentation_forms(own, pairs):
             continue
         tag, *points = decomposition.split()
         form = tag.strip("<>")
+        # The space and the tatweel some forms carry weigh nothing here.
+        letters = [x for x in (int(p, 16) for p in points) if x not in (0x0020, 0x0640)]
         elements = []
-        for x in (int(p, 16) for p in points):
-            if x not in (0x0020, 0x0640):  # the space and the tatweel some forms carry weigh nothing here
-                elements += letter(x, form)
+        for k, x in enumerate(letters):
+            elements += letter(x, form, k + 1 == len(letters))
         if elements:
             weights[c] = elements
     return weights
@@ -233,7 +236,7 @@ def compatibility_sequences(known):
 def derive():
     own, pairs = read_urdu(URDU)
     weights = {}
-    weights.update(digits())
+    weights.update(digits(own))
     weights.update(punctuation(own))
     weights.update(latin())
     weights.update(presentation_forms(own, pairs))

@@ -23,6 +23,7 @@ const std::u16string kProbes[] = {
     u"\u0600\u0626\u0623\u0624\u0625\u06D3\u0626",  // every hamza rewrite, yeh last
     u"\u200C\u06F9\u06FA\u05FF\xD800 ",
     u"\u0644\u0644\u0627\u0627\u06CC\u0654",
+    u"a1\u064A\u0654\uFFFF\u00E9\uFB8E\u0645a\u0654",  // lines outside the block, expansions, ي + hamza
 };
 
 // A FIFO nobody writes to: an ordinary open of it would wait for ever.
@@ -63,6 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& a : kProbes) {
         for (const auto& b : kProbes) zabrelo_fuzz::CheckKeysAndCompare(lib, a, b);
+    }
+
+    // The full order reads every line: expansions of any length, pairs that
+    // start outside the block.
+    ZabreloLib full;
+    try {
+        full.InitializeFullOrder(path.c_str());
+    } catch (const VantorException&) {
+        Check(false, "an existing file raised in the full order");
+    }
+    for (const auto& a : kProbes) {
+        for (const auto& b : kProbes) zabrelo_fuzz::CheckKeysAndCompare(full, a, b);
     }
 
     ZabreloLib again;

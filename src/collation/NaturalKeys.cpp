@@ -1,7 +1,9 @@
 // NaturalKeys: one pass per level over the text, cut into runs of digits
-// and the stretches between them. A digit is never part of a pair nor
-// rewritten, so the text can be cut before and after every run, and each
-// stretch is keyed by the one walk (KeyWalk.h), UTF-16 or UTF-8 alike.
+// and the stretches between them. A digit is never rewritten, and no pair
+// of the bundled table holds one, so the text can be cut before and after
+// every run, and each stretch is keyed by the one walk (KeyWalk.h), UTF-16
+// or UTF-8 alike. (A table that pairs a digit with a letter gets the pair
+// cut apart: the natural key weighs the two on their own.)
 #include "collation/NaturalKeys.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include "collation/CollationKeys.h"
 #include "collation/KeyWalk.h"
 #include "collation/StoppableKey.h"
+#include "collation/Utf8Keys.h"
 #include "collation/Utf8Walk.h"
 
 namespace zabrelo {
@@ -48,6 +51,33 @@ int DigitAt(const Utf8Text& text, const unsigned char* place) {
 }
 Utf8Text Between(const Utf8Text&, const unsigned char* from, const unsigned char* to) { return Utf8Text{from, to}; }
 
+// Whether a text holds a digit: without one its natural key is its plain
+// key, which the one walk builds in a single pass and compares lazily.
+bool HoldsDigit(const Utf16Text& text) {
+    return std::any_of(text.text, text.text + text.length, [](char16_t u) { return DigitValue(u) != kNoDigit; });
+}
+// A byte 0xD9 or 0xDB always begins a character, so the bytes of a digit
+// are told apart without reading the characters.
+bool HoldsDigit(const Utf8Text& text) {
+    for (const unsigned char* p = text.begin; p != text.end; ++p) {
+        if (*p >= '0' && *p <= '9') return true;
+        if ((*p == 0xD9 || *p == 0xDB) && p + 1 != text.end && DigitAt(text, p) != kNoDigit) return true;
+    }
+    return false;
+}
+
+// The level-1 key of the one-unit text `u` (room for at least one byte);
+// returns its whole length. Read from the unit's own weights where they
+// stand, as they do for a digit, since every text that holds a number asks.
+std::size_t UnitPrimary(const CollationTable& table, char16_t u, unsigned char* out, std::size_t room) {
+    const KeyUnit& unit = table.Key(CollationTable::RangeIndex(u));
+    if (!CollationTable::OwnWeightsStand(unit, table.Key(CollationTable::kRangeSize))) {
+        return WriteKey(table, &u, 1, 1, out, room);
+    }
+    out[0] = unit.bytes[0];
+    return unit.keep[0];
+}
+
 // The level-1 bytes of a number: the lead (the level-1 key of the Urdu
 // digit zero, whatever its length), and a byte per digit value. These are
 // the Urdu digits' primaries when the table gives them one byte each in
@@ -60,12 +90,12 @@ struct NumberBytes {
 
     explicit NumberBytes(const CollationTable& table) {
         const char16_t zero = u'\u06F0';
-        leadSize = std::min(WriteKey(table, &zero, 1, 1, lead, sizeof lead), sizeof lead);
+        leadSize = std::min(UnitPrimary(table, zero, lead, sizeof lead), sizeof lead);
         bool ascending = true;
         for (int d = 0; d < 10; ++d) {
             const char16_t unit = static_cast<char16_t>(zero + d);
             unsigned char primary[2];
-            ascending = ascending && WriteKey(table, &unit, 1, 1, primary, sizeof primary) == 1 &&
+            ascending = ascending && UnitPrimary(table, unit, primary, sizeof primary) == 1 &&
                         primary[0] > kLowestByte && (d == 0 || primary[0] > digit[d - 1]);
             digit[d] = ascending ? primary[0] : 0;
         }
@@ -108,11 +138,18 @@ std::size_t NaturalKey(const CollationTable& table, const Text text, int level, 
                        std::size_t capacity, const StopCheck* stop) {
     using Place = typename Text::Place;
     if (level <= 0) return 0;
+    if (stop == nullptr && !HoldsDigit(text)) return WriteTextKey(table, text, level, out, capacity);
     const int levels = std::min(level, CollationTable::kMaxLevel);
     std::optional<NumberBytes> number;  // wanted only by a text that holds a digit
     std::size_t sinceAsked = 0;
     OneLevel sink{out, capacity, 0, 0};
     for (sink.level = 0; sink.level < levels; ++sink.level) {
+        // After level 1 each digit keeps its own weights, so the level is
+        // the plain key's: one walk, but where the caller asks now and then.
+        if (sink.level > 0 && stop == nullptr) {
+            sink = WalkKey(table, text, sink);
+            continue;
+        }
         for (Place place = text.Start(); !text.AtEnd(place);) {
             Place end = place;
             const bool digits = DigitAt(text, place) != kNoDigit;
@@ -149,7 +186,7 @@ std::size_t NaturalKey(const CollationTable& table, const Text text, int level, 
 // Compares the natural keys that `write(out, capacity)` writes, on the
 // stack when both fit, else in strings.
 template <class WriteA, class WriteB>
-int CompareWritten(WriteA writeA, WriteB writeB) {
+int CompareWholeKeys(WriteA writeA, WriteB writeB) {
     constexpr std::size_t kRoom = 1024;
     unsigned char a[kRoom], b[kRoom];
     const std::size_t aSize = writeA(a, kRoom);
@@ -164,6 +201,24 @@ int CompareWritten(WriteA writeA, WriteB writeB) {
     writeB(reinterpret_cast<unsigned char*>(&y[0]), bSize);
     const int order = x.compare(y);
     return (order > 0) - (order < 0);
+}
+
+// Compares the natural keys at `level` that `write(out, capacity, level)`
+// writes. Most texts differ in their level-1 strings, at a byte both have:
+// then the keys differ there too, and the other levels are never built.
+template <class Write>
+int CompareWritten(Write write, int level) {
+    const auto atLevel = [&](int side, int l) {
+        return [&write, side, l](unsigned char* out, std::size_t room) { return write(side, out, room, l); };
+    };
+    if (level > 1) {
+        constexpr std::size_t kRoom = 256;
+        unsigned char a[kRoom], b[kRoom];
+        const std::size_t shared = std::min({write(0, a, kRoom, 1), write(1, b, kRoom, 1), kRoom});
+        const int order = std::memcmp(a, b, shared);
+        if (order != 0) return order < 0 ? -1 : 1;
+    }
+    return CompareWholeKeys(atLevel(0, level), atLevel(1, level));
 }
 
 Utf8Text Utf8Of(const char* text, std::size_t size) {
@@ -191,16 +246,30 @@ std::string BuildNaturalKey(const CollationTable& table, const char16_t* text, s
 
 int CompareNaturalKeys(const CollationTable& table, const char16_t* a, std::size_t aLength, const char16_t* b,
                        std::size_t bLength, int level) {
+    if (!HoldsDigit(Utf16Text{a, aLength}) && !HoldsDigit(Utf16Text{b, bLength})) {
+        const int x = FirstKeyByte(table, a, aLength), y = FirstKeyByte(table, b, bLength);
+        if (level > 0 && x >= 0 && y >= 0 && x != y) return x < y ? -1 : 1;
+        return CompareKeys(table, a, aLength, b, bLength, level);
+    }
     return CompareWritten(
-        [&](unsigned char* out, std::size_t room) { return WriteNaturalKey(table, a, aLength, level, out, room); },
-        [&](unsigned char* out, std::size_t room) { return WriteNaturalKey(table, b, bLength, level, out, room); });
+        [&](int side, unsigned char* out, std::size_t room, int l) {
+            return side == 0 ? WriteNaturalKey(table, a, aLength, l, out, room)
+                             : WriteNaturalKey(table, b, bLength, l, out, room);
+        },
+        level);
 }
 
 int CompareNaturalUtf8Keys(const CollationTable& table, const char* a, std::size_t aSize, const char* b,
                            std::size_t bSize, int level) {
+    if (!HoldsDigit(Utf8Of(a, aSize)) && !HoldsDigit(Utf8Of(b, bSize))) {
+        return CompareUtf8Keys(table, a, aSize, b, bSize, level);
+    }
     return CompareWritten(
-        [&](unsigned char* out, std::size_t room) { return WriteNaturalUtf8Key(table, a, aSize, level, out, room); },
-        [&](unsigned char* out, std::size_t room) { return WriteNaturalUtf8Key(table, b, bSize, level, out, room); });
+        [&](int side, unsigned char* out, std::size_t room, int l) {
+            return side == 0 ? WriteNaturalUtf8Key(table, a, aSize, l, out, room)
+                             : WriteNaturalUtf8Key(table, b, bSize, l, out, room);
+        },
+        level);
 }
 
 }  // namespace zabrelo

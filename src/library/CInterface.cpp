@@ -419,6 +419,10 @@ zabrelo_status ZABRELO_CALL zabrelo_compare8(const zabrelo_collator* collator, c
             *result = zabrelo::CompareStrings(*collator->table, units, aCount, units + aCount, bCount, level);
             return ZABRELO_OK;
         }
+        const int order = zabrelo::NaturalOrder(*collator->table, units, aCount, units + aCount, bCount, level);
+        if (order == ZABRELO_COMPARE_ERROR) return ZABRELO_OUT_OF_MEMORY;
+        *result = order == 0 && aCount < bCount ? -1 : order;
+        return ZABRELO_OK;
     }
     const std::size_t aUnits = zabrelo::Utf16Length(a, a_length);
     const std::size_t bUnits = zabrelo::Utf16Length(b, b_length);

@@ -118,8 +118,11 @@ TEST(NaturalKeysTest, OrderIsNumbersByValueThenThePlainKey) {
                 << zabrelo_test::Hex(zabrelo::Utf16ToUtf8(a, zabrelo::LoneSurrogate::kReplace)) << " / "
                 << zabrelo_test::Hex(zabrelo::Utf16ToUtf8(b, zabrelo::LoneSurrogate::kReplace)) << " level " << level;
             ASSERT_EQ(zabrelo::CompareNaturalKeys(*table, a.data(), a.size(), b.data(), b.size(), level), expected);
-            // UTF-8 gives the same key, and a short buffer its start alone.
+            // UTF-8 gives the same order and key, and a short buffer its start alone.
             const std::string utf8 = zabrelo::Utf16ToUtf8(a, zabrelo::LoneSurrogate::kReplace);
+            const std::string utf8b = zabrelo::Utf16ToUtf8(b, zabrelo::LoneSurrogate::kReplace);
+            ASSERT_EQ(zabrelo::CompareNaturalUtf8Keys(*table, utf8.data(), utf8.size(), utf8b.data(), utf8b.size(), level),
+                      expected);
             const std::size_t room = random() % (key.size() + 2);
             std::string part(room + 1, '\x5A');
             ASSERT_EQ(zabrelo::WriteNaturalUtf8Key(*table, utf8.data(), utf8.size(), level,

@@ -90,12 +90,8 @@ constexpr std::int32_t kSpace = 0x0020;
 
 bool IsSurrogate(std::int32_t codePoint) { return codePoint >= 0xD800 && codePoint < 0xE000; }
 
-// A line for any other code point is read by the full order. U+0000 is what
-// a field without hex digits reads as, stray text rather than a character.
-bool WeighsInFullOrder(std::int32_t codePoint) {
-    return codePoint > 0 && codePoint <= 0xFFFF && codePoint != kSpace && !IsSurrogate(codePoint);
-}
-
+// Why the full order reads no line for a code point. U+0000 is what a field
+// without hex digits reads as: stray text rather than a character.
 std::string WhyNotWeighed(std::int32_t codePoint) {
     if (codePoint == kSpace) return "the space, which keeps its fixed weight";
     if (IsSurrogate(codePoint)) return "a surrogate, which is half of a character";
@@ -233,8 +229,7 @@ void Checker::Event(const LoadEvent& e) {
         }
         break;
     case LoadEventKind::kOutOfRange:
-        // Other characters of the BMP weigh in the full order (the classic load skips them).
-        if (WeighsInFullOrder(e.codePoint)) break;
+        // The full order reads a line for every other code point of the BMP.
         if (e.second < 0) {
             Warn(e.line, "the code point field " + field + " reads as " + U(e.codePoint) + ", " +
                              WhyNotWeighed(e.codePoint) + ": line ignored");
