@@ -21,8 +21,9 @@
  * file; a table that cannot be loaded makes the load fail with its reason.
  * Values are read as UTF-8 whatever they hold: each byte that begins no
  * well-formed sequence reads as U+FFFD, which no table weighs. The
- * collations read the values' bytes in place and allocate nothing;
- * urdu_key allocates only a key longer than 512 bytes. Everything goes
+ * collations read the values' bytes in place and allocate nothing (but the
+ * natural ones, for texts whose keys pass 1 KiB); urdu_key allocates only a
+ * key longer than 512 bytes. Everything goes
  * through the C interface (zabrelo.h), whose UTF-8 functions read values as
  * SQLite holds them.
  * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
@@ -106,6 +107,10 @@ int CompareBytes(const char* a, int aSize, const char* b, int bSize) {
     return (aSize > bSize) - (aSize < bSize);
 }
 
+// A comparison that failed (memory for natural keys ran out) cannot be
+// reported to SQLite: the pair then takes BINARY's order, which is at least
+// the reverse of the pair's other way round.
+
 // URDU: key order, then BINARY's, so that only the same bytes are equal.
 int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
     const auto& registration = *static_cast<const Registration*>(arg);
@@ -113,7 +118,7 @@ int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* 
     const char* b = static_cast<const char*>(bData);
     const int order = zabrelo_order8(registration.collator, a, static_cast<std::size_t>(aSize), b,
                                      static_cast<std::size_t>(bSize), 3);
-    return order != 0 ? order : CompareBytes(a, aSize, b, bSize);
+    return order != 0 && order != ZABRELO_COMPARE_ERROR ? order : CompareBytes(a, aSize, b, bSize);
 }
 
 // URDU1 and URDU2: key order at their level, then the order of the units
@@ -124,6 +129,7 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     const char* b = static_cast<const char*>(bData);
     const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
     const int order = zabrelo_order8(registration.collator, a, aLength, b, bLength, registration.level);
+    if (order == ZABRELO_COMPARE_ERROR) return CompareBytes(a, aSize, b, bSize);
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
