@@ -68,6 +68,13 @@ std::vector<LoadedTable> tables;
 // receives) with `options`, loaded or found loaded; null with `error` set
 // when it cannot be had.
 Collator SharedTable(std::string& path, unsigned options, std::string& error) {
+    // A path already known is looked up before it is opened again.
+    if (!path.empty()) {
+        const std::lock_guard<std::mutex> lock(tablesMutex);
+        for (const LoadedTable& entry : tables) {
+            if (entry.path == path && entry.options == options) return entry.collator;
+        }
+    }
     zabrelo_collator* opened = nullptr;
     const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
     if (zabrelo_open_ex(path.empty() ? nullptr : path.c_str(), options, &opened, detail.get(), nullptr, nullptr) !=
@@ -188,7 +195,8 @@ int RegisterKey(sqlite3* db, const char* name, int argc, const Collator& loaded)
 // Each order is a set of collations and a key function: URDU, URDU1, URDU2
 // and urdu_key for the full order; the same names with _CLASSIC or _NATURAL
 // for the others. Each opens the table on its own (a table's options are
-// fixed when it is opened); all three are loaded at once, in a millisecond.
+// fixed when it is opened); all three are loaded at once, about a
+// millisecond each.
 struct Order {
     const char* collation;  // the level-3 collation; levels 1 and 2 add their digit
     const char* key;
@@ -224,8 +232,9 @@ int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
         return rc;
     };
     try {
-        // The full order's open finds the default table; the other orders
-        // open that same file.
+        // The full order's open finds the default table (and says at once
+        // when it is gone); the other orders take that same file, loaded
+        // once in the process.
         std::string path, error;
         Collator loaded[std::size(kOrders)];
         for (std::size_t i = 0; i < std::size(kOrders); ++i) {
