@@ -56,6 +56,8 @@ private:
     void Flush();
     /// Write for what the buffer's room does not take.
     void WriteLong(const char* data, std::size_t size);
+    /// Hands `size` bytes at `data` to the stream.
+    void Hand(const char* data, std::size_t size);
 
     std::string name_;  // as given, for messages
     std::string path_;  // symbolic links resolved
@@ -70,6 +72,9 @@ private:
     static constexpr std::size_t kBufferSize = 1 << 20;
     std::unique_ptr<char[]> pending_{new char[kBufferSize]};
     std::size_t used_ = 0;
+    // A result that is synced at the end has the system write it out as it
+    // grows, so the sync finds most of it on the disk already.
+    std::size_t unsynced_ = 0;
 };
 
 }  // namespace zabrelo_tool
