@@ -76,6 +76,11 @@ void Output::WriteLong(const char* data, std::size_t size) {
     Hand(data, size);
 }
 
+void Output::WriteBlock(const std::string& block) {
+    Flush();
+    if (!block.empty()) Hand(block.data(), block.size());
+}
+
 void Output::Flush() {
     if (used_ > 0) Hand(pending_.get(), used_);
     used_ = 0;

@@ -16,7 +16,7 @@ namespace zabrelo_tool {
 
 namespace {
 
-constexpr std::size_t kBlockBytes = 1 << 20;  // of text, about, per block
+constexpr std::size_t kBlockBytes = 256 << 10;  // of text, about, per block
 constexpr std::size_t kLeastBlockLines = 256;
 
 }  // namespace
@@ -64,7 +64,7 @@ void WriteSortedOnThreads(KeyedLines& items, const std::vector<Line>& lines, std
                 std::unique_lock<std::mutex> lock(mutex);
                 turns.wait(lock, [&] { return turn == b || failed; });
                 if (failed) return;
-                output.Write(buffer);
+                output.WriteBlock(buffer);
                 progress.Update(end);
                 ++turn;
                 turns.notify_all();
