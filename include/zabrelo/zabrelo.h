@@ -132,9 +132,9 @@ ZABRELO_API zabrelo_status ZABRELO_CALL zabrelo_open_memory(const char* bytes, s
    before "باب 10"; it changes every key and comparison of the collator. At
    level 1 a run weighs as a number placed where the digits are among the
    letters; "۲", "٢" and "2" still differ at level 3, and "02" and "2" after
-   level 1. Comparing natural keys of long texts (over a few hundred
-   characters) takes memory for the keys: a comparison then fails as its
-   description says for memory running out. */
+   level 1. Comparing texts whose natural keys exceed 1 KiB may take memory
+   for the keys: a comparison then fails as its description says for memory
+   running out. */
 #define ZABRELO_CLASSIC_ORDER 1u
 #define ZABRELO_NATURAL_NUMBERS 2u
 

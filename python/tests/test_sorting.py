@@ -87,3 +87,9 @@ def test_changing_the_input_meanwhile_is_harmless(collator, words):
         result = collator.sorted(victim)
         clearer.join()
         assert result in (expected, [])
+
+
+def test_natural_order_sorts_numbers_by_value():
+    chapters = ["باب 10", "باب ۳", "باب 2", "باب ١١"]
+    assert zabrelo.Collator(natural=True).sorted(chapters) == ["باب 2", "باب ۳", "باب 10", "باب ١١"]
+    assert zabrelo.Collator().sorted(chapters) == ["باب 10", "باب ١١", "باب 2", "باب ۳"]

@@ -21,8 +21,9 @@
  * file; a table that cannot be loaded makes the load fail with its reason.
  * Values are read as UTF-8 whatever they hold: each byte that begins no
  * well-formed sequence reads as U+FFFD, which no table weighs. The
- * collations read the values' bytes in place and allocate nothing;
- * urdu_key allocates only a key longer than 512 bytes. Everything goes
+ * collations read the values' bytes in place and allocate nothing (but the
+ * natural ones, for texts whose keys pass 1 KiB); urdu_key allocates only a
+ * key longer than 512 bytes. Everything goes
  * through the C interface (zabrelo.h), whose UTF-8 functions read values as
  * SQLite holds them.
  * Nothing throws into SQLite. Tested by sqlite/tests/ (the C API, and the
@@ -67,6 +68,13 @@ std::vector<LoadedTable> tables;
 // receives) with `options`, loaded or found loaded; null with `error` set
 // when it cannot be had.
 Collator SharedTable(std::string& path, unsigned options, std::string& error) {
+    // A path already known is looked up before it is opened again.
+    if (!path.empty()) {
+        const std::lock_guard<std::mutex> lock(tablesMutex);
+        for (const LoadedTable& entry : tables) {
+            if (entry.path == path && entry.options == options) return entry.collator;
+        }
+    }
     zabrelo_collator* opened = nullptr;
     const std::unique_ptr<zabrelo_open_detail> detail(new zabrelo_open_detail());
     if (zabrelo_open_ex(path.empty() ? nullptr : path.c_str(), options, &opened, detail.get(), nullptr, nullptr) !=
@@ -106,6 +114,10 @@ int CompareBytes(const char* a, int aSize, const char* b, int bSize) {
     return (aSize > bSize) - (aSize < bSize);
 }
 
+// A comparison that failed (memory for natural keys ran out) cannot be
+// reported to SQLite: the pair then takes BINARY's order, which is at least
+// the reverse of the pair's other way round.
+
 // URDU: key order, then BINARY's, so that only the same bytes are equal.
 int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* bData) {
     const auto& registration = *static_cast<const Registration*>(arg);
@@ -113,7 +125,7 @@ int CompareUrdu(void* arg, int aSize, const void* aData, int bSize, const void* 
     const char* b = static_cast<const char*>(bData);
     const int order = zabrelo_order8(registration.collator, a, static_cast<std::size_t>(aSize), b,
                                      static_cast<std::size_t>(bSize), 3);
-    return order != 0 ? order : CompareBytes(a, aSize, b, bSize);
+    return order != 0 && order != ZABRELO_COMPARE_ERROR ? order : CompareBytes(a, aSize, b, bSize);
 }
 
 // URDU1 and URDU2: key order at their level, then the order of the units
@@ -124,6 +136,7 @@ int CompareUrduLevel(void* arg, int aSize, const void* aData, int bSize, const v
     const char* b = static_cast<const char*>(bData);
     const auto aLength = static_cast<std::size_t>(aSize), bLength = static_cast<std::size_t>(bSize);
     const int order = zabrelo_order8(registration.collator, a, aLength, b, bLength, registration.level);
+    if (order == ZABRELO_COMPARE_ERROR) return CompareBytes(a, aSize, b, bSize);
     if (order != 0) return order;
     // Equal keys are mostly the same value, compared with itself in a sort.
     if (CompareBytes(a, aSize, b, bSize) == 0) return 0;
@@ -182,7 +195,8 @@ int RegisterKey(sqlite3* db, const char* name, int argc, const Collator& loaded)
 // Each order is a set of collations and a key function: URDU, URDU1, URDU2
 // and urdu_key for the full order; the same names with _CLASSIC or _NATURAL
 // for the others. Each opens the table on its own (a table's options are
-// fixed when it is opened); all three are loaded at once, in a millisecond.
+// fixed when it is opened); all three are loaded at once, about a
+// millisecond each.
 struct Order {
     const char* collation;  // the level-3 collation; levels 1 and 2 add their digit
     const char* key;
@@ -218,8 +232,9 @@ int Init(sqlite3* db, char** errorMessage, const sqlite3_api_routines* api) {
         return rc;
     };
     try {
-        // The full order's open finds the default table; the other orders
-        // open that same file.
+        // The full order's open finds the default table (and says at once
+        // when it is gone); the other orders take that same file, loaded
+        // once in the process.
         std::string path, error;
         Collator loaded[std::size(kOrders)];
         for (std::size_t i = 0; i < std::size(kOrders); ++i) {

@@ -311,6 +311,22 @@ TEST_F(ExtensionTest, CollationsAreConsistentOrders) {
     }
 }
 
+// Chapter numbers in three digit sets: by their digits in the full order,
+// by their value in the natural one; in the classic order ASCII digits weigh
+// nothing, so 2 and 10 are one key.
+TEST_F(ExtensionTest, EachOrderSortsNumbersItsWay) {
+    const std::string bab = "\xD8\xA8\xD8\xA7\xD8\xA8 ";
+    const std::string two = bab + "2", three = bab + "\xDB\xB3", ten = bab + "10", eleven = bab + "\xD9\xA1\xD9\xA1";
+    db_.Insert({ten, three, two, eleven});
+    EXPECT_EQ(db_.Column("SELECT w FROM t ORDER BY w COLLATE URDU_NATURAL"),
+              (std::vector<std::string>{two, three, ten, eleven}));
+    EXPECT_EQ(db_.Column("SELECT w FROM t ORDER BY urdu_natural_key(w)"),
+              (std::vector<std::string>{two, three, ten, eleven}));
+    EXPECT_EQ(db_.Column("SELECT w FROM t ORDER BY w COLLATE URDU"),
+              (std::vector<std::string>{ten, eleven, two, three}));
+    EXPECT_EQ(db_.Value("SELECT count(DISTINCT urdu_classic_key(w)) FROM t"), "3");
+}
+
 TEST_F(ExtensionTest, HostileValues) {
     // Ill-formed UTF-8 cast to text, NULs inside, NULL, empty, and two texts
     // of four million letters that differ only in their last.

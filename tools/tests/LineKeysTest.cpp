@@ -3,6 +3,7 @@
 // direction, then the whole line), whatever bytes the parts hold.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,40 @@ TEST(LineKeysTest, ZeroBytesInKeysStayInOrder) {
     ASSERT_TRUE(lib.Load(dir.Write("t.txt", "FA=t\r\n[0627][100,5,5]\r\n[0628][1,5,5]\r\n").c_str(), true));
     ASSERT_EQ(lib.Key(u"\u0627", 1), std::string(1, '\0'));
     CheckOrder(lib, {"ا,ا,", ",ا,ب", "اا,,", "ب,ا,ا", "ا,,ب", "اب,ا,", "ا\u0628,,", "a,ا,", "ا,aا,b", ",,"});
+}
+
+// A numeric first key checks each line's UTF-8 without decoding it, eight
+// bytes at a time where it can: it must refuse exactly what decoding refuses.
+TEST(LineKeysTest, QuickKeysRefuseWhatDecodingRefuses) {
+    Collation lib;
+    ASSERT_TRUE(lib.Load(ZABRELO_DEFAULT_TABLE, false));
+    const UnweighedUnits unweighed(lib.Table());
+    const LineKeys keys(unweighed, 3, false, false, {ParseKeyRange("2,2n", false, false), ParseKeyRange("1,1", false, false)},
+                        FieldSplitter::Mode::kSeparator, ",");
+    ASSERT_TRUE(keys.QuickStart());
+    KeyBuilder builder(keys, lib);
+    // Bytes near every boundary the check draws, Urdu's most of all.
+    const unsigned char kBytes[] = {'a', ' ', ',', '5', 0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
+                                    0xC1, 0xC2, 0xD8, 0xDB, 0xDF, 0xE0, 0xE2, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
+    const std::string urdu = "\u0627\u06A9\u06CC";
+    std::mt19937 random(25);
+    std::u16string units;
+    std::string key;
+    for (int round = 0; round < 200000; ++round) {
+        std::string line;
+        const int length = static_cast<int>(random() % 24);
+        for (int k = 0; k < length; ++k) {
+            if (random() % 3 == 0) {
+                line += urdu.substr(2 * (random() % 3), 2);
+            } else {
+                line += static_cast<char>(kBytes[random() % sizeof kBytes]);
+            }
+        }
+        key.clear();
+        ASSERT_EQ(builder.Append(line.data(), line.size(), key, KeyBuilder::Stage::kQuick),
+                  zabrelo::Utf8ToUtf16(line.data(), line.size(), units))
+            << testing::PrintToString(line);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "Fields.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "ToolError.h"
@@ -189,6 +190,19 @@ void FieldSplitter::Split(const char* text, std::size_t size) {
     if (mode_ == Mode::kSeparator) {
         text_ = std::string_view(text, size);
         std::size_t start = 0;
+        if (separator_.size() == 1) {
+            // The usual separator, a tab or a comma: one byte to look for.
+            for (;;) {
+                const auto* found =
+                    static_cast<const char*>(std::memchr(text + start, separator_[0], size - start));
+                if (!found) break;
+                const auto at = static_cast<std::size_t>(found - text);
+                spans_.emplace_back(start, at);
+                start = at + 1;
+            }
+            spans_.emplace_back(start, size);
+            return;
+        }
         for (;;) {
             const std::size_t found = text_.find(separator_, start);
             spans_.emplace_back(start, found == std::string_view::npos ? size : found);

@@ -26,6 +26,7 @@ const char* const kEnds[] = {kLf, kCrLf, kNul};
 constexpr std::size_t kMinRead = 4 << 10;
 constexpr std::size_t kPipeRead = 1 << 20;
 constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads in one call
+constexpr std::size_t kSampleBytes = 64 << 10;         // of a large read, to guess its lines from
 
 }  // namespace
 
@@ -188,6 +189,7 @@ void InputText::MakeRoom(std::size_t want) {
 void InputText::Split() {
     const char* const base = block_;
     const char* const limit = base + blockUsed_;
+    ReserveLines(base + scanned_, limit);
     if (!format_.csv) {
         while (!Full()) {
             const char* const from = base + scanned_;
@@ -240,6 +242,18 @@ void InputText::Split() {
         AddRecord(base + recordStart_, limit, false);
         recordStart_ = scanned_ = blockUsed_;
     }
+}
+
+void InputText::ReserveLines(const char* from, const char* limit) {
+    // A large read would otherwise grow the lines' vector step by step,
+    // copying it each time onto memory never touched before; its first
+    // bytes tell roughly how many lines it holds.
+    const auto unscanned = static_cast<std::size_t>(limit - from);
+    if (unscanned < kSampleBytes * 4) return;
+    const std::size_t ends = static_cast<std::size_t>(std::count(from, from + kSampleBytes, delimiter_));
+    const std::size_t budget = limit_ > textBytes_ ? limit_ - textBytes_ : 0;
+    const std::size_t expected = std::min(unscanned, budget) / kSampleBytes * (ends + 1) * 9 / 8;
+    if (lines_.capacity() - lines_.size() < expected) lines_.reserve(lines_.size() + expected);
 }
 
 void InputText::AddRecord(const char* start, const char* stop, bool terminated) {

@@ -104,6 +104,8 @@ private:
     /// Takes the lines that end in the bytes read so far, while the chunk is
     /// not full; at the end of a file, also the line without an end.
     void Split();
+    /// Makes room in lines_ for the lines [from, limit) probably holds.
+    void ReserveLines(const char* from, const char* limit);
     bool Full() const { return !lines_.empty() && textBytes_ >= limit_; }
     void AddRecord(const char* start, const char* stop, bool terminated);
     std::string Shown(std::size_t file) const;

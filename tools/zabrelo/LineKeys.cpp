@@ -9,6 +9,7 @@
 #include "MonthKeys.h"
 #include "NumericKeys.h"
 #include "VersionKeys.h"
+#include "library/KeyHead.h"
 #include "text/Utf8.h"
 
 namespace zabrelo_tool {
@@ -18,6 +19,17 @@ namespace {
 // Appends `bytes` escaped and closed (see LineKeys.h), inverted when `invert`.
 void AppendPart(std::string& out, const std::string& bytes, bool invert) {
     const unsigned char flip = invert ? 0xFF : 0x00;
+    const std::size_t at = out.size();
+    if (std::memchr(bytes.data(), '\0', bytes.size()) == nullptr) {
+        // Most parts (every number, most weights) have no 00 byte to escape.
+        out.append(bytes);
+        out += '\0';
+        out += '\0';
+        if (invert) {
+            for (std::size_t i = at; i < out.size(); ++i) out[i] = static_cast<char>(out[i] ^ 0xFF);
+        }
+        return;
+    }
     for (const char c : bytes) {
         out += static_cast<char>(static_cast<unsigned char>(c) ^ flip);
         if (c == '\0') out += static_cast<char>(0xFF ^ flip);
@@ -26,18 +38,40 @@ void AppendPart(std::string& out, const std::string& bytes, bool invert) {
     out += static_cast<char>(flip);
 }
 
+// How many of the eight bytes at `p` are whole characters of well-formed
+// UTF-8 of one or two bytes (ASCII, Urdu and the rest of U+0080..U+07FF),
+// checked all at once: 8, or 7 when the last is the first byte of a pair,
+// which the next check takes with its second; 0 when the eight bytes hold
+// anything else (longer characters, or bytes out of place), which the
+// check byte by byte then settles.
+std::size_t ShortCharacters(const unsigned char* p) {
+    constexpr std::uint64_t kTop = 0x8080808080808080ULL;
+    const std::uint64_t word = zabrelo::BigEndian64(p);  // p[0] in the top byte, p[1] below it, ...
+    const std::uint64_t high = word & kTop;               // bytes 1xxxxxxx
+    const std::uint64_t bit6 = (word << 1) & kTop;
+    const std::uint64_t leads = high & bit6;               // 11xxxxxx
+    const std::uint64_t followers = high & ~bit6;          // 10xxxxxx
+    // A lead of three or four bytes (111xxxxx), or C0 and C1 (1100000x),
+    // which would only spell overlong forms.
+    const std::uint64_t bit5 = (word << 2) & kTop;
+    const std::uint64_t middle = ((word & 0x1E1E1E1E1E1E1E1EULL) + 0x7F7F7F7F7F7F7F7FULL) & kTop;  // xxx????x not 0
+    if ((leads & (bit5 | ~middle)) != 0) return 0;
+    const std::uint64_t lastLead = leads & 0x80;
+    // Every follower right after a lead, and every lead (the last aside) before one.
+    if (followers != (leads ^ lastLead) >> 8) return 0;
+    return lastLead ? 7 : 8;
+}
+
 // Whether [text, text + size) is well-formed UTF-8 (no overlong forms, no
 // surrogates, nothing past U+10FFFF), as Utf8ToUtf16 takes it, without
-// decoding it: ASCII eight bytes at a time.
+// decoding it.
 bool IsValidUtf8(const char* text, std::size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const auto* const end = p + size;
     while (p < end) {
         if (end - p >= 8) {
-            std::uint64_t block;
-            std::memcpy(&block, p, 8);
-            if ((block & 0x8080808080808080ULL) == 0) {
-                p += 8;
+            if (const std::size_t taken = ShortCharacters(p)) {
+                p += taken;
                 continue;
             }
         }

@@ -100,19 +100,34 @@ Number Read(std::string_view text) {
     }
     int digit = 0;
     bool digits = false;
+    // Leading zeros, and thousands separators among them, count for nothing.
     for (;;) {
-        if (const std::size_t size = DigitAt(p, end, digit)) {
-            if (!n.integer && digit != 0) n.integer = p;
-            if (n.integer) ++n.integerDigits;
+        const std::size_t size = DigitAt(p, end, digit);
+        if (size != 0 && digit == 0) {
             digits = true;
             p += size;
-        } else if (digits && IsThousands(p, end) && DigitAt(p + 2, end, digit)) {
+        } else if (size == 0 && digits && IsThousands(p, end) && DigitAt(p + 2, end, digit)) {
             p += 2;
         } else {
             break;
         }
     }
-    if (!n.integer) n.integer = p;
+    n.integer = p;
+    for (;;) {
+        while (p < end && *p >= '0' && *p <= '9') {  // ASCII digits, the most common, at once
+            ++p;
+            ++n.integerDigits;
+        }
+        if (const std::size_t size = DigitAt(p, end, digit)) {
+            ++n.integerDigits;
+            p += size;
+        } else if ((digits || n.integerDigits > 0) && IsThousands(p, end) && DigitAt(p + 2, end, digit)) {
+            p += 2;
+        } else {
+            break;
+        }
+    }
+    digits = digits || n.integerDigits > 0;
     n.integerEnd = p;
     n.fraction = n.fractionEnd = p;
     if (const std::size_t point = PointAt(p, end)) {
@@ -128,17 +143,21 @@ Number Read(std::string_view text) {
     return n;
 }
 
-// Appends the digits in [p, end) as ASCII, past any thousands separators.
-void AppendDigits(const Byte* p, const Byte* end, std::string& out) {
+// Writes the digits in [p, end) as ASCII at `w`, past any thousands
+// separators; returns the end of what it wrote.
+char* WriteDigits(const Byte* p, const Byte* end, char* w) {
     int digit = 0;
     while (p < end) {
-        if (const std::size_t size = DigitAt(p, end, digit)) {
-            out += static_cast<char>('0' + digit);
+        if (*p >= '0' && *p <= '9') {
+            *w++ = static_cast<char>(*p++);
+        } else if (const std::size_t size = DigitAt(p, end, digit)) {
+            *w++ = static_cast<char>('0' + digit);
             p += size;
         } else {
             p += 2;  // U+066C
         }
     }
+    return w;
 }
 
 void AppendValue(const Number& n, std::string& out) {
@@ -146,19 +165,28 @@ void AppendValue(const Number& n, std::string& out) {
         out += '\x02';
         return;
     }
-    out += n.negative ? '\x01' : '\x03';
-    const std::size_t from = out.size();
+    // Never more digits than bytes; a class byte, up to five of the count
+    // and a closing FF besides. Most numbers fit the local buffer.
+    const auto span = static_cast<std::size_t>((n.integerEnd - n.integer) + (n.fractionEnd - n.fraction)) + 7;
+    char local[64];
+    std::string longer;
+    if (span > sizeof local) longer.resize(span);
+    char* const buffer = span > sizeof local ? &longer[0] : local;
+    char* w = buffer;
+    *w++ = n.negative ? '\x01' : '\x03';
     if (n.integerDigits <= 250) {
-        out += static_cast<char>(n.integerDigits + 1);
+        *w++ = static_cast<char>(n.integerDigits + 1);
     } else {
-        out += '\xFC';
-        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((n.integerDigits >> shift) & 0xFF);
+        *w++ = '\xFC';
+        for (int shift = 24; shift >= 0; shift -= 8) *w++ = static_cast<char>((n.integerDigits >> shift) & 0xFF);
     }
-    AppendDigits(n.integer, n.integerEnd, out);
-    AppendDigits(n.fraction, n.fractionEnd, out);
-    if (!n.negative) return;
-    for (std::size_t i = from; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
-    out += '\xFF';
+    w = WriteDigits(n.integer, n.integerEnd, w);
+    w = WriteDigits(n.fraction, n.fractionEnd, w);
+    if (n.negative) {
+        for (char* c = buffer + 1; c < w; ++c) *c = static_cast<char>(~*c);
+        *w++ = '\xFF';
+    }
+    out.append(buffer, static_cast<std::size_t>(w - buffer));
 }
 
 // The place of an SI suffix: 0 for none.

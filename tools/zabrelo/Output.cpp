@@ -14,8 +14,7 @@ namespace zabrelo_tool {
 
 namespace {
 
-// Output is handed to the stream in blocks of this size (see pending_).
-constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::size_t kWriteBackStep = 8 << 20;
 
 }  // namespace
 
@@ -67,17 +66,37 @@ void Output::Open() {
     if (!inPlace_) inPlace_ = !TakeOverAttributes(file_, target_);
 }
 
-void Output::Write(const char* data, std::size_t size) {
-    pending_.append(data, size);
-    if (pending_.size() >= kBufferSize) Flush();
+void Output::WriteLong(const char* data, std::size_t size) {
+    Flush();
+    if (size < kBufferSize) {
+        std::memcpy(pending_.get(), data, size);
+        used_ = size;
+        return;
+    }
+    Hand(data, size);
+}
+
+void Output::WriteBlock(const std::string& block) {
+    Flush();
+    if (!block.empty()) Hand(block.data(), block.size());
 }
 
 void Output::Flush() {
-    if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) {
+    if (used_ > 0) Hand(pending_.get(), used_);
+    used_ = 0;
+}
+
+void Output::Hand(const char* data, std::size_t size) {
+    if (std::fwrite(data, 1, size, file_) != size) {
         if (file_ == stdout && ReaderGone()) EndForGoneReader();
         Fail("write error on", LastSystemError());
     }
-    pending_.clear();
+    if (tempPath_.empty()) return;
+    unsynced_ += size;
+    if (unsynced_ >= kWriteBackStep) {
+        StartWriteBack(file_);
+        unsynced_ = 0;
+    }
 }
 
 void Output::Commit() {

@@ -12,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace zabrelo_tool {
@@ -31,8 +33,18 @@ public:
     /// not write) and creates the temporary file. Throws ToolError.
     void Open();
     /// Throws ToolError on a write error (disk full, closed pipe).
-    void Write(const char* data, std::size_t size);
+    void Write(const char* data, std::size_t size) {
+        if (size <= kBufferSize - used_) {
+            if (size > 0) std::memcpy(pending_.get() + used_, data, size);
+            used_ += size;
+            return;
+        }
+        WriteLong(data, size);
+    }
     void Write(const std::string& text) { Write(text.data(), text.size()); }
+    /// Write for a block of lines gathered elsewhere: handed on as it is,
+    /// rather than copied into the buffer.
+    void WriteBlock(const std::string& block);
     /// Flushes and closes; for a named file, renames the temporary file over
     /// it or copies it in. Throws ToolError on failure, leaving the old file
     /// as it was, except when copying in fails halfway: the message then
@@ -45,6 +57,10 @@ private:
 
     /// Hands the gathered bytes to the stream.
     void Flush();
+    /// Write for what the buffer's room does not take.
+    void WriteLong(const char* data, std::size_t size);
+    /// Hands `size` bytes at `data` to the stream.
+    void Hand(const char* data, std::size_t size);
 
     std::string name_;  // as given, for messages
     std::string path_;  // symbolic links resolved
@@ -56,7 +72,12 @@ private:
     bool inPlace_ = false;   // copy the result into target_ rather than rename over it
     // Lines are gathered here and handed on in large blocks: one stream call
     // per line and per line end cost more than the rest of writing.
-    std::string pending_;
+    static constexpr std::size_t kBufferSize = 1 << 20;
+    std::unique_ptr<char[]> pending_{new char[kBufferSize]};
+    std::size_t used_ = 0;
+    // A result that is synced at the end has the system write it out as it
+    // grows, so the sync finds most of it on the disk already.
+    std::size_t unsynced_ = 0;
 };
 
 }  // namespace zabrelo_tool
