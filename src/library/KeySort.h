@@ -5,10 +5,10 @@
 // without following `key`, a pointer to its bytes (`keySize` of them, then
 // at least kKeySlack more that may be read), and a position that tells
 // items with equal keys apart. The sort is stable by construction: equal
-// keys go by position in both directions. First a counting sort by the
-// keys' first two bytes, on several threads; then each bucket on its own,
-// byte by byte while a byte tells items apart, and by comparison below a
-// few dozen items. Tested through zabrelo_sort16 (tests/c/) and the
+// keys go by position in both directions. First a counting sort by two
+// bytes of the keys (the first two that not all keys share), on several
+// threads; then each bucket on its own, byte by byte while a byte tells
+// items apart, and by comparison below a few dozen items. Tested through zabrelo_sort16 (tests/c/) and the
 // command's sort tests.
 #ifndef ZABRELO_LIBRARY_KEYSORT_H
 #define ZABRELO_LIBRARY_KEYSORT_H
@@ -123,14 +123,34 @@ void SortByKeys(Item* items, std::size_t n, bool reverse, unsigned threads, cons
         std::sort(items, items + n, before);
         return;
     }
-    // First a counting sort by the key's first two bytes (the first letters'
-    // primaries): each thread counts, then moves, one part of the items, the
+    // First a counting sort by two bytes of the keys (for text, the first
+    // letters' primaries): each thread counts, then moves, one part of the items, the
     // buckets in key order (reversed with `reverse`). Then each bucket on its
     // own, small enough to sort in cache, groups of buckets taken by the
     // threads as they go: by the next bytes while they tell items apart, and
     // by comparison (ties by position) at the end.
     threads = std::max(1U, threads);
-    const auto bucketOf = [](const Item& item) { return static_cast<std::size_t>(item.head >> 48); };
+    // Leading bytes that every key shares (numbers of one sign and length,
+    // say) would put nearly every item in one bucket, left to one thread:
+    // the buckets go by the two bytes after those (at most the seventh and
+    // eighth). The least and greatest heads share what all heads share.
+    std::vector<std::uint64_t> least(threads, ~std::uint64_t{0}), most(threads, 0);
+    RunShares(threads, [&](unsigned share) {
+        const Share part = ShareOf(n, share, threads);
+        std::uint64_t low = ~std::uint64_t{0}, high = 0;
+        for (std::size_t i = part.begin; i < part.end; ++i) {
+            low = std::min(low, items[i].head);
+            high = std::max(high, items[i].head);
+        }
+        least[share] = low;
+        most[share] = high;
+    });
+    const std::uint64_t differ = *std::min_element(least.begin(), least.end()) ^
+                                 *std::max_element(most.begin(), most.end());
+    unsigned shared = 0;  // leading bytes all heads share
+    while (shared < 6 && (differ >> (56 - 8 * shared)) == 0) ++shared;
+    const unsigned shift = 8 * shared;
+    const auto bucketOf = [shift](const Item& item) { return static_cast<std::size_t>((item.head << shift) >> 48); };
     std::vector<std::vector<std::uint32_t>> next(threads, std::vector<std::uint32_t>(kBuckets, 0));
     RunShares(threads, [&](unsigned share) {
         std::uint32_t* const count = next[share].data();
@@ -168,7 +188,7 @@ void SortByKeys(Item* items, std::size_t n, bool reverse, unsigned threads, cons
             for (std::size_t k = groups[g]; k < groups[g + 1]; ++k) {
                 const std::size_t size = starts[k + 1] - starts[k];
                 Item* const bucket = distributed.data() + starts[k];
-                if (size > 1) RadixSort(bucket, items + starts[k], size, 2, false, reverse, before);
+                if (size > 1) RadixSort(bucket, items + starts[k], size, shared + 2, false, reverse, before);
                 if (size == 1) items[starts[k]] = *bucket;
             }
         }

@@ -12,6 +12,12 @@
 
 namespace zabrelo_tool {
 
+namespace {
+
+constexpr std::size_t kWriteBackStep = 8 << 20;
+
+}  // namespace
+
 Output::Output(std::string path) : name_(path), path_(std::move(path)) {}
 
 Output::~Output() {
@@ -67,18 +73,30 @@ void Output::WriteLong(const char* data, std::size_t size) {
         used_ = size;
         return;
     }
+    Hand(data, size);
+}
+
+void Output::WriteBlock(const std::string& block) {
+    Flush();
+    if (!block.empty()) Hand(block.data(), block.size());
+}
+
+void Output::Flush() {
+    if (used_ > 0) Hand(pending_.get(), used_);
+    used_ = 0;
+}
+
+void Output::Hand(const char* data, std::size_t size) {
     if (std::fwrite(data, 1, size, file_) != size) {
         if (file_ == stdout && ReaderGone()) EndForGoneReader();
         Fail("write error on", LastSystemError());
     }
-}
-
-void Output::Flush() {
-    if (used_ > 0 && std::fwrite(pending_.get(), 1, used_, file_) != used_) {
-        if (file_ == stdout && ReaderGone()) EndForGoneReader();
-        Fail("write error on", LastSystemError());
+    if (tempPath_.empty()) return;
+    unsynced_ += size;
+    if (unsynced_ >= kWriteBackStep) {
+        StartWriteBack(file_);
+        unsynced_ = 0;
     }
-    used_ = 0;
 }
 
 void Output::Commit() {

@@ -42,6 +42,9 @@ public:
         WriteLong(data, size);
     }
     void Write(const std::string& text) { Write(text.data(), text.size()); }
+    /// Write for a block of lines gathered elsewhere: handed on as it is,
+    /// rather than copied into the buffer.
+    void WriteBlock(const std::string& block);
     /// Flushes and closes; for a named file, renames the temporary file over
     /// it or copies it in. Throws ToolError on failure, leaving the old file
     /// as it was, except when copying in fails halfway: the message then
@@ -56,6 +59,8 @@ private:
     void Flush();
     /// Write for what the buffer's room does not take.
     void WriteLong(const char* data, std::size_t size);
+    /// Hands `size` bytes at `data` to the stream.
+    void Hand(const char* data, std::size_t size);
 
     std::string name_;  // as given, for messages
     std::string path_;  // symbolic links resolved
@@ -70,6 +75,9 @@ private:
     static constexpr std::size_t kBufferSize = 1 << 20;
     std::unique_ptr<char[]> pending_{new char[kBufferSize]};
     std::size_t used_ = 0;
+    // A result that is synced at the end has the system write it out as it
+    // grows, so the sync finds most of it on the disk already.
+    std::size_t unsynced_ = 0;
 };
 
 }  // namespace zabrelo_tool

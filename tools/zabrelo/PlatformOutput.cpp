@@ -110,6 +110,8 @@ bool SyncToDisk(std::FILE* file, std::string& reason) {
     return true;
 }
 
+void StartWriteBack(std::FILE*) {}
+
 bool MoveOver(const std::string& from, const std::string& to, std::string& reason) {
     if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
@@ -235,6 +237,14 @@ bool SyncToDisk(std::FILE* file, std::string& reason) {
         return false;
     }
     return true;
+}
+
+void StartWriteBack(std::FILE* file) {
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+    sync_file_range(fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint: its failure changes nothing
+#else
+    (void)file;
+#endif
 }
 
 bool MoveOver(const std::string& from, const std::string& to, std::string& reason) {

@@ -6,6 +6,7 @@
 // -o may name an input.
 #include "RunSet.h"
 #include "SortJob.h"
+#include "SortedOutput.h"
 
 namespace zabrelo_tool {
 
@@ -73,8 +74,13 @@ int SortInputs(const SortJob& job) {
             Output output(settings.outputPath);
             BeginOutput(output, input.HadSignature(), headers);
             progress.Stage("writing", lines.size());
-            OutputSink sink(output, job.debug);
-            WriteSorted(keys.Items(), lines, job.order, settings.unique, sink, progress);
+            if (!settings.unique && !job.debug && settings.jobs > 1) {
+                WriteSortedOnThreads(keys.Items(), lines, input.TextBytes(), job.order, output, settings.jobs,
+                                     progress);
+            } else {
+                OutputSink sink(output, job.debug);
+                WriteSorted(keys.Items(), lines, job.order, settings.unique, sink, progress);
+            }
             output.Commit();
             return 0;
         }

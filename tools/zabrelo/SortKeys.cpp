@@ -103,7 +103,7 @@ void SortKeys::Release() {
     std::vector<std::string>().swap(arenas_);
     std::vector<std::string>().swap(fields_);
     std::vector<std::string>().swap(full_);
-    std::vector<KeyedLine>().swap(items_);
+    KeyedLines().swap(items_);
 }
 
 void SortKeys::Sort(bool reverse) {

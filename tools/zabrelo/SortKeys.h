@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <utility>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,29 @@ struct KeyedLine {
     std::uint32_t keySize;
     std::uint32_t line;  // index into the input's lines
 };
+
+/// Leaves the items a vector makes room for unset, rather than zeroed: the
+/// threads that key the lines set every item, each its own share, and first
+/// touch their memory, which zeroing would do on one thread beforehand.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <class U>
+    UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* item) noexcept {
+        ::new (static_cast<void*>(item)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* item, Args&&... args) {
+        ::new (static_cast<void*>(item)) U(std::forward<Args>(args)...);
+    }
+};
+using KeyedLines = std::vector<KeyedLine, UnsetAllocator<KeyedLine>>;
 
 /// Sets the item's heads from its key, `key` (its bytes wherever they lie now).
 inline void SetHeads(KeyedLine& item, const char* key) {
@@ -75,7 +100,7 @@ public:
     /// finishes each run of them).
     void Sort(bool reverse);
 
-    std::vector<KeyedLine>& Items() { return items_; }
+    KeyedLines& Items() { return items_; }
     /// The bytes the keys take.
     std::size_t KeyBytes() const;
     /// Gives back the memory of the keys.
@@ -86,7 +111,7 @@ private:
     const LineKeys& keys_;
     int jobs_;
     std::vector<std::string> arenas_;  // one per thread: the key bytes, reused from chunk to chunk
-    std::vector<KeyedLine> items_;
+    KeyedLines items_;
     const InputText* starts_ = nullptr;  // BuildStarts' input, until Sort finishes its keys
     std::vector<std::string> fields_;    // per thread: the -k keys of the lines with equal starts
     std::vector<std::string> full_;      // per thread: the full keys of the lines with equal -k keys

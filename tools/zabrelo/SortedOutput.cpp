@@ -1,0 +1,86 @@
+// SortedOutput: blocks by turns. Block b goes to thread b % threads; its
+// bounds are found by each thread alone (the first change of heads at or
+// after b times the block size), so the threads share nothing but the turn.
+#include "SortedOutput.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "Prefetch.h"
+
+namespace zabrelo_tool {
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 256 << 10;  // of text, about, per block
+constexpr std::size_t kLeastBlockLines = 256;
+
+}  // namespace
+
+void WriteSortedOnThreads(KeyedLines& items, const std::vector<Line>& lines, std::size_t textBytes,
+                          const LineOrder& order, Output& output, int jobs, Progress& progress) {
+    const std::size_t n = items.size();
+    const std::size_t perLine = std::max<std::size_t>(1, textBytes / std::max<std::size_t>(1, n));
+    const std::size_t blockLines = std::max(kLeastBlockLines, kBlockBytes / perLine);
+    const std::size_t blocks = (n + blockLines - 1) / blockLines;
+    const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), blocks);
+    KeyedLine* const first = items.data();
+    // Where block b starts: the first item at or after its share whose head
+    // differs from the one before it.
+    const auto start = [&](std::size_t b) {
+        std::size_t i = std::min(b * blockLines, n);
+        while (i > 0 && i < n && first[i - 1].head == first[i].head) ++i;
+        return i;
+    };
+
+    std::mutex mutex;
+    std::condition_variable turns;
+    std::size_t turn = 0;  // the block whose turn it is to be written
+    bool failed = false;
+    std::exception_ptr failure;
+
+    const auto work = [&](std::size_t t) {
+        std::string buffer;
+        try {
+            for (std::size_t b = t; b < blocks; b += threads) {
+                const std::size_t begin = start(b), end = start(b + 1);
+                buffer.clear();
+                KeyedLine* const last = first + end;
+                for (KeyedLine* run = first + begin; run < last;) {
+                    KeyedLine* const runEnd = order.NextRun(run, last, lines, false).first;
+                    for (const KeyedLine* item = run; item < runEnd; ++item) {
+                        if (last - item > 16) Prefetch(&lines[item[16].line]);
+                        if (last - item > 8) Prefetch(lines[item[8].line].text);
+                        const Line& line = lines[item->line];
+                        buffer.append(line.text, line.size);
+                        buffer.append(line.end, line.endSize);
+                    }
+                    run = runEnd;
+                }
+                std::unique_lock<std::mutex> lock(mutex);
+                turns.wait(lock, [&] { return turn == b || failed; });
+                if (failed) return;
+                output.WriteBlock(buffer);
+                progress.Update(end);
+                ++turn;
+                turns.notify_all();
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (!failed) failure = std::current_exception();
+            failed = true;
+            turns.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(work, t);
+    work(0);
+    for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace zabrelo_tool
