@@ -21,7 +21,7 @@ constexpr std::size_t kLeastBlockLines = 256;
 
 }  // namespace
 
-void WriteSortedOnThreads(KeyedLines& items, const std::vector<Line>& lines, std::size_t textBytes,
+void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t textBytes,
                           const LineOrder& order, Output& output, int jobs, Progress& progress) {
     const std::size_t n = items.size();
     const std::size_t perLine = std::max<std::size_t>(1, textBytes / std::max<std::size_t>(1, n));
