@@ -21,9 +21,8 @@ std::string LongKeyString(const CollationTable& table, const Utf16Text text, int
     const Counter count = WalkKey(table, text, Counter{0, 0, 0});
     std::string key(count.used1 + count.used2 + count.used3 + 3, '\0');
     unsigned char* const base = reinterpret_cast<unsigned char*>(&key[0]);
-    const SideBySide sink = WalkKey(
-        table, text, SideBySide{base, base + count.used1 + 1, base + count.used1 + count.used2 + 2, 0, 0, 0});
-    key.resize(JoinLevels(sink, levels));
+    const SideBySide start{base, base + count.used1 + 1, base + count.used1 + count.used2 + 2};
+    key.resize(JoinLevels(start, WalkKey(table, text, start), levels));
     return key;
 }
 

@@ -89,6 +89,7 @@ void CollationTable::Derive() {
             mostElementsPerUnit_ = std::max(mostElementsPerUnit_, count);
         }
     }
+    stackUnits_ = kKeyStackRoom / mostElementsPerUnit_;
     for (int offset = 0; offset < kRangeSize; ++offset) {
         OwnEntry& own = own_[offset];
         own.slot = slotIndex_[offset];

@@ -69,6 +69,12 @@ public:
     /// longest expansion, or both parts' of a split letter: what a key's
     /// room on the stack is reckoned by.
     std::size_t MostElementsPerUnit() const { return mostElementsPerUnit_; }
+    /// The bytes each level string of a key may take on the stack (KeyWalk.h).
+    static constexpr std::size_t kKeyStackRoom = 4096;
+    /// The longest text (units of input, or bytes of UTF-8) whose level
+    /// strings each fit kKeyStackRoom bytes, reckoned once a load ends, so
+    /// no key divides for it.
+    std::size_t StackUnits() const { return stackUnits_; }
     /// In the full order, ي or ی with U+0654 after it are ئ, which the walk
     /// reads by its place: `atEnd`, the weights of a final ئ, else those of
     /// ئ inside a text. Null in the classic order, for any other `first`,
@@ -200,6 +206,7 @@ private:
     };
     std::vector<OtherPair> otherPairs_;  // pairs whose first unit is outside the block, in file order
     std::size_t mostElementsPerUnit_ = 2;
+    std::size_t stackUnits_ = kKeyStackRoom / 2;
     const std::int32_t* composedYehHamza_[2] = {nullptr, nullptr};
 
     // Holds no value a 16-bit unit can equal until a data file defines U+200C.

@@ -52,10 +52,22 @@ inline char16_t Rewrite(char16_t u, bool last, char16_t& second) {
     }
 }
 
-/// What `pending` holds while a unit's expansion has elements left to give:
-/// no split letter leaves it there, and NextWeights reads it only with
-/// `moreLeft` set, so the character U+FFFF is still read as itself.
-inline constexpr char16_t kMoreElements = u'\uFFFF';
+/// What a reader of prepared units holds back (its `pending`): nothing (0),
+/// a unit still to read (the second of a split letter, or of a surrogate
+/// pair in UTF-8), or, from kExpanding up, the rest of an expansion: the
+/// index in the table's elements of the next one to give (from bit 32), how
+/// many are left (bits 16 to 31, at least one) and the unit to read after
+/// them, if any (bits 0 to 15: a split letter's second unit waits behind
+/// the expansion of its first). One word, so the walk's reader is as small
+/// as where nothing expands.
+using Held = std::uint64_t;
+inline constexpr Held kExpanding = 0x10000;
+
+/// The expansion of `count` (more than one) elements from `first`, whose
+/// first element is being given: the rest of it, then `after`.
+inline Held Expansion(std::int32_t first, unsigned count, Held after) {
+    return (static_cast<Held>(static_cast<std::uint32_t>(first) + 1u) << 32) | (Held{count - 1u} << 16) | after;
+}
 
 /// The units of the prepared string, read straight from `length` input
 /// units (never past them: the input needs no terminator).
@@ -63,24 +75,25 @@ struct PreparedUnits {
     const char16_t* text;
     std::size_t index;   // next input unit
     std::size_t length;  // input units
-    char16_t pending;    // the second unit of a split letter, or kMoreElements; 0 when there is none
-    // The rest of an expansion being walked: `moreLeft` elements from `more`.
-    const CollationTable::Element* more = nullptr;
-    unsigned moreLeft = 0;
+    Held pending;        // what is held back; 0 when nothing is
 
     bool AtEnd() const { return pending == 0 && index >= length; }
+    /// The next unit; not with an expansion held.
     char16_t Next() {
         if (pending != 0) {
-            const char16_t u = pending;
+            const auto u = static_cast<char16_t>(pending);
             pending = 0;
             return u;
         }
         const char16_t u = text[index++];
-        return Rewrite(u, index == length, pending);
+        char16_t second = 0;
+        const char16_t first = Rewrite(u, index == length, second);
+        pending = second;
+        return first;
     }
     // The unit Next would return; 0 (never a table code point) at the end.
     char16_t Peek() const {
-        if (pending != 0) return pending;
+        if (pending != 0) return static_cast<char16_t>(pending);
         if (index >= length) return 0;
         char16_t unused = 0;
         return Rewrite(text[index], index + 1 == length, unused);
@@ -88,7 +101,6 @@ struct PreparedUnits {
     void Restart() {
         index = 0;
         pending = 0;
-        moreLeft = 0;
     }
 };
 
@@ -117,41 +129,51 @@ inline const std::int32_t* SingleOtherWeights(const CollationTable& table, char1
     return other.count == 1 ? table.Elements()[other.first].weights : FixedWeights(table, u);
 }
 
-/// The weights of the element at `c` (just read; not a space), which no
-/// slot of the block holds: the next of an expansion under way, a pair starting outside the block, the first of its elements (the rest
-/// wait in `units`), or FixedWeights.
+/// The next element of the expansion `units` holds: its weights; the
+/// reader then holds the rest, or the unit after them.
 template <class Units>
-ZABRELO_RARE const std::int32_t* OtherWeights(const CollationTable& table, char16_t c, Units& units) {
-    if (c == kMoreElements && units.moreLeft != 0) {
-        const CollationTable::Element* element = units.more++;
-        if (--units.moreLeft != 0) units.pending = kMoreElements;
-        return element->weights;
-    }
+inline const std::int32_t* ExpansionWeights(const CollationTable& table, Units& units) {
+    const Held held = units.pending;
+    const std::int32_t* weights = table.Elements()[held >> 32].weights;
+    units.pending = (held >> 16 & 0xFFFF) > 1 ? held + (Held{1} << 32) - (Held{1} << 16) : held & 0xFFFF;
+    return weights;
+}
+
+/// What OtherWeights gives: the element's weights and the reader moved on.
+template <class Units>
+struct OtherStep {
+    const std::int32_t* weights;
+    Units units;
+};
+
+/// The weights of the element at `c` (just read; not a space), which no
+/// slot of the block holds: a pair starting outside the block, the first of
+/// its elements (the rest are held in the reader), or FixedWeights. Out of
+/// line, and the reader passed and returned by value: the walk's own reader
+/// never has its address taken, so it stays in registers.
+template <class Units>
+ZABRELO_RARE OtherStep<Units> OtherWeights(const CollationTable& table, char16_t c, Units units) {
     const CollationTable::OtherUnit& other = table.Other(c);
     if (other.startsPair != 0) {
         if (const std::int32_t* pair = table.PairWeights(c, units.Peek())) {
             units.Next();
-            return pair;
+            return {pair, units};
         }
     }
-    if (other.count == 0) return FixedWeights(table, c);
-    const CollationTable::Element* elements = table.Elements() + other.first;
-    if (other.count > 1) {
-        units.more = elements + 1;
-        units.moreLeft = other.count - 1u;
-        units.pending = kMoreElements;
-    }
-    return elements->weights;
+    if (other.count == 0) return {FixedWeights(table, c), units};
+    if (other.count > 1) units.pending = Expansion(other.first, other.count, units.pending);
+    return {table.Elements()[other.first].weights, units};
 }
 
 /// The weights of the next collation element of `units`, which moves past
-/// its one or two units: the pair it starts with the next unit, else its
-/// own entry 0, else (OtherWeights) what the table gives a unit without a
-/// slot. Must not be called at the end. `units` is a PreparedUnits, or
-/// anything else that reads prepared units as it does (Next, and Peek
-/// giving 0 at the end, `pending`, `more` and `moreLeft`).
+/// its one or two units: the next of an expansion under way, else the pair
+/// it starts with the next unit, else its own entry 0, else (OtherWeights)
+/// what the table gives a unit without a slot. Must not be called at the
+/// end. `units` is a PreparedUnits, or anything else that reads prepared
+/// units as it does (Next, and Peek giving 0 at the end, and `pending`).
 template <class Units>
 inline const std::int32_t* NextWeights(const CollationTable& table, Units& units) {
+    if (ZABRELO_UNLIKELY(units.pending >= kExpanding)) return ExpansionWeights(table, units);
     const char16_t c = units.Next();
     const unsigned offset = static_cast<unsigned>(c) - static_cast<unsigned>(CollationTable::kRangeFirst);
     if (offset < static_cast<unsigned>(CollationTable::kRangeSize)) {
@@ -170,7 +192,9 @@ inline const std::int32_t* NextWeights(const CollationTable& table, Units& units
         }
     }
     if (c == u' ') return kSpaceWeights;
-    return OtherWeights(table, c, units);
+    const OtherStep<Units> step = OtherWeights(table, c, units);
+    units = step.units;
+    return step.weights;
 }
 
 /// One walk over one prepared string, element by element. Holds the walk's

@@ -61,30 +61,31 @@ struct Utf16Text {
 // --- Sinks: what a key walk does with each element's weights ---
 
 // The three level strings side by side, each in an area with room for its
-// worst case, so nothing is bounds-checked. Every byte is written, and kept
-// only where its weight is not zero. The zero test is on the whole weight,
-// so 0x100 adds a 0 byte.
+// worst case, so nothing is bounds-checked: a cursor in each, where its
+// next byte goes. Every byte is written, and kept only where its weight is
+// not zero. The zero test is on the whole weight, so 0x100 adds a 0 byte.
+// Cursors rather than areas and counts: three registers fewer through the
+// walk, which then keeps its state in the rest.
 struct SideBySide {
-    unsigned char* out1;
-    unsigned char* out2;
-    unsigned char* out3;
-    std::size_t used1, used2, used3;
+    unsigned char* at1;
+    unsigned char* at2;
+    unsigned char* at3;
 
     void Unit(const KeyUnit& key) {
-        out1[used1] = key.bytes[0];
-        used1 += key.keep[0];
-        out2[used2] = key.bytes[1];
-        used2 += key.keep[1];
-        out3[used3] = key.bytes[2];
-        used3 += key.keep[2];
+        *at1 = key.bytes[0];
+        at1 += key.keep[0];
+        *at2 = key.bytes[1];
+        at2 += key.keep[1];
+        *at3 = key.bytes[2];
+        at3 += key.keep[2];
     }
     void Element(const std::int32_t* w) {
-        out1[used1] = static_cast<unsigned char>(w[0] & 0xFF);
-        used1 += w[0] != 0;
-        out2[used2] = static_cast<unsigned char>(w[1] & 0xFF);
-        used2 += w[1] != 0;
-        out3[used3] = static_cast<unsigned char>(w[2] & 0xFF);
-        used3 += w[2] != 0;
+        *at1 = static_cast<unsigned char>(w[0] & 0xFF);
+        at1 += w[0] != 0;
+        *at2 = static_cast<unsigned char>(w[1] & 0xFF);
+        at2 += w[1] != 0;
+        *at3 = static_cast<unsigned char>(w[2] & 0xFF);
+        at3 += w[2] != 0;
     }
 };
 
@@ -137,7 +138,7 @@ struct Counter {
 template <class Text, class Sink>
 ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text text, Sink sink) {
     // Only the place and the entries are carried from step to step: with
-    // the sink's six values and the text's two, that is as much as stays
+    // the sink's three values and the text's two, that is as much as stays
     // in registers.
     using Place = typename Text::Place;
     Place place = text.Start();
@@ -166,32 +167,34 @@ ZABRELO_ALWAYS_INLINE Sink WalkKey(const CollationTable& table, const Text text,
 // unit of input (a byte of UTF-8) gives at most the table's
 // MostElementsPerUnit (two where nothing expands: a split letter): so a
 // text of up to 2048 units, fewer where the table has long expansions.
-constexpr std::size_t kStackRoom = 4096;
+constexpr std::size_t kStackRoom = CollationTable::kKeyStackRoom;
 constexpr std::size_t kStackBytes = CollationTable::kMaxLevel * kStackRoom;
 
 /// Whether `text`'s key is built on the stack: each of its level strings
-/// then needs at most KeyRoom bytes. Divided, not multiplied, so no length
-/// overflows into a small room.
+/// then needs at most KeyRoom bytes.
 template <class Text>
 bool FitsOnStack(const CollationTable& table, const Text& text) {
-    return text.Size() <= kStackRoom / table.MostElementsPerUnit();
+    return text.Size() <= table.StackUnits();
 }
 template <class Text>
 std::size_t KeyRoom(const CollationTable& table, const Text& text) {
     return table.MostElementsPerUnit() * text.Size();
 }
 
-// Closes the gaps between the level strings `sink` wrote, so the key of
-// `levels` levels stands at sink.out1; returns its length.
-inline std::size_t JoinLevels(const SideBySide& sink, int levels) {
-    std::size_t total = sink.used1;
+// Closes the gaps between the level strings a SideBySide wrote from
+// `start` to `end`, so the key of `levels` levels stands at start.at1;
+// returns its length.
+inline std::size_t JoinLevels(const SideBySide& start, const SideBySide& end, int levels) {
+    std::size_t total = static_cast<std::size_t>(end.at1 - start.at1);
     if (levels >= 2) {
-        std::memmove(sink.out1 + total, sink.out2, sink.used2);
-        total += sink.used2;
+        const auto size = static_cast<std::size_t>(end.at2 - start.at2);
+        std::memmove(start.at1 + total, start.at2, size);
+        total += size;
     }
     if (levels >= 3) {
-        std::memmove(sink.out1 + total, sink.out3, sink.used3);
-        total += sink.used3;
+        const auto size = static_cast<std::size_t>(end.at3 - start.at3);
+        std::memmove(start.at1 + total, start.at3, size);
+        total += size;
     }
     return total;
 }
@@ -201,8 +204,8 @@ inline std::size_t JoinLevels(const SideBySide& sink, int levels) {
 template <class Text>
 std::size_t StackKey(const CollationTable& table, const Text text, int levels, unsigned char* scratch) {
     const std::size_t room = KeyRoom(table, text);
-    const SideBySide sink = WalkKey(table, text, SideBySide{scratch, scratch + room, scratch + 2 * room, 0, 0, 0});
-    return JoinLevels(sink, levels);
+    const SideBySide start{scratch, scratch + room, scratch + 2 * room};
+    return JoinLevels(start, WalkKey(table, text, start), levels);
 }
 
 // The key of a longer text into a caller's buffer, one pass per level, so

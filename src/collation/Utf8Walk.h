@@ -54,14 +54,13 @@ ZABRELO_ALWAYS_INLINE std::size_t ReadUnits(const unsigned char* bytes, std::siz
 struct Utf8Units {
     const unsigned char* p;
     const unsigned char* end;
-    char16_t pending;  // the second unit of the character read last, or kMoreElements; 0 when there is none
-    const CollationTable::Element* more = nullptr;  // the rest of an expansion, as in PreparedUnits
-    unsigned moreLeft = 0;
+    Held pending;  // what is held back, as in PreparedUnits; 0 when nothing is
 
     bool AtEnd() const { return pending == 0 && p == end; }
+    /// The next unit; not with an expansion held.
     char16_t Next() {
         if (pending != 0) {
-            const char16_t u = pending;
+            const auto u = static_cast<char16_t>(pending);
             pending = 0;
             return u;
         }
@@ -72,11 +71,14 @@ struct Utf8Units {
             pending = u[1];
             return u[0];
         }
-        return Rewrite(u[0], p == end, pending);
+        char16_t second = 0;
+        const char16_t first = Rewrite(u[0], p == end, second);
+        pending = second;
+        return first;
     }
     /// The unit Next would return; 0 (never a table code point) at the end.
     char16_t Peek() const {
-        if (pending != 0) return pending;
+        if (pending != 0) return static_cast<char16_t>(pending);
         if (p == end) return 0;
         char16_t u[2];
         std::size_t count;

@@ -139,7 +139,7 @@ TEST(CInterfaceOptionsTest, EveryKeyAndComparisonTakesTheCollatorsOptions) {
             const std::string want(expected.back());
             std::size_t length = 0;
             const auto got = [&](zabrelo_status status) {
-                return status == ZABRELO_OK && std::string(key.begin(), key.begin() + length) == want;
+                return status == ZABRELO_OK && std::string(reinterpret_cast<const char*>(key.data()), length) == want;
             };
             const auto* u16 = reinterpret_cast<const uint16_t*>(u.data());
             EXPECT_TRUE(got(zabrelo_key16(collator, u16, u.size(), 3, key.data(), key.size(), &length)));

@@ -106,7 +106,8 @@ inline constexpr char kRoutingTable[] =
     "[200C][0,0,7]\r\n";
 
 // A table for the full order (TestTable::LoadFull): elements of several
-// units outside the block and in it (U+0645), a pair that starts outside
+// units outside the block and in it (U+0645, and U+06D2, which the split
+// U+06D3 gives before its hamza mark), a pair that starts outside
 // it, U+FFFF weighing as itself, ي and ی with U+0654 composing to ئ, and
 // the lines the full order still skips (a surrogate, the space).
 inline constexpr char kFullTable[] =
@@ -120,7 +121,7 @@ inline constexpr char kFullTable[] =
     "[0654][0,9,0]\r\n"
     "[0627][20,2,3]\r\n"
     "[0627,0653][21,2,3]\r\n"
-    "[06D2][63,1,1]\r\n"
+    "[06D2][63,1,1,64,0,2]\r\n"
     "[0645][80,0,0,81,1,1]\r\n"
     "[0661][57,1,4,0,3,0]\r\n"
     "[06F1][57,1,5]\r\n"
