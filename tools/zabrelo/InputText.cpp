@@ -193,9 +193,13 @@ void InputText::Split() {
     const char* const limit = base + blockUsed_;
     ReserveLines(base + scanned_, limit);
     if (!format_.csv) {
+        bool large = threads_ > 1;  // worth a look once
         while (!Full()) {
             // A file's first record may be its header, which one line at a time takes.
-            if (!firstRecord_ && SplitLarge(base + scanned_, limit)) continue;
+            if (large && !firstRecord_) {
+                large = false;
+                if (SplitLarge(base + scanned_, limit)) continue;
+            }
             const char* const from = base + scanned_;
             const auto* stop =
                 static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
