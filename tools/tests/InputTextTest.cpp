@@ -19,6 +19,7 @@ namespace {
 using zabrelo_tool::Headers;
 using zabrelo_tool::InputText;
 using zabrelo_tool::Line;
+using zabrelo_tool::LineList;
 using zabrelo_tool::RecordFormat;
 using zabrelo_tool::ToolError;
 using zabrelo_test::TempDir;
@@ -60,13 +61,14 @@ std::string MakeFile(std::mt19937& random, int count, bool csv, bool openEnd, st
 
 // Reads `path` with chunks of `limit` bytes and checks every line against `records`.
 void ReadBack(const std::string& path, const std::string& name, const RecordFormat& format, std::size_t limit,
-              bool eager, const std::vector<Record>& records, std::size_t first = 0) {
-    SCOPED_TRACE("limit " + std::to_string(limit) + (eager ? ", eager" : ""));
+              bool eager, const std::vector<Record>& records, std::size_t first = 0, int threads = 1) {
+    SCOPED_TRACE("limit " + std::to_string(limit) + (eager ? ", eager" : "") + ", threads " + std::to_string(threads));
     InputText input({path}, format, nullptr);
     if (eager) input.TakeLinesAsTheyCome();
+    input.SplitOnThreads(threads);
     std::size_t next = first;
     while (input.Fill(limit)) {
-        const std::vector<Line>& lines = input.Lines();
+        const LineList& lines = input.Lines();
         ASSERT_FALSE(lines.empty());
         const Line& lastLine = lines.back();
         // Full once it holds `limit` bytes: the last line took it there.
@@ -105,6 +107,37 @@ TEST(InputTextTest, ChunksOfAnySizeGiveTheFilesLines) {
     }
 }
 
+// Megabytes read at once are split into lines on several threads, each
+// taking those that end in its share of the bytes: the same lines, ends,
+// numbers and chunks as one thread takes.
+TEST(InputTextTest, LargeReadsSplitOnThreads) {
+    std::mt19937 random(11);
+    for (const bool zero : {false, true}) {
+        for (const bool openEnd : {false, true}) {
+            SCOPED_TRACE(std::string(zero ? "NUL-ended" : "lines") + (openEnd ? ", last line without an end" : ""));
+            TempDir dir;
+            std::vector<Record> records;
+            std::string content = MakeFile(random, 250000, false, openEnd, records);
+            // An empty last line without an end is no line at all.
+            if (records.back().text.empty() && openEnd) records.pop_back();
+            if (zero) {
+                // NUL ends: a CR is then text, and so is an LF.
+                for (char& c : content) c = c == '\n' ? '\0' : c;
+                for (Record& record : records) {
+                    if (record.end == "\r\n") record.text += '\r';
+                    record.end = std::string(1, '\0');
+                }
+            }
+            const std::string path = dir.Write("in", content);
+            RecordFormat format;
+            format.zeroTerminated = zero;
+            for (const std::size_t limit : {std::size_t{1200000}, std::numeric_limits<std::size_t>::max()}) {
+                for (const int threads : {2, 3}) ReadBack(path, path, format, limit, false, records, 0, threads);
+            }
+        }
+    }
+}
+
 TEST(InputTextTest, SignatureAndHeaderAreNoLines) {
     TempDir dir;
     const std::string first = dir.Write("a", "\xEF\xBB\xBFname\r\nب\r\nا");
@@ -117,7 +150,7 @@ TEST(InputTextTest, SignatureAndHeaderAreNoLines) {
     EXPECT_TRUE(input.HadSignature());
     ASSERT_TRUE(headers.Has());
     EXPECT_EQ(headers.Text(), "name\r\n");
-    const std::vector<Line>& lines = input.Lines();
+    const LineList& lines = input.Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(std::string(lines[1].text, lines[1].size) + std::string(lines[1].end, lines[1].endSize), "ا\r\n");
     EXPECT_EQ(input.Where(0), first + ":2");
@@ -136,7 +169,7 @@ TEST(InputTextTest, ZeroTerminatedAndEmptyFiles) {
     InputText input({dir.Write("e", ""), dir.Write("z", std::string("a\nb\0c", 5)), dir.Write("f", "")}, format,
                     nullptr);
     ASSERT_TRUE(input.Fill(1000));
-    const std::vector<Line>& lines = input.Lines();
+    const LineList& lines = input.Lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(std::string(lines[0].text, lines[0].size), "a\nb");
     EXPECT_EQ(std::string(lines[1].text, lines[1].size), "c");

@@ -9,6 +9,7 @@
 
 #include "Platform.h"
 #include "ToolError.h"
+#include "library/ThreadShares.h"
 
 namespace zabrelo_tool {
 
@@ -27,6 +28,7 @@ constexpr std::size_t kMinRead = 4 << 10;
 constexpr std::size_t kPipeRead = 1 << 20;
 constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads in one call
 constexpr std::size_t kSampleBytes = 64 << 10;         // of a large read, to guess its lines from
+constexpr std::ptrdiff_t kSplitBytes = 1 << 20;        // below this, one thread splits lines
 
 }  // namespace
 
@@ -100,7 +102,7 @@ bool InputText::Fill(std::size_t textLimit) {
 }
 
 void InputText::Release() {
-    std::vector<Line>().swap(lines_);
+    LineList().swap(lines_);
     if (blockUsed_ == recordStart_) {
         blocks_.clear();
         block_ = nullptr;
@@ -191,7 +193,13 @@ void InputText::Split() {
     const char* const limit = base + blockUsed_;
     ReserveLines(base + scanned_, limit);
     if (!format_.csv) {
+        bool large = threads_ > 1;  // worth a look once
         while (!Full()) {
+            // A file's first record may be its header, which one line at a time takes.
+            if (large && !firstRecord_) {
+                large = false;
+                if (SplitLarge(base + scanned_, limit)) continue;
+            }
             const char* const from = base + scanned_;
             const auto* stop =
                 static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
@@ -242,6 +250,62 @@ void InputText::Split() {
         AddRecord(base + recordStart_, limit, false);
         recordStart_ = scanned_ = blockUsed_;
     }
+}
+
+bool InputText::SplitLarge(const char* from, const char* limit) {
+    const auto enough = [](const char* first, const char* last) { return last - first >= kSplitBytes; };
+    if (threads_ < 2 || block_ + recordStart_ != from || !enough(from, limit)) return false;
+    // The lines that end in [from, stop): those whose end has been read, as
+    // far as the one that fills the chunk (Full: the line that brings its
+    // text to limit_ is the last taken; it is not full yet).
+    const char* last = limit;
+    while (last > from && last[-1] != delimiter_) --last;
+    const char* stop = last;
+    const std::size_t room = limit_ - textBytes_;
+    if (room < static_cast<std::size_t>(last - from)) {
+        const char* const filling = from + room - 1;
+        stop = static_cast<const char*>(std::memchr(filling, delimiter_, static_cast<std::size_t>(last - filling))) + 1;
+    }
+    if (!enough(from, stop)) return false;
+
+    // Each thread takes the lines that end in its share of the bytes: it
+    // counts them, and once the lines before its own are counted too, makes them.
+    const auto threads = static_cast<unsigned>(threads_);
+    const auto bytes = static_cast<std::size_t>(stop - from);
+    const auto share = [&](std::size_t t) { return from + bytes / threads * t + (t == threads ? bytes % threads : 0); };
+    const auto nextEnd = [this](const char* p, const char* end) {
+        return static_cast<const char*>(std::memchr(p, delimiter_, static_cast<std::size_t>(end - p)));
+    };
+    std::vector<std::size_t> before(threads + 1, 0);
+    zabrelo::RunShares(threads, [&](unsigned t) {
+        std::size_t ends = 0;
+        for (const char* p = share(t); (p = nextEnd(p, share(t + 1))) != nullptr; ++p) ++ends;
+        before[t + 1] = ends;
+    });
+    for (unsigned t = 0; t < threads; ++t) before[t + 1] += before[t];
+    const std::size_t firstLine = lines_.size();
+    lines_.resize(firstLine + before[threads]);
+    const bool zero = format_.zeroTerminated;
+    zabrelo::RunShares(threads, [&](unsigned t) {
+        // Its first line starts after the last end before its share.
+        const char* start = share(t);
+        while (start > from && start[-1] != delimiter_) --start;
+        Line* line = lines_.data() + firstLine + before[t];
+        for (const char* p = share(t); (p = nextEnd(p, share(t + 1))) != nullptr; start = ++p) {
+            // As AddRecord ends a line: CR LF when a CR comes before the LF.
+            const bool cr = !zero && p > start && p[-1] == '\r';
+            *line++ = Line{start, static_cast<std::size_t>(p - start) - (cr ? 1 : 0), cr ? kCrLf : zero ? kNul : kLf,
+                           static_cast<std::uint8_t>(cr ? 2 : 1)};
+        }
+    });
+    lastEnd_ = lines_.back().end;
+    if (segments_.empty() || segments_.back().file != file_ - 1) {
+        segments_.push_back({file_ - 1, firstLine, lineNumber_ + 1});
+    }
+    lineNumber_ += before[threads];
+    textBytes_ += bytes;
+    recordStart_ = scanned_ = static_cast<std::size_t>(stop - block_);
+    return true;
 }
 
 void InputText::ReserveLines(const char* from, const char* limit) {

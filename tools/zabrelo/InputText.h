@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Fields.h"
+#include "UnsetAllocator.h"
 
 namespace zabrelo_tool {
 
@@ -24,6 +25,9 @@ struct Line {
     const char* end;         // the bytes that end it on output
     std::uint8_t endSize;
 };
+
+/// Lines as InputText holds them (see UnsetAllocator.h).
+using LineList = std::vector<Line, UnsetAllocator<Line>>;
 
 /// The ends a line can have, by number (0 LF, 1 CR LF, 2 NUL), for files
 /// that store lines.
@@ -76,8 +80,10 @@ public:
     void TakeLinesAsTheyCome() { eager_ = true; }
     /// Gives back the memory of the lines held.
     void Release();
+    /// Splits large reads into lines on up to `threads` threads.
+    void SplitOnThreads(int threads) { threads_ = threads; }
 
-    const std::vector<Line>& Lines() const { return lines_; }
+    const LineList& Lines() const { return lines_; }
     /// The bytes of the lines held, their ends included.
     std::size_t TextBytes() const { return textBytes_; }
     /// Whether every input has been read to its end.
@@ -104,6 +110,10 @@ private:
     /// Takes the lines that end in the bytes read so far, while the chunk is
     /// not full; at the end of a file, also the line without an end.
     void Split();
+    /// Takes the lines that end in [from, limit) at once, on several
+    /// threads, as Split would one by one; false, taking none, when there
+    /// are too few bytes for threads to be worth it.
+    bool SplitLarge(const char* from, const char* limit);
     /// Makes room in lines_ for the lines [from, limit) probably holds.
     void ReserveLines(const char* from, const char* limit);
     bool Full() const { return !lines_.empty() && textBytes_ >= limit_; }
@@ -136,13 +146,14 @@ private:
     std::size_t scanned_ = 0;        // in block_: how far its end has been looked for
     CsvState csvState_ = CsvState::kFieldStart;
 
-    std::vector<Line> lines_;
+    LineList lines_;
     std::vector<Segment> segments_;
     std::size_t textBytes_ = 0;
     std::size_t limit_ = 0;          // of textBytes_ in this chunk
     bool atEnd_ = false;
     bool hadSignature_ = false;
     bool eager_ = false;
+    int threads_ = 1;
 };
 
 }  // namespace zabrelo_tool

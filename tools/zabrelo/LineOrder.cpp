@@ -42,7 +42,7 @@ bool LineOrder::SameFields(const KeyedLine& a, const KeyedLine& b) {
 }
 
 std::pair<KeyedLine*, KeyedLine*> LineOrder::NextRun(KeyedLine* first, KeyedLine* last,
-                                                     const std::vector<Line>& lines, bool unique) const {
+                                                     const LineList& lines, bool unique) const {
     if (fields_ && unique) return NextFieldsRun(first, last, lines);
     // Equal keys have equal heads: a run of equal heads that is one line
     // repeated is a run of equal keys, already in order. The scan stops at
@@ -74,7 +74,7 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextRun(KeyedLine* first, KeyedLine
 }
 
 std::pair<KeyedLine*, KeyedLine*> LineOrder::NextFieldsRun(KeyedLine* first, KeyedLine* last,
-                                                           const std::vector<Line>& lines) const {
+                                                           const LineList& lines) const {
     KeyedLine* end = first + 1;
     while (end < last && SameFields(*first, *end)) ++end;
     // Sorted by key, so the first in output order has first's very key and
@@ -87,7 +87,7 @@ std::pair<KeyedLine*, KeyedLine*> LineOrder::NextFieldsRun(KeyedLine* first, Key
     return {end, first + 1};
 }
 
-bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines) {
+bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const LineList& lines) {
     const Line& head = lines[first->line];
     for (const KeyedLine* item = first + 1; item < last; ++item) {
         if (last - item > 8) Prefetch(&lines[item[8].line]);
@@ -98,7 +98,7 @@ bool LineOrder::Repeated(const KeyedLine* first, const KeyedLine* last, const st
     return true;
 }
 
-KeyedLine* LineOrder::KeepFirsts(KeyedLine* first, KeyedLine* last, const std::vector<Line>& lines) const {
+KeyedLine* LineOrder::KeepFirsts(KeyedLine* first, KeyedLine* last, const LineList& lines) const {
     if (!stable_) {
         // The order puts duplicates side by side.
         return std::unique(first, last, [this, &lines](const KeyedLine& a, const KeyedLine& b) {

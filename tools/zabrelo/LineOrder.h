@@ -63,7 +63,7 @@ public:
     /// when its lines are about to be read anyway; the usual run of equal
     /// keys, one line repeated, is recognised in one pass without reading
     /// the keys.
-    std::pair<KeyedLine*, KeyedLine*> NextRun(KeyedLine* first, KeyedLine* last, const std::vector<Line>& lines,
+    std::pair<KeyedLine*, KeyedLine*> NextRun(KeyedLine* first, KeyedLine* last, const LineList& lines,
                                               bool unique) const;
 
     bool Stable() const { return stable_; }
@@ -79,14 +79,14 @@ private:
     /// Whether the -k parts of two keys are equal.
     static bool SameFields(const KeyedLine& a, const KeyedLine& b);
     /// Whether [first, last) is one line (text and end) over and over.
-    static bool Repeated(const KeyedLine* first, const KeyedLine* last, const std::vector<Line>& lines);
+    static bool Repeated(const KeyedLine* first, const KeyedLine* last, const LineList& lines);
     /// Keeps the first of each set of lines with the same unweighed units in
     /// [first, last), lines with equal keys in output order; the new end.
-    KeyedLine* KeepFirsts(KeyedLine* first, KeyedLine* last, const std::vector<Line>& lines) const;
+    KeyedLine* KeepFirsts(KeyedLine* first, KeyedLine* last, const LineList& lines) const;
     /// NextRun for -u with -k keys: the lines whose -k keys equal first's
     /// form the run, and only the first in output order is kept.
     std::pair<KeyedLine*, KeyedLine*> NextFieldsRun(KeyedLine* first, KeyedLine* last,
-                                                    const std::vector<Line>& lines) const;
+                                                    const LineList& lines) const;
 
     const UnweighedUnits& unweighed_;
     int level_;

@@ -52,7 +52,7 @@ void Merge(const std::vector<RecordSource*>& sources, const LineOrder& order, bo
     }
 }
 
-void WriteSorted(KeyedLines& items, const std::vector<Line>& lines, const LineOrder& order, bool unique,
+void WriteSorted(KeyedLines& items, const LineList& lines, const LineOrder& order, bool unique,
                  RecordSink& sink, Progress& progress) {
     KeyedLine* const first = items.data();
     KeyedLine* const last = first + items.size();

@@ -42,7 +42,7 @@ void Merge(const std::vector<RecordSource*>& sources, const LineOrder& order, bo
 
 /// Writes the lines sorted in `items` (their lines in `lines`) to `sink`:
 /// each run of equal keys finished by LineOrder::NextRun just before.
-void WriteSorted(KeyedLines& items, const std::vector<Line>& lines, const LineOrder& order, bool unique,
+void WriteSorted(KeyedLines& items, const LineList& lines, const LineOrder& order, bool unique,
                  RecordSink& sink, Progress& progress);
 
 }  // namespace zabrelo_tool

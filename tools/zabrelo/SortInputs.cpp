@@ -43,6 +43,7 @@ int SortInputs(const SortJob& job) {
     Progress& progress = job.progress;
     Headers headers;
     InputText input(settings.files, settings.format, &headers);
+    input.SplitOnThreads(settings.jobs);
     SortKeys keys(job.collation, job.keys, settings.jobs);
     Budget budget(settings.bufferSize, settings.level);
     // The input file being read takes one file of the room.
@@ -58,7 +59,7 @@ int SortInputs(const SortJob& job) {
         ++chunk;
         progress.Stage(stage("reading"));
         if (!input.Fill(budget.TextLimit())) break;
-        const std::vector<Line>& lines = input.Lines();
+        const LineList& lines = input.Lines();
         progress.Stage(stage("keys"), lines.size());
         // Sorted in memory at once, lines with numbers first are keyed by
         // those alone, and only lines that share them by the rest.

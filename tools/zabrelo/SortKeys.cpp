@@ -39,7 +39,7 @@ void SortKeys::BuildStarts(const InputText& input, Progress& progress) {
 
 void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
     starts_ = nullptr;
-    const std::vector<Line>& lines = input.Lines();
+    const LineList& lines = input.Lines();
     const std::size_t n = lines.size();
     if (n > std::numeric_limits<std::uint32_t>::max()) throw ToolError("too many lines");
     const std::size_t threads = Threads(jobs_, n);
@@ -127,7 +127,7 @@ void SortKeys::EqualRuns(std::size_t first, std::size_t last,
 }
 
 std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
-    const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+    const std::vector<std::pair<std::size_t, std::size_t>>& runs, const LineList& lines,
     KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse) {
     using Runs = std::vector<std::pair<std::size_t, std::size_t>>;
     std::size_t keyed = 0;
@@ -181,7 +181,7 @@ void SortKeys::FinishStarts(bool reverse) {
     // A line whose start no other line shares is ordered by it already,
     // against every other line; only runs of equal starts need their -k
     // keys, and only runs of equal -k keys the whole line's.
-    const std::vector<Line>& lines = starts_->Lines();
+    const LineList& lines = starts_->Lines();
     starts_ = nullptr;
     std::vector<std::pair<std::size_t, std::size_t>> runs;
     EqualRuns(0, items_.size(), runs);

@@ -7,8 +7,6 @@
 #include <cstddef>
 #include <utility>
 #include <cstdint>
-#include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "InputText.h"
 #include "LineKeys.h"
 #include "Progress.h"
+#include "UnsetAllocator.h"
 #include "library/KeyHead.h"
 
 namespace zabrelo_tool {
@@ -30,27 +29,6 @@ struct KeyedLine {
     std::uint32_t line;  // index into the input's lines
 };
 
-/// Leaves the items a vector makes room for unset, rather than zeroed: the
-/// threads that key the lines set every item, each its own share, and first
-/// touch their memory, which zeroing would do on one thread beforehand.
-template <class T>
-struct UnsetAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = UnsetAllocator<U>;
-    };
-    UnsetAllocator() = default;
-    template <class U>
-    UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
-    template <class U>
-    void construct(U* item) noexcept {
-        ::new (static_cast<void*>(item)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* item, Args&&... args) {
-        ::new (static_cast<void*>(item)) U(std::forward<Args>(args)...);
-    }
-};
 using KeyedLines = std::vector<KeyedLine, UnsetAllocator<KeyedLine>>;
 
 /// Sets the item's heads from its key, `key` (its bytes wherever they lie now).
@@ -123,7 +101,7 @@ private:
     /// `arenas` (one per thread), and sorts each run; returns the runs that
     /// are still equal.
     std::vector<std::pair<std::size_t, std::size_t>> Finish(
-        const std::vector<std::pair<std::size_t, std::size_t>>& runs, const std::vector<Line>& lines,
+        const std::vector<std::pair<std::size_t, std::size_t>>& runs, const LineList& lines,
         KeyBuilder::Stage stage, std::vector<std::string>& arenas, bool reverse);
     /// Runs of equal keys among [first, last) of the items.
     void EqualRuns(std::size_t first, std::size_t last, std::vector<std::pair<std::size_t, std::size_t>>& runs) const;

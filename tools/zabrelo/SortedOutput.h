@@ -22,7 +22,7 @@ namespace zabrelo_tool {
 /// own end), on up to `jobs` threads. Blocks end where the keys' heads
 /// change, so no run of equal keys is cut. `textBytes`: the lines' bytes,
 /// ends included, to size the blocks.
-void WriteSortedOnThreads(KeyedLines& items, const std::vector<Line>& lines, std::size_t textBytes,
+void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t textBytes,
                           const LineOrder& order, Output& output, int jobs, Progress& progress);
 
 }  // namespace zabrelo_tool
