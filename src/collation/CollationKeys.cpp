@@ -44,14 +44,15 @@ std::string BuildKey(const CollationTable& table, const char16_t* text, std::siz
 }
 
 int CompareKeys(const CollationTable& table, const char16_t* first, std::size_t firstLength,
-                const char16_t* second, std::size_t secondLength, int level) {
+                const char16_t* second, std::size_t secondLength, int level, std::size_t from) {
     if (level <= 0) return 0;
     const int levels = std::min(level, CollationTable::kMaxLevel);
     // Comparing the two byte streams as they are produced gives exactly the
     // order of the whole keys, a shorter key first, but usually stops at the
-    // first primary that differs.
-    KeyStream<Utf16Text> a(table, Utf16Text{first, firstLength}, 0, 0, levels);
-    KeyStream<Utf16Text> b(table, Utf16Text{second, secondLength}, 0, 0, levels);
+    // first primary that differs. A stream that starts after the shared
+    // first byte goes on with its next levels from the text's start.
+    KeyStream<Utf16Text> a(table, Utf16Text{first, firstLength}, from, 0, levels);
+    KeyStream<Utf16Text> b(table, Utf16Text{second, secondLength}, from, 0, levels);
     for (;;) {
         const int x = a.Next();
         const int y = b.Next();

@@ -29,9 +29,11 @@ std::string BuildKey(const CollationTable& table, const char16_t* text, std::siz
 
 /// -1, 0 or 1 by the two keys' unsigned byte order alone (a key that ends
 /// first is smaller). Stops at the first differing key byte instead of
-/// building both keys, and allocates nothing.
+/// building both keys, and allocates nothing. `from` 1 says that both texts'
+/// first units give the same FirstKeyByte, so the keys are compared from
+/// the second unit's bytes of the first level on.
 int CompareKeys(const CollationTable& table, const char16_t* first, std::size_t firstLength,
-                const char16_t* second, std::size_t secondLength, int level);
+                const char16_t* second, std::size_t secondLength, int level, std::size_t from = 0);
 
 /// The first byte of a key when the text's first unit settles it on its
 /// own, or -1.
@@ -56,7 +58,8 @@ inline int CompareStrings(const CollationTable& table, const char16_t* first, st
         const int x = FirstKeyByte(table, first, firstLength);
         const int y = FirstKeyByte(table, second, secondLength);
         if (x >= 0 && y >= 0 && x != y) return (x > y) - (x < y);  // no branch on the order: it is a coin toss
-        result = CompareKeys(table, first, firstLength, second, secondLength, level);
+        // Where the first bytes are the same, the walk starts after them.
+        result = CompareKeys(table, first, firstLength, second, secondLength, level, x >= 0 && x == y ? 1 : 0);
     }
     // Callers rely on this asymmetry: equal keys put the shorter input first,
     // but a longer first string stays equal rather than becoming +1.
