@@ -177,6 +177,7 @@ void InputText::MakeRoom(std::size_t want) {
     const std::size_t partial = blockUsed_ - recordStart_;
     const std::size_t size = std::max(want, kMinRead) + partial;
     std::unique_ptr<char[]> block(new char[size]);
+    PreferHugePages(block.get(), size);
     if (partial > 0) std::memcpy(block.get(), block_ + recordStart_, partial);
     const bool oldHasLines = block_ && recordStart_ > 0;
     if (!oldHasLines && !blocks_.empty()) blocks_.pop_back();  // nothing points into it
