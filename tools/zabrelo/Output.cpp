@@ -76,9 +76,9 @@ void Output::WriteLong(const char* data, std::size_t size) {
     Hand(data, size);
 }
 
-void Output::WriteBlock(const std::string& block) {
+void Output::WriteBlock(const char* data, std::size_t size) {
     Flush();
-    if (!block.empty()) Hand(block.data(), block.size());
+    if (size > 0) Hand(data, size);
 }
 
 void Output::Flush() {

@@ -44,7 +44,7 @@ public:
     void Write(const std::string& text) { Write(text.data(), text.size()); }
     /// Write for a block of lines gathered elsewhere: handed on as it is,
     /// rather than copied into the buffer.
-    void WriteBlock(const std::string& block);
+    void WriteBlock(const char* data, std::size_t size);
     /// Flushes and closes; for a named file, renames the temporary file over
     /// it or copies it in. Throws ToolError on failure, leaving the old file
     /// as it was, except when copying in fails halfway: the message then

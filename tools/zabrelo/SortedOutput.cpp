@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -51,23 +52,29 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
         try {
             for (std::size_t b = t; b < blocks; b += threads) {
                 const std::size_t begin = starts[b], end = starts[b + 1];
-                buffer.clear();
+                std::size_t used = 0;
                 KeyedLine* const last = first + end;
                 for (KeyedLine* run = first + begin; run < last;) {
                     KeyedLine* const runEnd = order.NextRun(run, last, lines, false).first;
                     for (const KeyedLine* item = run; item < runEnd; ++item) {
-                        if (last - item > 16) Prefetch(&lines[item[16].line]);
-                        if (last - item > 8) Prefetch(lines[item[8].line].text);
+                        // The lines lie anywhere: fetched well ahead, as each
+                        // needs its Line first.
+                        if (last - item > 32) Prefetch(&lines[item[32].line]);
+                        if (last - item > 16) Prefetch(lines[item[16].line].text);
                         const Line& line = lines[item->line];
-                        buffer.append(line.text, line.size);
-                        buffer.append(line.end, line.endSize);
+                        const std::size_t size = line.size + line.endSize;
+                        if (buffer.size() - used < size) buffer.resize(std::max(2 * buffer.size(), used + size));
+                        char* const at = &buffer[used];
+                        std::memcpy(at, line.text, line.size);
+                        std::memcpy(at + line.size, line.end, line.endSize);
+                        used += size;
                     }
                     run = runEnd;
                 }
                 std::unique_lock<std::mutex> lock(mutex);
                 turns.wait(lock, [&] { return turn == b || failed; });
                 if (failed) return;
-                output.WriteBlock(buffer);
+                output.WriteBlock(buffer.data(), used);
                 progress.Update(end);
                 ++turn;
                 turns.notify_all();
