@@ -52,10 +52,9 @@ struct Utf16Text {
     }
     /// Where the character after the one at `place` (not the end) begins.
     static Place After(Place place) { return place + 1; }
-    Units UnitsFrom(Place place) const { return Units{text, place, length, 0}; }
+    /// A reader of the prepared units from `place`, holding `held` back.
+    Units UnitsFrom(Place place, Held held = 0) const { return Units{text, place, length, held}; }
     Place PlaceOf(const Units& units) const { return units.index; }
-    /// Moves `units`, which hold no half of a split letter, on to `place`.
-    static void MoveTo(Units& units, Place place) { units.index = place; }
 };
 
 // --- Sinks: what a key walk does with each element's weights ---
@@ -242,7 +241,7 @@ template <class Text>
 class KeyStream {
 public:
     KeyStream(const CollationTable& table, const Text& text, typename Text::Place from, int level, int levels)
-        : table_(&table), text_(text), units_(text.UnitsFrom(from)), level_(level), levels_(levels) {}
+        : table_(&table), text_(text), place_(from), held_(0), level_(level), levels_(levels) {}
 
     /// The next byte of the current level, or kEnd, again and again, after its last.
     ZABRELO_ALWAYS_INLINE int NextInLevel() { return Step(false); }
@@ -256,30 +255,37 @@ private:
     ZABRELO_ALWAYS_INLINE int Step(bool onward) {
         using Place = typename Text::Place;
         for (;;) {
-            if (units_.pending == 0) {
-                const Place place = text_.PlaceOf(units_);
-                if (ZABRELO_LIKELY(!text_.AtEnd(place))) {
-                    const Place after = text_.After(place);
-                    const KeyUnit& key = text_.KeyAt(*table_, place);
+            if (held_ == 0) {
+                if (ZABRELO_LIKELY(!text_.AtEnd(place_))) {
+                    const Place after = text_.After(place_);
+                    const KeyUnit& key = text_.KeyAt(*table_, place_);
                     if (CollationTable::OwnWeightsStand(key, text_.KeyAt(*table_, after))) {
-                        Text::MoveTo(units_, after);
+                        place_ = after;
                         if (key.keep[level_] != 0) return key.bytes[level_];
                         continue;
                     }
                 } else {
                     if (!onward || ++level_ >= levels_) return kEnd;
-                    units_ = text_.UnitsFrom(text_.Start());
+                    place_ = text_.Start();
                     continue;
                 }
             }
-            const std::int32_t w = NextWeights(*table_, units_)[level_];
+            // A reader made afresh from the text for each step, so it reads
+            // the text's own bounds rather than copies of them the stream
+            // would carry beside the text's: two comparing streams then keep
+            // their state in registers.
+            typename Text::Units units = text_.UnitsFrom(place_, held_);
+            const std::int32_t w = NextWeights(*table_, units)[level_];
+            place_ = text_.PlaceOf(units);
+            held_ = units.pending;
             if (w != 0) return w & 0xFF;
         }
     }
 
     const CollationTable* table_;
     Text text_;
-    typename Text::Units units_;
+    typename Text::Place place_;  // where the reader of prepared units stands
+    Held held_;                   // and what it holds back
     int level_;
     int levels_;
 };

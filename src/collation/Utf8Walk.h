@@ -118,10 +118,9 @@ struct Utf8Text {
         std::size_t count;
         return place + ReadUnits(place, static_cast<std::size_t>(end - place), u, count);
     }
-    Units UnitsFrom(Place place) const { return Units{place, end, 0}; }
+    /// A reader of the prepared units from `place`, holding `held` back.
+    Units UnitsFrom(Place place, Held held = 0) const { return Units{place, end, held}; }
     Place PlaceOf(const Units& units) const { return units.p; }
-    /// Moves `units`, which hold no half of a split letter, on to `place`.
-    static void MoveTo(Units& units, Place place) { units.p = place; }
 };
 
 }  // namespace zabrelo

@@ -2,6 +2,8 @@
 // line with blanks, a separator character or CSV between the fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "Fields.h"
@@ -150,6 +152,39 @@ TEST(FieldSplitterTest, PicksTheKeysText) {
         splitter.Split(line.data(), line.size());
         EXPECT_EQ(std::string(splitter.Key(ParseKeyRange(c.key, false, false))), c.want);
     }
+}
+
+// A key of one whole field, found straight in the line, is the text and
+// place Split and Key give, blanks, empty fields and missing fields alike.
+TEST(FieldSplitterTest, DirectKeysAreTheSplitKeys) {
+    std::mt19937 random(25);
+    const char* const kPieces[] = {"\t", "\t", " ", "ا", "ab", "12", "\t "};
+    for (const char* separator : {"\t", ",", " "}) {
+        FieldSplitter splitter(FieldSplitter::Mode::kSeparator, separator);
+        for (int round = 0; round < 3000; ++round) {
+            std::string line;
+            for (int k = static_cast<int>(random() % 9); k > 0; --k) line += kPieces[random() % 7];
+            if (round % 2) std::replace(line.begin(), line.end(), '\t', separator[0]);
+            KeyRange key;
+            key.startField = key.endField = 1 + random() % 5;
+            key.skipStartBlanks = random() % 2;
+            key.skipEndBlanks = random() % 2;
+            ASSERT_TRUE(splitter.Direct(key));
+            splitter.Split(line.data(), line.size());
+            const std::string_view split = splitter.Key(key);
+            const std::string_view direct = splitter.DirectKey(line.data(), line.size(), key);
+            ASSERT_EQ(direct.data() - line.data(), split.data() - line.data()) << line;
+            ASSERT_EQ(direct, split) << line;
+        }
+    }
+    KeyRange chars;
+    chars.startField = chars.endField = 2;
+    chars.startChar = 2;
+    EXPECT_FALSE(FieldSplitter(FieldSplitter::Mode::kSeparator, "\t").Direct(chars));
+    KeyRange whole;
+    whole.startField = whole.endField = 2;
+    EXPECT_FALSE(FieldSplitter(FieldSplitter::Mode::kBlanks, "").Direct(whole));
+    EXPECT_FALSE(FieldSplitter(FieldSplitter::Mode::kSeparator, "\u060C").Direct(whole));
 }
 
 }  // namespace

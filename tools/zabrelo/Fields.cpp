@@ -251,6 +251,29 @@ std::pair<std::size_t, std::size_t> FieldSplitter::Span(const KeyRange& key) con
     return {from, end > begin ? static_cast<std::size_t>(end - base) : from};
 }
 
+bool FieldSplitter::Direct(const KeyRange& key) const {
+    return mode_ == Mode::kSeparator && separator_.size() == 1 && key.startChar == 1 && key.endChar == 0 &&
+           key.endField == key.startField;
+}
+
+std::string_view FieldSplitter::DirectKey(const char* text, std::size_t size, const KeyRange& key) const {
+    const char* const lineEnd = text + size;
+    const auto next = [&](const char* p) {
+        return static_cast<const char*>(std::memchr(p, separator_[0], static_cast<std::size_t>(lineEnd - p)));
+    };
+    // As Span: a field past the last is empty, at the line's end.
+    const char* begin = text;
+    for (std::size_t field = 1; field < key.startField; ++field) {
+        const char* const separator = next(begin);
+        if (!separator) return std::string_view(lineEnd, 0);
+        begin = separator + 1;
+    }
+    const char* end = next(begin);
+    if (!end) end = lineEnd;
+    if (key.skipStartBlanks) begin = SkipBlanks(begin, lineEnd);
+    return std::string_view(begin, end > begin ? static_cast<std::size_t>(end - begin) : 0);
+}
+
 std::string_view FieldSplitter::Key(const KeyRange& key) const {
     const auto [begin, end] = Span(key);
     return text_.substr(begin, end - begin);

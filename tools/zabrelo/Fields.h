@@ -124,6 +124,14 @@ public:
     /// The line split last, or with --csv its unquoted fields.
     std::string_view Text() const { return text_; }
 
+    /// Whether Key(key) can be found straight in a line, without splitting
+    /// it first: for a key of one whole field (b allowed) of lines split at
+    /// a one-byte separator, the usual -t TAB -k2,2.
+    bool Direct(const KeyRange& key) const;
+    /// Key(key) of the line [text, text + size), for a key that is Direct,
+    /// without Split: the same text at the same place.
+    std::string_view DirectKey(const char* text, std::size_t size, const KeyRange& key) const;
+
 private:
     Mode mode_;
     std::string separator_;

@@ -193,9 +193,13 @@ void InputText::Split() {
     const char* const limit = base + blockUsed_;
     ReserveLines(base + scanned_, limit);
     if (!format_.csv) {
+        bool large = threads_ > 1;  // worth a look once
         while (!Full()) {
             // A file's first record may be its header, which one line at a time takes.
-            if (!firstRecord_ && SplitLarge(base + scanned_, limit)) continue;
+            if (large && !firstRecord_) {
+                large = false;
+                if (SplitLarge(base + scanned_, limit)) continue;
+            }
             const char* const from = base + scanned_;
             const auto* stop =
                 static_cast<const char*>(std::memchr(from, delimiter_, static_cast<std::size_t>(limit - from)));
@@ -274,9 +278,7 @@ bool InputText::SplitLarge(const char* from, const char* limit) {
     };
     std::vector<std::size_t> before(threads + 1, 0);
     zabrelo::RunShares(threads, [&](unsigned t) {
-        std::size_t ends = 0;
-        for (const char* p = share(t); (p = nextEnd(p, share(t + 1))) != nullptr; ++p) ++ends;
-        before[t + 1] = ends;
+        before[t + 1] = static_cast<std::size_t>(std::count(share(t), share(t + 1), delimiter_));
     });
     for (unsigned t = 0; t < threads; ++t) before[t + 1] += before[t];
     const std::size_t firstLine = lines_.size();

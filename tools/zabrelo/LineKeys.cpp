@@ -62,6 +62,22 @@ std::size_t ShortCharacters(const unsigned char* p) {
     return lastLead ? 7 : 8;
 }
 
+// Escapes and closes the part that `out` holds from `at` on, as AppendPart
+// would have appended it; `scratch` holds it meanwhile if it must be escaped.
+void ClosePart(std::string& out, std::size_t at, bool invert, std::string& scratch) {
+    if (std::memchr(out.data() + at, '\0', out.size() - at) != nullptr) {
+        scratch.assign(out, at, std::string::npos);
+        out.resize(at);
+        AppendPart(out, scratch, invert);
+        return;
+    }
+    out += '\0';
+    out += '\0';
+    if (invert) {
+        for (std::size_t i = at; i < out.size(); ++i) out[i] = static_cast<char>(out[i] ^ 0xFF);
+    }
+}
+
 // Whether [text, text + size) is well-formed UTF-8 (no overlong forms, no
 // surrogates, nothing past U+10FFFF), as Utf8ToUtf16 takes it, without
 // decoding it.
@@ -124,7 +140,13 @@ std::size_t LineKeys::FieldsSize(const char* key, std::size_t size) {
 }
 
 KeyBuilder::KeyBuilder(const LineKeys& keys, const Collation& collation)
-    : keys_(keys), collation_(collation), splitter_(keys.mode_, keys.separator_) {}
+    : keys_(keys), collation_(collation), splitter_(keys.mode_, keys.separator_) {
+    for (std::size_t k = 0; k < keys.keys_.size(); ++k) {
+        if (splitter_.Direct(keys.keys_[k])) continue;
+        allDirect_ = false;
+        if (k < keys.quickKeys_) quickDirect_ = false;
+    }
+}
 
 void KeyBuilder::AppendText(const std::u16string& units, std::string_view text, bool invert, std::string& out) {
     AppendPart(out, collation_.Key(units, keys_.level_), invert);
@@ -146,16 +168,21 @@ bool KeyBuilder::Append(const char* text, std::size_t size, std::string& out, St
         return true;
     }
     const std::size_t start = out.size();
-    splitter_.Split(text, size);
+    const bool direct = stage == Stage::kQuick ? quickDirect_ : allDirect_;
+    if (!direct) splitter_.Split(text, size);
     const std::size_t count = stage == Stage::kQuick ? keys_.quickKeys_ : keys_.keys_.size();
     for (std::size_t k = 0; k < count; ++k) {
         const KeyRange& key = keys_.keys_[k];
         // -r already turns the whole order round; a key that goes the other way is inverted.
         const bool invert = key.reverse != keys_.reverse_;
-        const std::string_view field = splitter_.Key(key);
+        const std::string_view field = direct ? splitter_.DirectKey(text, size, key) : splitter_.Key(key);
         part_.clear();
         if (key.numeric) {
-            AppendNumeric(field, part_);
+            // Written in place: a number's part seldom holds a 00 byte to escape.
+            const std::size_t at = out.size();
+            AppendNumeric(field, out);
+            ClosePart(out, at, invert, part_);
+            continue;
         } else if (key.humanNumeric) {
             AppendHumanNumeric(field, part_);
         } else if (key.generalNumeric) {

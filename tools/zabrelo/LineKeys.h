@@ -97,6 +97,10 @@ private:
     const LineKeys& keys_;
     const Collation& collation_;
     FieldSplitter splitter_;
+    // Whether the quick keys, and all the keys, are found without splitting
+    // the line (FieldSplitter::Direct).
+    bool quickDirect_ = true;
+    bool allDirect_ = true;
     std::u16string units_;
     std::u16string fieldUnits_;
     std::string part_;

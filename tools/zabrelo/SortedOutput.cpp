@@ -66,7 +66,8 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
                         if (buffer.size() - used < size) buffer.resize(std::max(2 * buffer.size(), used + size));
                         char* const at = &buffer[used];
                         std::memcpy(at, line.text, line.size);
-                        std::memcpy(at + line.size, line.end, line.endSize);
+                        at[line.size] = line.end[0];  // an end is one or two bytes
+                        if (line.endSize == 2) at[line.size + 1] = line.end[1];
                         used += size;
                     }
                     run = runEnd;
