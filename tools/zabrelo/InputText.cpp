@@ -177,6 +177,7 @@ void InputText::MakeRoom(std::size_t want) {
     const std::size_t partial = blockUsed_ - recordStart_;
     const std::size_t size = std::max(want, kMinRead) + partial;
     std::unique_ptr<char[]> block(new char[size]);
+    PreferHugePages(block.get(), size);
     if (partial > 0) std::memcpy(block.get(), block_ + recordStart_, partial);
     const bool oldHasLines = block_ && recordStart_ > 0;
     if (!oldHasLines && !blocks_.empty()) blocks_.pop_back();  // nothing points into it
@@ -278,9 +279,7 @@ bool InputText::SplitLarge(const char* from, const char* limit) {
     };
     std::vector<std::size_t> before(threads + 1, 0);
     zabrelo::RunShares(threads, [&](unsigned t) {
-        std::size_t ends = 0;
-        for (const char* p = share(t); (p = nextEnd(p, share(t + 1))) != nullptr; ++p) ++ends;
-        before[t + 1] = ends;
+        before[t + 1] = static_cast<std::size_t>(std::count(share(t), share(t + 1), delimiter_));
     });
     for (unsigned t = 0; t < threads; ++t) before[t + 1] += before[t];
     const std::size_t firstLine = lines_.size();

@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 
@@ -21,6 +22,9 @@
 #else
 #include <cstdlib>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #endif
 
 namespace zabrelo_tool {
@@ -224,6 +228,20 @@ std::uint64_t FreeMemory() {
 }
 
 #endif
+
+void PreferHugePages(void* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    if (bytes < 2 * kHuge) return;
+    // Whole huge pages inside the buffer: the system backs only those.
+    const auto first = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const auto last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHuge - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
 
 int CoreCount() {
     const unsigned n = std::thread::hardware_concurrency();

@@ -50,6 +50,12 @@ bool StderrTakesEscapes();
 std::string EnvironmentValue(const char* name);
 /// Number of hardware threads, at least 1.
 int CoreCount();
+/// Asks the system to back the large buffer [data, data + bytes) with huge
+/// pages where it can (Linux's transparent huge pages): a million lines'
+/// buffers then take a few hundred page faults instead of tens of
+/// thousands. A hint, before the buffer is first touched; small buffers
+/// and other systems are left as they are.
+void PreferHugePages(void* data, std::size_t bytes);
 /// strerror(errno), for messages.
 std::string LastSystemError();
 /// The physical memory, and the part of it that is free now, in bytes; 0

@@ -9,6 +9,7 @@
 #include <limits>
 #include <thread>
 
+#include "Platform.h"
 #include "ToolError.h"
 #include "library/KeySort.h"
 #include "library/ThreadShares.h"
@@ -57,6 +58,7 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
         arena.clear();
         arena.reserve((keyedLines > 0 ? keyBytes / keyedLines * (end - begin) * 9 / 8 : (end - begin) * 24) +
                       zabrelo::kKeySlack);
+        PreferHugePages(arena.data(), arena.capacity());
         for (std::size_t i = begin; i < end; ++i) {
             const std::size_t before = arena.size();
             KeyedLine& item = items_[i];

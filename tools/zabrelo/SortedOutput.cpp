@@ -1,6 +1,6 @@
 // SortedOutput: blocks by turns. Block b goes to thread b % threads; its
-// bounds are found by each thread alone (the first change of heads at or
-// after b times the block size), so the threads share nothing but the turn.
+// bounds (the first change of heads at or after b times the block size) are
+// found before the threads start, so they share nothing but the turn.
 #include "SortedOutput.h"
 
 #include <algorithm>
@@ -31,12 +31,15 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
     const std::size_t threads = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), blocks);
     KeyedLine* const first = items.data();
     // Where block b starts: the first item at or after its share whose head
-    // differs from the one before it.
-    const auto start = [&](std::size_t b) {
+    // differs from the one before it. Found before any thread starts, since
+    // the search reads past a block's share into the next one, whose runs
+    // its own thread is sorting.
+    std::vector<std::size_t> starts(blocks + 1);
+    for (std::size_t b = 0; b <= blocks; ++b) {
         std::size_t i = std::min(b * blockLines, n);
         while (i > 0 && i < n && first[i - 1].head == first[i].head) ++i;
-        return i;
-    };
+        starts[b] = i;
+    }
 
     std::mutex mutex;
     std::condition_variable turns;
@@ -48,7 +51,7 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
         std::string buffer;
         try {
             for (std::size_t b = t; b < blocks; b += threads) {
-                const std::size_t begin = start(b), end = start(b + 1);
+                const std::size_t begin = starts[b], end = starts[b + 1];
                 std::size_t used = 0;
                 KeyedLine* const last = first + end;
                 for (KeyedLine* run = first + begin; run < last;) {
@@ -63,7 +66,8 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
                         if (buffer.size() - used < size) buffer.resize(std::max(2 * buffer.size(), used + size));
                         char* const at = &buffer[used];
                         std::memcpy(at, line.text, line.size);
-                        std::memcpy(at + line.size, line.end, line.endSize);
+                        at[line.size] = line.end[0];  // an end is one or two bytes
+                        if (line.endSize == 2) at[line.size + 1] = line.end[1];
                         used += size;
                     }
                     run = runEnd;

@@ -1,13 +1,17 @@
 // UnsetAllocator: for vectors of plain records that grow by resize and
 // are then filled by several threads, each its own share: the new records
 // are left unset rather than zeroed, so the threads are the first to touch
-// their memory, rather than one thread zeroing it all beforehand.
+// their memory, rather than one thread zeroing it all beforehand. Large
+// vectors ask for huge pages (PreferHugePages).
 #ifndef ZABRELO_TOOL_UNSETALLOCATOR_H
 #define ZABRELO_TOOL_UNSETALLOCATOR_H
 
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <utility>
+
+#include "Platform.h"
 
 namespace zabrelo_tool {
 
@@ -20,6 +24,11 @@ struct UnsetAllocator : std::allocator<T> {
     UnsetAllocator() = default;
     template <class U>
     UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count) {
+        T* const items = std::allocator<T>::allocate(count);
+        PreferHugePages(items, count * sizeof(T));
+        return items;
+    }
     template <class U>
     void construct(U* item) noexcept {
         ::new (static_cast<void*>(item)) U;
