@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Platform.h"
+#include "Prefetch.h"
 #include "ToolError.h"
 #include "library/KeySort.h"
 #include "library/ThreadShares.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr std::size_t kProgressStep = 4096;
 constexpr std::size_t kLinesPerThread = 20000;  // below this a thread costs more than it saves
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kFinishAhead = 12;  // lines whose text is fetched before it is keyed
 
 std::size_t Threads(int jobs, std::size_t lines) {
     return zabrelo::ThreadsFor(lines, static_cast<std::size_t>(jobs), kLinesPerThread);
@@ -144,8 +146,32 @@ std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
         std::string& arena = arenas[t];
         arena.clear();
         KeyBuilder builder(keys_, collation_);
+        // The lines of the runs lie anywhere in the input: two cursors run
+        // ahead through the runs, the first fetching each line's Line, the
+        // second, behind it, the line's text.
+        struct Cursor {
+            std::size_t run, at;
+        };
+        const auto step = [&](Cursor& cursor) {
+            if (cursor.run >= end) return false;
+            if (++cursor.at == runs[cursor.run].second && ++cursor.run < end) cursor.at = runs[cursor.run].first;
+            return true;
+        };
+        Cursor lineAhead{begin, begin < end ? runs[begin].first : 0}, textAhead = lineAhead;
+        for (std::size_t k = 0; k < 2 * kFinishAhead && lineAhead.run < end; ++k) {
+            Prefetch(&lines[items_[lineAhead.at].line]);
+            step(lineAhead);
+        }
+        for (std::size_t k = 0; k < kFinishAhead && textAhead.run < end; ++k) {
+            Prefetch(lines[items_[textAhead.at].line].text);
+            step(textAhead);
+        }
         for (std::size_t r = begin; r < end; ++r) {
             for (std::size_t i = runs[r].first; i < runs[r].second; ++i) {
+                if (lineAhead.run < end) Prefetch(&lines[items_[lineAhead.at].line]);
+                if (textAhead.run < end) Prefetch(lines[items_[textAhead.at].line].text);
+                step(lineAhead);
+                step(textAhead);
                 KeyedLine& item = items_[i];
                 const std::size_t before = arena.size();
                 builder.Append(lines[item.line].text, lines[item.line].size, arena, stage);  // valid: keyed once
