@@ -25,7 +25,7 @@ struct Item {
 
 TEST(KeySortTest, OrdersAsAStableSortOfTheKeys) {
     std::mt19937 random(25);
-    for (const std::size_t shared : {0, 1, 2, 5, 7, 9, 15, 20}) {
+    for (const std::size_t shared : {0u, 1u, 2u, 5u, 7u, 9u, 15u, 20u}) {
         // Above the size below which the sorter only compares.
         const std::size_t n = 6000 + random() % 3000;
         std::vector<std::string> keys(n);

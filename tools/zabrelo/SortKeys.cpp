@@ -142,7 +142,9 @@ std::vector<std::pair<std::size_t, std::size_t>> SortKeys::Finish(
     arenas.resize(threads);
     std::vector<Runs> equal(threads);
     const auto work = [&](std::size_t t) {
-        const auto [begin, end] = zabrelo::ShareOf(runs.size(), t, threads);
+        // Named copies, not a structured binding: a lambda below uses them.
+        const auto share = zabrelo::ShareOf(runs.size(), t, threads);
+        const std::size_t begin = share.begin, end = share.end;
         std::string& arena = arenas[t];
         arena.clear();
         KeyBuilder builder(keys_, collation_);
