@@ -52,15 +52,15 @@ TEST(KeyRangeTest, RefusesWhatSortRefuses) {
     const std::pair<const char*, const char*> kBad[] = {
         {"", "invalid number at field start: invalid count at start of ''"},
         {"x", "invalid number at field start: invalid count at start of 'x'"},
-        {"0", "field number is zero: invalid field specification '0'"},
-        {"1.0", "character offset is zero: invalid field specification '1.0'"},
-        {"1,0", "field number is zero: invalid field specification '1,0'"},
+        {"0", "field number is zero: invalid key field '0'"},
+        {"1.0", "character offset is zero: invalid key field '1.0'"},
+        {"1,0", "field number is zero: invalid key field '1,0'"},
         {"1.", "invalid number after '.': invalid count at start of ''"},
         {"1,", "invalid number after ',': invalid count at start of ''"},
         {"1,2.x", "invalid number after '.': invalid count at start of 'x'"},
-        {"1x", "stray character in field spec: invalid field specification '1x'"},
-        {"1b.2", "stray character in field spec: invalid field specification '1b.2'"},
-        {"1,2,3", "stray character in field spec: invalid field specification '1,2,3'"},
+        {"1x", "stray character in field spec: invalid key field '1x'"},
+        {"1b.2", "stray character in field spec: invalid key field '1b.2'"},
+        {"1,2,3", "stray character in field spec: invalid key field '1,2,3'"},
     };
     for (const auto& [text, message] : kBad) {
         try {

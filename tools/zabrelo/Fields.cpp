@@ -107,10 +107,11 @@ KeyRange Inherit(KeyRange key, const KeyRange& global) {
 }  // namespace
 
 KeyRange ParseKeyRange(const std::string& text, const KeyRange& global) {
-    // The wording is GNU sort's own, word for word, so that scripts and
-    // people who match sort's errors read the same text from zabrelo.
+    // The reason is worded as GNU sort words it ("field number is zero"),
+    // so people who know sort's errors recognise it; the text that was
+    // refused is quoted after it.
     const auto fail = [&text](const std::string& why) {
-        throw ToolError("sort: " + why + ": invalid field specification '" + text + "'");
+        throw ToolError("sort: " + why + ": invalid key field '" + text + "'");
     };
     const auto badCount = [&text](const std::string& where, std::size_t at) {
         throw ToolError("sort: invalid number " + where + ": invalid count at start of '" + text.substr(at) + "'");
@@ -166,7 +167,7 @@ bool ObsoleteKeyText(const std::string& start, const std::string* end, std::stri
     const std::size_t endLetters = at;
     TakeOptions(*end, at, options, true);
     if (at < end->size()) {
-        throw ToolError("sort: stray character in field spec: invalid field specification '" + *end + "'");
+        throw ToolError("sort: stray character in field spec: invalid key field '" + *end + "'");
     }
     keyText += "," + (character == 0 ? std::to_string(std::max<std::size_t>(field, 1))
                                       : next(field) + "." + std::to_string(character)) +

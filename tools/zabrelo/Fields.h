@@ -61,7 +61,7 @@ struct KeyRange {
 
 /// Parses the text of -k. A key with no ordering option of its own takes
 /// `global`'s (the global -b, -n, -r...), as in sort. Throws ToolError with
-/// sort's messages ("field number is zero: invalid field specification
+/// sort's reasons ("field number is zero: invalid key field
 /// '0'"). A field or character number too large for the machine reads as
 /// the largest there is.
 KeyRange ParseKeyRange(const std::string& text, const KeyRange& global);
