@@ -46,9 +46,9 @@ def parse_hex(text, digits, where):
     return int(text, 16)
 
 
-def read_rows(path):
-    """Returns (code points, (primary, secondary, tertiary), name) per data row, in file order."""
-    rows = []
+def data_rows(path, fields, expected):
+    """Yields (where, columns, name) for each data row of a tab-separated source whose `fields`
+    columns are followed by a '# <char> <NAME>' comment; `expected` says what a row holds."""
     with open(path, encoding="utf-8") as source:
         for number, line in enumerate(source, 1):
             line = line.rstrip("\n")
@@ -56,17 +56,24 @@ def read_rows(path):
                 continue
             where = f"{os.path.basename(path)}:{number}"
             columns = line.split("\t")
-            if len(columns) != 5 or not columns[4].startswith("# "):
-                raise TableError(f"{where}: expected 4 tab-separated fields and a '# char NAME' comment")
-            points = tuple(parse_hex(p, 4, where) for p in columns[0].split(" "))
-            if len(points) not in (1, 2):
-                raise TableError(f"{where}: a row holds one code point or a pair")
-            weights = tuple(parse_hex(w, 2, where) for w in columns[1:4])
-            # The comment is "# <char> <NAME>"; only the name goes into the table.
-            name = columns[4][2:].partition(" ")[2].strip()
+            if len(columns) != fields + 1 or not columns[fields].startswith("# "):
+                raise TableError(f"{where}: expected {expected} and a '# char NAME' comment")
+            # Only the name goes into the table.
+            name = columns[fields][2:].partition(" ")[2].strip()
             if not name or not name.isascii() or "\r" in name:
                 raise TableError(f"{where}: the comment needs an ASCII character name")
-            rows.append((points, weights, name, where))
+            yield where, columns[:fields], name
+
+
+def read_rows(path):
+    """Returns (code points, (primary, secondary, tertiary), name) per data row, in file order."""
+    rows = []
+    for where, columns, name in data_rows(path, 4, "4 tab-separated fields"):
+        points = tuple(parse_hex(p, 4, where) for p in columns[0].split(" "))
+        if len(points) not in (1, 2):
+            raise TableError(f"{where}: a row holds one code point or a pair")
+        weights = tuple(parse_hex(w, 2, where) for w in columns[1:4])
+        rows.append((points, weights, name, where))
     return rows
 
 
@@ -131,26 +138,15 @@ def validate(rows):
 def read_mixed(path):
     """Returns (code point, [(primary, secondary, tertiary), ...], name) per row, in file order."""
     rows = []
-    with open(path, encoding="utf-8") as source:
-        for number, line in enumerate(source, 1):
-            line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            where = f"{os.path.basename(path)}:{number}"
-            columns = line.split("\t")
-            if len(columns) != 3 or not columns[2].startswith("# "):
-                raise TableError(f"{where}: expected a code point, its elements and a '# char NAME' comment")
-            point = parse_hex(columns[0], 4, where)
-            elements = []
-            for group in columns[1].split(" "):
-                weights = group.split(",")
-                if len(weights) != 3:
-                    raise TableError(f"{where}: '{group}' is not primary,secondary,tertiary")
-                elements.append(tuple(parse_hex(w, 2, where) for w in weights))
-            name = columns[2][2:].partition(" ")[2].strip()
-            if not name or not name.isascii() or "\r" in name:
-                raise TableError(f"{where}: the comment needs an ASCII character name")
-            rows.append((point, elements, name, where))
+    for where, columns, name in data_rows(path, 2, "a code point, its elements"):
+        point = parse_hex(columns[0], 4, where)
+        elements = []
+        for group in columns[1].split(" "):
+            weights = group.split(",")
+            if len(weights) != 3:
+                raise TableError(f"{where}: '{group}' is not primary,secondary,tertiary")
+            elements.append(tuple(parse_hex(w, 2, where) for w in weights))
+        rows.append((point, elements, name, where))
     return rows
 
 

@@ -158,9 +158,9 @@ bool TableLoader::Replace(std::shared_ptr<const CollationTable>& table, TableOrd
 }
 
 bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
-                             LoadObserver* observer) {
-    if (path == nullptr || path[0] == '\0') return Initialize(table, path, FileBytes(), observer);
-    return Initialize(table, path, ReadRegularFile(path, kMaxTableBytes), observer, nullptr, TableOrder::kClassic);
+                             LoadObserver* observer, TableOrder order) {
+    if (path == nullptr || path[0] == '\0') return Initialize(table, path, FileBytes(), observer, nullptr, order);
+    return Initialize(table, path, ReadRegularFile(path, kMaxTableBytes), observer, nullptr, order);
 }
 
 bool TableLoader::Initialize(std::shared_ptr<const CollationTable>& table, const char* path, const FileBytes& file,

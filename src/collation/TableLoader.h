@@ -29,9 +29,9 @@ public:
     /// a file that cannot be opened, is not a regular file or is larger than
     /// kMaxTableBytes. An `observer`
     /// hears, line by line, what the load made of the file; the table comes
-    /// out the same with or without one.
+    /// out the same with or without one. `order` as for the overload below.
     static bool Initialize(std::shared_ptr<const CollationTable>& table, const char* path,
-                           LoadObserver* observer = nullptr);
+                           LoadObserver* observer = nullptr, TableOrder order = TableOrder::kClassic);
     /// Initialize with the file already read (ReadRegularFile of `path`
     /// with kMaxTableBytes), for callers that want to know why a file could
     /// not be read. Anything but a whole regular file raises as a file that

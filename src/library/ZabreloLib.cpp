@@ -39,7 +39,5 @@ bool ZabreloLib::Initialize(const char* path) { return zabrelo::TableLoader::Ini
 bool ZabreloLib::Initialize() { return Initialize(zabrelo::kDefaultTableName); }
 
 bool ZabreloLib::InitializeFullOrder(const char* path) {
-    if (path == nullptr || path[0] == '\0') return zabrelo::TableLoader::Initialize(table_, path);
-    return zabrelo::TableLoader::Initialize(table_, path, zabrelo::ReadRegularFile(path, zabrelo::TableLoader::kMaxTableBytes),
-                                            nullptr, nullptr, zabrelo::TableOrder::kFull);
+    return zabrelo::TableLoader::Initialize(table_, path, nullptr, zabrelo::TableOrder::kFull);
 }

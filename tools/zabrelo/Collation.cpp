@@ -4,15 +4,12 @@
 #include "collation/CollationKeys.h"
 #include "collation/NaturalKeys.h"
 #include "collation/TableLoader.h"
-#include "fileio/RegularFile.h"
 
 namespace zabrelo_tool {
 
 bool Collation::Load(const char* path, bool classic) {
-    using zabrelo::TableLoader;
-    if (classic || path == nullptr || path[0] == '\0') return TableLoader::Initialize(table_, path);
-    return TableLoader::Initialize(table_, path, zabrelo::ReadRegularFile(path, TableLoader::kMaxTableBytes), nullptr,
-                                   nullptr, zabrelo::TableOrder::kFull);
+    return zabrelo::TableLoader::Initialize(table_, path, nullptr,
+                                            classic ? zabrelo::TableOrder::kClassic : zabrelo::TableOrder::kFull);
 }
 
 std::string Collation::Key(const std::u16string& text, int level) const {
