@@ -107,9 +107,9 @@ TEST(InputTextTest, ChunksOfAnySizeGiveTheFilesLines) {
     }
 }
 
-// Megabytes read at once are split into lines on several threads, each
-// taking those that end in its share of the bytes: the same lines, ends,
-// numbers and chunks as one thread takes.
+// Megabytes read at once are read in parts and split into lines on several
+// threads, each taking those that end in its share of the bytes: the same
+// lines, ends, numbers and chunks as one thread takes.
 TEST(InputTextTest, LargeReadsSplitOnThreads) {
     std::mt19937 random(11);
     for (const bool zero : {false, true}) {

@@ -93,4 +93,40 @@ TEST(NumericKeysTest, KeysOrderAsTheValues) {
     }
 }
 
+// Numbers spelt in ASCII alone are keyed by a path of their own: each
+// must get the key it gets with its digits in Urdu, its minus as U+2212.
+TEST(NumericKeysTest, AsciiSpellingsKeyAsOtherSpellings) {
+    const auto urdu = [](const std::string& ascii) {
+        std::string text;
+        for (const char c : ascii) {
+            if (c >= '0' && c <= '9') {
+                text += "\xDB";
+                text += static_cast<char>(0xB0 + (c - '0'));
+            } else {
+                text += c == '-' ? std::string("\u2212") : std::string(1, c);
+            }
+        }
+        return text;
+    };
+    std::vector<std::string> texts = {"",      " ",      "-",     "-0",    "0",      "00.000", ".5",   "5.",
+                                      "-.5",   " -12.340 x", "\t7", "\n8", "+5",     "1.2.3",  "0005", "-0.0",
+                                      "12e5",  "1,234",  "- 5",   "--5",   "5-",     "0.0001", "-007.70"};
+    for (const std::size_t digits : {249, 250, 251, 300}) {
+        texts.push_back(std::string(digits, '9'));
+        texts.push_back("-" + std::string(digits, '1') + ".5");
+    }
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        std::string text;
+        for (std::size_t n = random() % 12; n > 0; --n) text += " -.0123456789x"[random() % 14];
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        std::string ascii, other;
+        zabrelo_tool::AppendNumeric(text, ascii);
+        zabrelo_tool::AppendNumeric(urdu(text), other);
+        ASSERT_EQ(ascii, other) << "\"" << text << "\"";
+    }
+}
+
 }  // namespace

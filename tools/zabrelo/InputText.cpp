@@ -5,6 +5,7 @@
 #include "InputText.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "Platform.h"
@@ -29,6 +30,7 @@ constexpr std::size_t kPipeRead = 1 << 20;
 constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads in one call
 constexpr std::size_t kSampleBytes = 64 << 10;         // of a large read, to guess its lines from
 constexpr std::ptrdiff_t kSplitBytes = 1 << 20;        // below this, one thread splits lines
+constexpr std::size_t kReadInParts = 1 << 20;          // from this on, threads read a regular file's parts at once
 
 }  // namespace
 
@@ -138,7 +140,9 @@ void InputText::Read() {
     const std::size_t asked = std::min(want, blockSize_ - blockUsed_);
     // What a pipe has now, not all that was asked: a merge goes on with the
     // lines an input has sent so far.
-    const long long got = ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
+    const long long got = regular_ && threads_ > 1 && asked >= kReadInParts
+                              ? ReadInParts(DescriptorOf(stream_), block_ + blockUsed_, asked)
+                              : ReadSome(DescriptorOf(stream_), block_ + blockUsed_, asked);
     if (got < 0) throw ToolError(Shown(file_ - 1) + ": " + LastSystemError());
     const auto n = static_cast<std::size_t>(got);
     blockUsed_ += n;
@@ -157,6 +161,40 @@ void InputText::Read() {
             scanned_ = recordStart_;
         }
     }
+}
+
+long long InputText::ReadInParts(int fd, char* data, std::size_t size) const {
+    const long long start = Position(fd);
+    if (start < 0) return ReadSome(fd, data, size);
+    // Each thread reads its part whole, as far as the file goes: the read
+    // then ends where the first part that is not whole ends.
+    const auto threads = static_cast<unsigned>(threads_);
+    std::vector<std::size_t> got(threads, 0);
+    std::vector<int> failure(threads, 0);
+    zabrelo::RunShares(threads, [&](unsigned t) {
+        const zabrelo::Share part = zabrelo::ShareOf(size, t, threads);
+        for (std::size_t at = part.begin; at < part.end;) {
+            const long long n = ReadSomeAt(fd, data + at, part.end - at, start + static_cast<long long>(at));
+            if (n <= 0) {
+                if (n < 0) failure[t] = errno;
+                break;
+            }
+            at += static_cast<std::size_t>(n);
+            got[t] += static_cast<std::size_t>(n);
+        }
+    });
+    std::size_t total = 0;
+    for (unsigned t = 0; t < threads; ++t) {
+        if (failure[t] != 0 && total == 0 && got[t] == 0) {
+            errno = failure[t];
+            return -1;
+        }
+        total += got[t];
+        const zabrelo::Share part = zabrelo::ShareOf(size, t, threads);
+        if (failure[t] != 0 || got[t] < part.end - part.begin) break;
+    }
+    if (!SetPosition(fd, start + static_cast<long long>(total))) return -1;
+    return static_cast<long long>(total);
 }
 
 std::size_t InputText::ReadSize() const {

@@ -106,6 +106,9 @@ private:
     /// Reads on in the open file, as much as ReadSize says.
     void Read();
     std::size_t ReadSize() const;
+    /// Reads up to `size` bytes of a regular file as ReadSome would, its
+    /// parts on several threads at once.
+    long long ReadInParts(int fd, char* data, std::size_t size) const;
     void MakeRoom(std::size_t want);
     /// Takes the lines that end in the bytes read so far, while the chunk is
     /// not full; at the end of a file, also the line without an end.

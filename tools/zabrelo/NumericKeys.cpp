@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace zabrelo_tool {
@@ -189,6 +190,51 @@ void AppendValue(const Number& n, std::string& out) {
     out.append(buffer, static_cast<std::size_t>(w - buffer));
 }
 
+bool IsAsciiDigit(Byte c) { return c >= '0' && c <= '9'; }
+
+// Most numbers are spelt in ASCII alone ("-1234.50"): their key is written
+// as AppendValue would write it, without Read's look at each byte for the
+// other digits, separators and signs. False, writing nothing, when a byte
+// outside ASCII stands where the number could begin or go on, or the
+// number is long: Read then takes it.
+bool AppendAsciiNumber(std::string_view text, std::string& out) {
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = p + text.size();
+    while (p < end && IsBlank(*p)) ++p;
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    while (p < end && *p == '0') ++p;
+    const Byte* const integer = p;
+    while (p < end && IsAsciiDigit(*p)) ++p;
+    const auto integerDigits = static_cast<std::size_t>(p - integer);
+    const Byte* fraction = p;
+    const Byte* fractionEnd = p;
+    if (p < end && *p == '.') {
+        fraction = fractionEnd = ++p;
+        for (; p < end && IsAsciiDigit(*p); ++p) {
+            if (*p != '0') fractionEnd = p + 1;
+        }
+    }
+    const auto fractionDigits = static_cast<std::size_t>(fractionEnd - fraction);
+    char key[64];
+    if ((p < end && *p >= 0x80) || integerDigits + fractionDigits + 3 > sizeof key) return false;
+    if (integerDigits == 0 && fractionDigits == 0) {
+        out += '\x02';
+        return true;
+    }
+    key[0] = negative ? '\x01' : '\x03';
+    key[1] = static_cast<char>(integerDigits + 1);
+    std::memcpy(key + 2, integer, integerDigits);
+    std::memcpy(key + 2 + integerDigits, fraction, fractionDigits);
+    char* last = key + 2 + integerDigits + fractionDigits;
+    if (negative) {
+        for (char* c = key + 1; c < last; ++c) *c = static_cast<char>(~*c);
+        *last++ = '\xFF';
+    }
+    out.append(key, static_cast<std::size_t>(last - key));
+    return true;
+}
+
 // The place of an SI suffix: 0 for none.
 int UnitOrder(const Byte* p, const Byte* end) {
     if (p >= end) return 0;
@@ -239,7 +285,9 @@ const char* AsciiNumber(std::string_view text, std::string& scratch, std::vector
 
 }  // namespace
 
-void AppendNumeric(std::string_view text, std::string& out) { AppendValue(Read(text), out); }
+void AppendNumeric(std::string_view text, std::string& out) {
+    if (!AppendAsciiNumber(text, out)) AppendValue(Read(text), out);
+}
 
 void AppendHumanNumeric(std::string_view text, std::string& out) {
     const Number n = Read(text);

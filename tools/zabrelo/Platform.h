@@ -80,6 +80,14 @@ long long WriteSome(int fd, const char* data, std::size_t size);
 long long ReadSome(int fd, char* data, std::size_t size);
 /// Moves back to the start of the file.
 bool Rewind(int fd);
+/// The file's position, -1 when it has none (a pipe) or the system cannot
+/// read by position (ReadSomeAt); SetPosition moves it.
+long long Position(int fd);
+bool SetPosition(int fd, long long position);
+/// Reads up to `size` bytes at `position`, leaving the file's position as
+/// it was, so several threads may read one file at once: how many, 0 at
+/// the end, -1 on an error (errno).
+long long ReadSomeAt(int fd, char* data, std::size_t size, long long position);
 /// How many more files the process may have open at once now: its limit
 /// (getrlimit) less those open. On Windows, the C runtime's stream limit.
 std::size_t FilesLeft();

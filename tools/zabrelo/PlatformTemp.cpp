@@ -131,6 +131,16 @@ long long ReadSome(int fd, char* data, std::size_t size) { return _read(fd, data
 
 bool Rewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }
 
+// The C runtime has no read by position: callers read in order instead.
+long long Position(int) { return -1; }
+
+bool SetPosition(int fd, long long position) { return _lseeki64(fd, position, SEEK_SET) == position; }
+
+long long ReadSomeAt(int, char*, std::size_t, long long) {
+    errno = ENOSYS;
+    return -1;
+}
+
 std::size_t FilesLeft() { return static_cast<std::size_t>(_getmaxstdio()); }
 
 #else
@@ -221,6 +231,17 @@ long long ReadSome(int fd, char* data, std::size_t size) {
 }
 
 bool Rewind(int fd) { return lseek(fd, 0, SEEK_SET) == 0; }
+
+long long Position(int fd) { return lseek(fd, 0, SEEK_CUR); }
+
+bool SetPosition(int fd, long long position) { return lseek(fd, position, SEEK_SET) == position; }
+
+long long ReadSomeAt(int fd, char* data, std::size_t size, long long position) {
+    for (;;) {
+        const ssize_t n = pread(fd, data, size, position);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
 
 std::size_t FilesLeft() {
     struct rlimit limit {};
