@@ -72,7 +72,6 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
                 continue;
             }
             item.keySize = static_cast<std::uint32_t>(arena.size() - before);
-            SetHeads(item, arena.data() + before);
             if ((i - begin) % kProgressStep == kProgressStep - 1) {
                 done += kProgressStep;
                 if (reports) progress.Update(done.load());
@@ -81,9 +80,12 @@ void SortKeys::Build(const InputText& input, Progress& progress, bool starts) {
         // The sort reads keys eight bytes at a time, past the last one too.
         arena.append(zabrelo::kKeySlack, '\0');
         // The arena has stopped growing: the keys lie in it in line order.
+        // Their heads are read here, not as each key is made: a word read
+        // back right after its bytes were written one by one waits for them.
         const char* key = arena.data();
         for (std::size_t i = begin; i < end; ++i) {
             items_[i].key = key;
+            SetHeads(items_[i], key);
             key += items_[i].keySize;
         }
     };

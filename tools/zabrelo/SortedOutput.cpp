@@ -55,7 +55,10 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
                 std::size_t used = 0;
                 KeyedLine* const last = first + end;
                 for (KeyedLine* run = first + begin; run < last;) {
-                    KeyedLine* const runEnd = order.NextRun(run, last, lines, false).first;
+                    // A head no neighbour shares is a run of one line, in order as it is.
+                    KeyedLine* const runEnd = run + 1 == last || run[1].head != run->head
+                                                  ? run + 1
+                                                  : order.NextRun(run, last, lines, false).first;
                     for (const KeyedLine* item = run; item < runEnd; ++item) {
                         // The lines lie anywhere: fetched well ahead, as each
                         // needs its Line first.
