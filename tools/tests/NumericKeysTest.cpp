@@ -111,7 +111,7 @@ TEST(NumericKeysTest, AsciiSpellingsKeyAsOtherSpellings) {
     std::vector<std::string> texts = {"",      " ",      "-",     "-0",    "0",      "00.000", ".5",   "5.",
                                       "-.5",   " -12.340 x", "\t7", "\n8", "+5",     "1.2.3",  "0005", "-0.0",
                                       "12e5",  "1,234",  "- 5",   "--5",   "5-",     "0.0001", "-007.70"};
-    for (const std::size_t digits : {249, 250, 251, 300}) {
+    for (const std::size_t digits : {std::size_t{249}, std::size_t{250}, std::size_t{251}, std::size_t{300}}) {
         texts.push_back(std::string(digits, '9'));
         texts.push_back("-" + std::string(digits, '1') + ".5");
     }
