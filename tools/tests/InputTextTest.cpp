@@ -72,12 +72,12 @@ void ReadBack(const std::string& path, const std::string& name, const RecordForm
         ASSERT_FALSE(lines.empty());
         const Line& lastLine = lines.back();
         // Full once it holds `limit` bytes: the last line took it there.
-        EXPECT_LT(input.TextBytes() - lastLine.size - lastLine.endSize, limit);
+        EXPECT_LT(input.TextBytes() - lastLine.size - EndSize(lastLine), limit);
         for (std::size_t i = 0; i < lines.size(); ++i, ++next) {
             ASSERT_LT(next, records.size());
             const Record& want = records[next];
             ASSERT_EQ(std::string(lines[i].text, lines[i].size), want.text) << "line " << next;
-            ASSERT_EQ(std::string(lines[i].end, lines[i].endSize), want.end) << "line " << next;
+            ASSERT_EQ(std::string(EndText(lines[i]), EndSize(lines[i])), want.end) << "line " << next;
             // Where counts from its file's first line in the chunk: some lines will do.
             if (i % 97 == 0 || i + 1 == lines.size()) {
                 ASSERT_EQ(input.Where(i), name + ":" + std::to_string(want.number));
@@ -152,7 +152,7 @@ TEST(InputTextTest, SignatureAndHeaderAreNoLines) {
     EXPECT_EQ(headers.Text(), "name\r\n");
     const LineList& lines = input.Lines();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(std::string(lines[1].text, lines[1].size) + std::string(lines[1].end, lines[1].endSize), "ا\r\n");
+    EXPECT_EQ(std::string(lines[1].text, lines[1].size) + std::string(EndText(lines[1]), EndSize(lines[1])), "ا\r\n");
     EXPECT_EQ(input.Where(0), first + ":2");
     EXPECT_EQ(input.Where(2), second + ":2");
     EXPECT_FALSE(input.Fill(1));
@@ -173,7 +173,7 @@ TEST(InputTextTest, ZeroTerminatedAndEmptyFiles) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(std::string(lines[0].text, lines[0].size), "a\nb");
     EXPECT_EQ(std::string(lines[1].text, lines[1].size), "c");
-    EXPECT_EQ(std::string(lines[1].end, lines[1].endSize), std::string(1, '\0'));
+    EXPECT_EQ(std::string(EndText(lines[1]), EndSize(lines[1])), std::string(1, '\0'));
     EXPECT_FALSE(input.Fill(1000));
 }
 

@@ -45,7 +45,7 @@ public:
         if (next_ == lines_.size()) return false;
         const Stored& stored = lines_[next_++];
         item = Keyed(stored);
-        line = Line{stored.text.data(), stored.text.size(), nullptr, 0};
+        line = Line{stored.text.data(), static_cast<std::uint32_t>(stored.text.size()), 0};
         SetEnd(line, stored.end);
         return true;
     }
@@ -134,9 +134,8 @@ TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
                     }
                     const auto compare = [&order](const Stored& a, const Stored& b) {
                         const KeyedLine x = Keyed(a), y = Keyed(b);
-                        Line l{a.text.data(), a.text.size(), nullptr, 0}, m{b.text.data(), b.text.size(), nullptr, 0};
-                        SetEnd(l, a.end);
-                        SetEnd(m, b.end);
+                        const Line l{a.text.data(), static_cast<std::uint32_t>(a.text.size()), a.end},
+                            m{b.text.data(), static_cast<std::uint32_t>(b.text.size()), b.end};
                         return order.Compare(x, l, y, m);
                     };
                     std::stable_sort(streams[s].begin(), streams[s].end(),
@@ -161,7 +160,7 @@ TEST(MergeTest, OrdersAsAStableSortOfAllStreams) {
                 std::vector<std::pair<KeyedLine, Line>> kept;
                 for (const auto& [stored, s] : all) {
                     const KeyedLine item = Keyed(stored);
-                    Line line{stored.text.data(), stored.text.size(), nullptr, 0};
+                    Line line{stored.text.data(), static_cast<std::uint32_t>(stored.text.size()), 0};
                     SetEnd(line, stored.end);
                     const bool repeats = std::any_of(kept.begin(), kept.end(), [&](const auto& k) {
                         return order.Same(k.first, k.second, item, line);

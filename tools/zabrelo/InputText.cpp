@@ -16,11 +16,7 @@ namespace zabrelo_tool {
 
 namespace {
 
-constexpr char kLf[] = "\n";
-constexpr char kCrLf[] = "\r\n";
-constexpr char kNul[] = "";  // one byte: the terminating NUL itself
 constexpr char kSignature[] = "\xEF\xBB\xBF";
-const char* const kEnds[] = {kLf, kCrLf, kNul};
 
 // Reads go at least this far, so small budgets still read in useful pieces,
 // and not much further than the budget: what a chunk does not take is copied
@@ -31,16 +27,14 @@ constexpr unsigned long long kMostRead = 1ULL << 30;  // what every system reads
 constexpr std::size_t kSampleBytes = 64 << 10;         // of a large read, to guess its lines from
 constexpr std::ptrdiff_t kSplitBytes = 1 << 20;        // below this, one thread splits lines
 constexpr std::size_t kReadInParts = 1 << 20;          // from this on, threads read a regular file's parts at once
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
 
 }  // namespace
 
-std::uint8_t EndNumber(const Line& line) {
-    return line.end == kCrLf ? 1 : line.end == kNul ? 2 : 0;
-}
-
-void SetEnd(Line& line, std::uint8_t number) {
-    line.end = kEnds[number < 3 ? number : 0];
-    line.endSize = number == 1 ? 2 : 1;
+const char* EndText(const Line& line) {
+    // The NUL end is the terminating NUL of "".
+    static const char* const kEnds[] = {"\n", "\r\n", ""};
+    return kEnds[line.ending];
 }
 
 void Headers::Offer(const std::string& shown, const Line& line) {
@@ -49,7 +43,7 @@ void Headers::Offer(const std::string& shown, const Line& line) {
         has_ = true;
         shown_ = shown;
         text_ = text;
-        end_.assign(line.end, line.endSize);
+        end_.assign(EndText(line), EndSize(line));
     } else if (text != text_) {
         // Sorted in among the lines, or dropped, it would be lost either way.
         throw ToolError(shown + ": its header differs from that of " + shown_ +
@@ -123,7 +117,7 @@ bool InputText::OpenNext() {
     fileStart_ = true;
     firstRecord_ = true;
     lineNumber_ = 0;
-    lastEnd_ = format_.zeroTerminated ? kNul : kLf;
+    lastEnd_ = format_.zeroTerminated ? kEndNul : kEndLf;
     csvState_ = CsvState::kFieldStart;
     return true;
 }
@@ -323,6 +317,7 @@ bool InputText::SplitLarge(const char* from, const char* limit) {
     const std::size_t firstLine = lines_.size();
     lines_.resize(firstLine + before[threads]);
     const bool zero = format_.zeroTerminated;
+    std::vector<std::size_t> tooLong(threads, kNoLine);
     zabrelo::RunShares(threads, [&](unsigned t) {
         // Its first line starts after the last end before its share.
         const char* start = share(t);
@@ -331,11 +326,16 @@ bool InputText::SplitLarge(const char* from, const char* limit) {
         for (const char* p = share(t); (p = nextEnd(p, share(t + 1))) != nullptr; start = ++p) {
             // As AddRecord ends a line: CR LF when a CR comes before the LF.
             const bool cr = !zero && p > start && p[-1] == '\r';
-            *line++ = Line{start, static_cast<std::size_t>(p - start) - (cr ? 1 : 0), cr ? kCrLf : zero ? kNul : kLf,
-                           static_cast<std::uint8_t>(cr ? 2 : 1)};
+            const auto size = static_cast<std::size_t>(p - start) - (cr ? 1 : 0);
+            if (static_cast<std::uint64_t>(size) > kMostLineBytes && tooLong[t] == kNoLine) {
+                tooLong[t] = static_cast<std::size_t>(line - lines_.data()) - firstLine;
+            }
+            *line++ = Line{start, static_cast<std::uint32_t>(size), cr ? kEndCrLf : zero ? kEndNul : kEndLf};
         }
     });
-    lastEnd_ = lines_.back().end;
+    const std::size_t longLine = *std::min_element(tooLong.begin(), tooLong.end());
+    if (longLine != kNoLine) TooLong(lineNumber_ + 1 + longLine);
+    lastEnd_ = lines_.back().ending;
     if (segments_.empty() || segments_.back().file != file_ - 1) {
         segments_.push_back({file_ - 1, firstLine, lineNumber_ + 1});
     }
@@ -358,24 +358,23 @@ void InputText::ReserveLines(const char* from, const char* limit) {
 }
 
 void InputText::AddRecord(const char* start, const char* stop, bool terminated) {
-    Line line{start, static_cast<std::size_t>(stop - start), lastEnd_,
-              static_cast<std::uint8_t>(lastEnd_ == kCrLf ? 2 : 1)};
+    auto size = static_cast<std::size_t>(stop - start);
+    std::uint8_t ending = lastEnd_;
     if (terminated) {
-        if (!format_.zeroTerminated && line.size > 0 && stop[-1] == '\r') {
-            --line.size;
-            line.end = lastEnd_ = kCrLf;
-            line.endSize = 2;
+        if (!format_.zeroTerminated && size > 0 && stop[-1] == '\r') {
+            --size;
+            ending = lastEnd_ = kEndCrLf;
         } else {
-            line.end = lastEnd_ = format_.zeroTerminated ? kNul : kLf;
-            line.endSize = 1;
+            ending = lastEnd_ = format_.zeroTerminated ? kEndNul : kEndLf;
         }
-    } else if (!format_.zeroTerminated && line.size > 0 && stop[-1] == '\r') {
+    } else if (!format_.zeroTerminated && size > 0 && stop[-1] == '\r') {
         // An unended last line that stops at a CR: the LF it gets makes a CR LF of it.
-        --line.size;
-        line.end = kCrLf;
-        line.endSize = 2;
+        --size;
+        ending = kEndCrLf;
     }
     const std::uint64_t number = lineNumber_ + 1;
+    if (static_cast<std::uint64_t>(size) > kMostLineBytes) TooLong(number);
+    const Line line{start, static_cast<std::uint32_t>(size), ending};
     lineNumber_ += 1;
     if (format_.csv) lineNumber_ += static_cast<std::uint64_t>(std::count(start, stop, delimiter_));
     if (firstRecord_) {
@@ -389,7 +388,12 @@ void InputText::AddRecord(const char* start, const char* stop, bool terminated) 
         segments_.push_back({file_ - 1, lines_.size(), number});
     }
     lines_.push_back(line);
-    textBytes_ += line.size + line.endSize;
+    textBytes_ += line.size + EndSize(line);
+}
+
+void InputText::TooLong(std::uint64_t number) const {
+    throw ToolError(Shown(file_ - 1) + ":" + std::to_string(number) + ": a line longer than " +
+                    std::to_string(kMostLineBytes) + " bytes");
 }
 
 std::string InputText::Where(std::size_t index) const {

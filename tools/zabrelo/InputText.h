@@ -19,20 +19,30 @@
 
 namespace zabrelo_tool {
 
+/// The ends a line can have, by number.
+constexpr std::uint8_t kEndLf = 0, kEndCrLf = 1, kEndNul = 2;
+
+/// Sixteen bytes, as a sort holds one per line: a line is at most
+/// kMostLineBytes long.
 struct Line {
-    const char* text;        // the line's bytes, its end excluded
-    std::size_t size;
-    const char* end;         // the bytes that end it on output
-    std::uint8_t endSize;
+    const char* text;     // the line's bytes, its end excluded
+    std::uint32_t size;
+    std::uint8_t ending;  // kEndLf, kEndCrLf or kEndNul
 };
+constexpr std::uint64_t kMostLineBytes = 0xFFFFFFFFu;
+static_assert(sizeof(Line) <= 16, "a sort holds one Line per line");
 
 /// Lines as InputText holds them (see UnsetAllocator.h).
 using LineList = std::vector<Line, UnsetAllocator<Line>>;
 
-/// The ends a line can have, by number (0 LF, 1 CR LF, 2 NUL), for files
-/// that store lines.
-std::uint8_t EndNumber(const Line& line);
-void SetEnd(Line& line, std::uint8_t number);
+/// The bytes that end a line on output, and how many they are.
+const char* EndText(const Line& line);
+inline std::size_t EndSize(const Line& line) { return line.ending == kEndCrLf ? 2 : 1; }
+
+/// The end's number, for files that store lines; SetEnd takes any byte
+/// (one not an end's number reads as LF).
+inline std::uint8_t EndNumber(const Line& line) { return line.ending; }
+inline void SetEnd(Line& line, std::uint8_t number) { line.ending = number <= kEndNul ? number : kEndLf; }
 
 /// How the input is cut into lines.
 struct RecordFormat {
@@ -121,6 +131,8 @@ private:
     void ReserveLines(const char* from, const char* limit);
     bool Full() const { return !lines_.empty() && textBytes_ >= limit_; }
     void AddRecord(const char* start, const char* stop, bool terminated);
+    /// Throws ToolError for line `number` of the open file, longer than a Line holds.
+    [[noreturn]] void TooLong(std::uint64_t number) const;
     std::string Shown(std::size_t file) const;
 
     std::vector<std::string> names_;
@@ -137,7 +149,7 @@ private:
     bool fileStart_ = false;         // nothing read from it yet (a signature may come)
     bool firstRecord_ = false;       // its next record is its first
     std::uint64_t lineNumber_ = 0;   // its lines taken so far
-    const char* lastEnd_ = nullptr;  // the end its last line had
+    std::uint8_t lastEnd_ = kEndLf;  // the end its last line had
 
     // Bytes read: blocks that never move, so lines can point into them. The
     // last block ends with what is read but not taken yet: lines for the next

@@ -26,7 +26,7 @@ int CompareBytes(const char* x, std::size_t xSize, const char* y, std::size_t yS
 
 
 // Line ends as bytes: LF (or NUL, the only end with -z) before CR LF.
-int CompareEnds(const Line& x, const Line& y) { return static_cast<int>(x.endSize) - static_cast<int>(y.endSize); }
+int CompareEnds(const Line& x, const Line& y) { return static_cast<int>(EndSize(x)) - static_cast<int>(EndSize(y)); }
 
 }  // namespace
 

@@ -148,7 +148,7 @@ bool RunReader::Next() {
     item.keySize = static_cast<std::uint32_t>(keySize);
     SetHeads(item, record);
     line.text = record + keySize;
-    line.size = static_cast<std::size_t>(textSize);
+    line.size = static_cast<std::uint32_t>(textSize);  // written from a Line
     SetEnd(line, end);
     pos_ += need;
     return true;

@@ -51,7 +51,7 @@ public:
             return;
         }
         output_.Write(line.text, line.size);
-        output_.Write(line.end, line.endSize);
+        output_.Write(EndText(line), EndSize(line));
     }
 
 private:

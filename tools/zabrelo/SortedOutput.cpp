@@ -61,16 +61,22 @@ void WriteSortedOnThreads(KeyedLines& items, const LineList& lines, std::size_t 
                                                   : order.NextRun(run, last, lines, false).first;
                     for (const KeyedLine* item = run; item < runEnd; ++item) {
                         // The lines lie anywhere: fetched well ahead, as each
-                        // needs its Line first.
-                        if (last - item > 32) Prefetch(&lines[item[32].line]);
-                        if (last - item > 16) Prefetch(lines[item[16].line].text);
+                        // needs its Line first, and a text's end as well as
+                        // its start, as it often runs into the next cache line.
+                        if (last - item > 64) Prefetch(&lines[item[64].line]);
+                        if (last - item > 32) {
+                            const Line& ahead = lines[item[32].line];
+                            Prefetch(ahead.text);
+                            Prefetch(ahead.text + ahead.size);
+                        }
                         const Line& line = lines[item->line];
-                        const std::size_t size = line.size + line.endSize;
+                        const std::size_t size = line.size + EndSize(line);
                         if (buffer.size() - used < size) buffer.resize(std::max(2 * buffer.size(), used + size));
                         char* const at = &buffer[used];
                         std::memcpy(at, line.text, line.size);
-                        at[line.size] = line.end[0];  // an end is one or two bytes
-                        if (line.endSize == 2) at[line.size + 1] = line.end[1];
+                        const char* const ending = EndText(line);  // one or two bytes
+                        at[line.size] = ending[0];
+                        if (size - line.size == 2) at[line.size + 1] = ending[1];
                         used += size;
                     }
                     run = runEnd;
