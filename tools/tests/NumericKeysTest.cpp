@@ -93,6 +93,36 @@ TEST(NumericKeysTest, KeysOrderAsTheValues) {
     }
 }
 
+// Every number of a few digits, both signs, each integer part with every
+// fraction of up to three digits: keys in byte order are in value order,
+// equal exactly for equal values (digits go two to a byte, and a fraction's
+// last digit may stand alone).
+TEST(NumericKeysTest, ShortNumbersSortByValue) {
+    std::vector<Value> values;
+    std::vector<std::string> fractions{""};
+    for (std::size_t at = 0; at < fractions.size() && fractions[at].size() < 3; ++at) {
+        for (char d = '0'; d <= '9'; ++d) fractions.push_back(fractions[at] + d);
+    }
+    for (const bool negative : {false, true}) {
+        for (const char* integer : {"", "7", "45", "123", "9999"}) {
+            for (const std::string& fraction : fractions) values.push_back({negative, integer, fraction, 0});
+        }
+    }
+    std::vector<std::pair<std::string, const Value*>> keyed;
+    for (const Value& v : values) {
+        std::string key;
+        zabrelo_tool::AppendNumeric((v.negative ? "-" : "") + v.integer + "." + v.fraction, key);
+        keyed.emplace_back(key, &v);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 1; i < keyed.size(); ++i) {
+        const int order = CompareValues(*keyed[i - 1].second, *keyed[i].second);
+        ASSERT_EQ(order, keyed[i - 1].first == keyed[i].first ? 0 : -1)
+            << keyed[i - 1].second->integer << "." << keyed[i - 1].second->fraction << " against "
+            << keyed[i].second->integer << "." << keyed[i].second->fraction;
+    }
+}
+
 // Numbers spelt in ASCII alone are keyed by a path of their own: each
 // must get the key it gets with its digits in Urdu, its minus as U+2212.
 TEST(NumericKeysTest, AsciiSpellingsKeyAsOtherSpellings) {

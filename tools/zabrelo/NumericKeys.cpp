@@ -3,12 +3,15 @@
 //
 // -n and -h: a class byte (negative, zero, positive), then the count of
 // significant integer digits (one byte up to 250, else FC and four bytes:
-// the first bytes of a key should tell most numbers apart), then the digits without leading
-// zeros and the fraction's without trailing zeros. A longer integer part is
-// a larger number; equal lengths go digit by digit; a fraction that is a
-// start of another is the smaller, as the part's closing bytes (00 00) sort
-// before every digit. A negative number has all of that inverted and ends
-// in FF, so a fraction that is a start of another is the larger.
+// the first bytes of a key should tell most numbers apart), then the digits
+// without leading zeros and the fraction's without trailing zeros, two to a
+// byte (PackDigits), so a sort by bytes tells a hundred values apart at each.
+// A longer integer part is a larger number; equal lengths go digit by
+// digit; a fraction that is a start of another is the smaller, as a lone
+// last digit packs below every pair it starts and the part's closing bytes
+// (00 00) sort before every packed byte. A negative number has all of that
+// inverted and ends in FF, so a fraction that is a start of another is the
+// larger.
 //
 // -g: a class byte (no number, NaN, negative, zero, positive), then the
 // binary exponent in two bytes and the mantissa in eight, inverted for a
@@ -161,6 +164,18 @@ char* WriteDigits(const Byte* p, const Byte* end, char* w) {
     return w;
 }
 
+// Packs the ASCII digits [digits, end) two to a byte at `w`: a pair a b as
+// 1 + 11a + (b + 1), a lone last digit a as 1 + 11a, so the bytes (1 to
+// 110, never 00 or, inverted, FF) compare as the digit strings do. `w` may
+// be `digits` itself. Returns the end of what it wrote.
+char* PackDigits(const char* digits, const char* end, char* w) {
+    for (; end - digits >= 2; digits += 2) {
+        *w++ = static_cast<char>(1 + 11 * (digits[0] - '0') + (digits[1] - '0' + 1));
+    }
+    if (digits < end) *w++ = static_cast<char>(1 + 11 * (digits[0] - '0'));
+    return w;
+}
+
 void AppendValue(const Number& n, std::string& out) {
     if (n.Zero()) {
         out += '\x02';
@@ -181,8 +196,10 @@ void AppendValue(const Number& n, std::string& out) {
         *w++ = '\xFC';
         for (int shift = 24; shift >= 0; shift -= 8) *w++ = static_cast<char>((n.integerDigits >> shift) & 0xFF);
     }
+    char* const digits = w;
     w = WriteDigits(n.integer, n.integerEnd, w);
     w = WriteDigits(n.fraction, n.fractionEnd, w);
+    w = PackDigits(digits, w, digits);
     if (n.negative) {
         for (char* c = buffer + 1; c < w; ++c) *c = static_cast<char>(~*c);
         *w++ = '\xFF';
@@ -226,7 +243,7 @@ bool AppendAsciiNumber(std::string_view text, std::string& out) {
     key[1] = static_cast<char>(integerDigits + 1);
     std::memcpy(key + 2, integer, integerDigits);
     std::memcpy(key + 2 + integerDigits, fraction, fractionDigits);
-    char* last = key + 2 + integerDigits + fractionDigits;
+    char* last = PackDigits(key + 2, key + 2 + integerDigits + fractionDigits, key + 2);
     if (negative) {
         for (char* c = key + 1; c < last; ++c) *c = static_cast<char>(~*c);
         *last++ = '\xFF';
