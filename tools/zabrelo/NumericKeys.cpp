@@ -31,12 +31,13 @@ namespace {
 using Byte = unsigned char;
 
 bool IsBlank(Byte c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsAsciiDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 // The digit at `p` (ASCII, Urdu or Arabic-Indic) in `digit`; its length in
 // bytes, 0 when there is none.
 std::size_t DigitAt(const Byte* p, const Byte* end, int& digit) {
     if (p >= end) return 0;
-    if (*p >= '0' && *p <= '9') {
+    if (IsAsciiDigit(*p)) {
         digit = *p - '0';
         return 1;
     }
@@ -118,7 +119,7 @@ Number Read(std::string_view text) {
     }
     n.integer = p;
     for (;;) {
-        while (p < end && *p >= '0' && *p <= '9') {  // ASCII digits, the most common, at once
+        while (p < end && IsAsciiDigit(*p)) {  // ASCII digits, the most common, at once
             ++p;
             ++n.integerDigits;
         }
@@ -152,7 +153,7 @@ Number Read(std::string_view text) {
 char* WriteDigits(const Byte* p, const Byte* end, char* w) {
     int digit = 0;
     while (p < end) {
-        if (*p >= '0' && *p <= '9') {
+        if (IsAsciiDigit(*p)) {
             *w++ = static_cast<char>(*p++);
         } else if (const std::size_t size = DigitAt(p, end, digit)) {
             *w++ = static_cast<char>('0' + digit);
@@ -176,6 +177,32 @@ char* PackDigits(const char* digits, const char* end, char* w) {
     return w;
 }
 
+// The key's class byte and its count of integer digits at `w`; returns
+// the end of what it wrote (at most five bytes).
+char* WriteHead(bool negative, std::uint32_t integerDigits, char* w) {
+    *w++ = negative ? '\x01' : '\x03';
+    if (integerDigits <= 250) {
+        *w++ = static_cast<char>(integerDigits + 1);
+    } else {
+        *w++ = '\xFC';
+        for (int shift = 24; shift >= 0; shift -= 8) *w++ = static_cast<char>((integerDigits >> shift) & 0xFF);
+    }
+    return w;
+}
+
+// Appends the key begun at `key`, its head written and its number's ASCII
+// digits at [digits, end): the digits packed, and for a negative number all
+// after the class byte inverted and closed with FF (one byte of room past
+// `end`).
+void AppendKey(char* key, char* digits, char* end, bool negative, std::string& out) {
+    char* last = PackDigits(digits, end, digits);
+    if (negative) {
+        for (char* c = key + 1; c < last; ++c) *c = static_cast<char>(~*c);
+        *last++ = '\xFF';
+    }
+    out.append(key, static_cast<std::size_t>(last - key));
+}
+
 void AppendValue(const Number& n, std::string& out) {
     if (n.Zero()) {
         out += '\x02';
@@ -188,26 +215,11 @@ void AppendValue(const Number& n, std::string& out) {
     std::string longer;
     if (span > sizeof local) longer.resize(span);
     char* const buffer = span > sizeof local ? &longer[0] : local;
-    char* w = buffer;
-    *w++ = n.negative ? '\x01' : '\x03';
-    if (n.integerDigits <= 250) {
-        *w++ = static_cast<char>(n.integerDigits + 1);
-    } else {
-        *w++ = '\xFC';
-        for (int shift = 24; shift >= 0; shift -= 8) *w++ = static_cast<char>((n.integerDigits >> shift) & 0xFF);
-    }
-    char* const digits = w;
-    w = WriteDigits(n.integer, n.integerEnd, w);
+    char* const digits = WriteHead(n.negative, n.integerDigits, buffer);
+    char* w = WriteDigits(n.integer, n.integerEnd, digits);
     w = WriteDigits(n.fraction, n.fractionEnd, w);
-    w = PackDigits(digits, w, digits);
-    if (n.negative) {
-        for (char* c = buffer + 1; c < w; ++c) *c = static_cast<char>(~*c);
-        *w++ = '\xFF';
-    }
-    out.append(buffer, static_cast<std::size_t>(w - buffer));
+    AppendKey(buffer, digits, w, n.negative, out);
 }
-
-bool IsAsciiDigit(Byte c) { return c >= '0' && c <= '9'; }
 
 // Most numbers are spelt in ASCII alone ("-1234.50"): their key is written
 // as AppendValue would write it, without Read's look at each byte for the
@@ -239,16 +251,10 @@ bool AppendAsciiNumber(std::string_view text, std::string& out) {
         out += '\x02';
         return true;
     }
-    key[0] = negative ? '\x01' : '\x03';
-    key[1] = static_cast<char>(integerDigits + 1);
-    std::memcpy(key + 2, integer, integerDigits);
-    std::memcpy(key + 2 + integerDigits, fraction, fractionDigits);
-    char* last = PackDigits(key + 2, key + 2 + integerDigits + fractionDigits, key + 2);
-    if (negative) {
-        for (char* c = key + 1; c < last; ++c) *c = static_cast<char>(~*c);
-        *last++ = '\xFF';
-    }
-    out.append(key, static_cast<std::size_t>(last - key));
+    char* const digits = WriteHead(negative, static_cast<std::uint32_t>(integerDigits), key);
+    std::memcpy(digits, integer, integerDigits);
+    std::memcpy(digits + integerDigits, fraction, fractionDigits);
+    AppendKey(key, digits, digits + integerDigits + fractionDigits, negative, out);
     return true;
 }
 
