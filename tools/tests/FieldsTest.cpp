@@ -58,9 +58,9 @@ TEST(KeyRangeTest, RefusesWhatSortRefuses) {
         {"1.", "invalid number after '.': invalid count at start of ''"},
         {"1,", "invalid number after ',': invalid count at start of ''"},
         {"1,2.x", "invalid number after '.': invalid count at start of 'x'"},
-        {"1x", "stray character in field spec: invalid key field '1x'"},
-        {"1b.2", "stray character in field spec: invalid key field '1b.2'"},
-        {"1,2,3", "stray character in field spec: invalid key field '1,2,3'"},
+        {"1x", "stray character in key position: invalid key field '1x'"},
+        {"1b.2", "stray character in key position: invalid key field '1b.2'"},
+        {"1,2,3", "stray character in key position: invalid key field '1,2,3'"},
     };
     for (const auto& [text, message] : kBad) {
         try {

@@ -163,7 +163,7 @@ fields)  # -k and -t as in sort: missing and empty fields, blanks, characters, s
   for bad in "-k 0:field number is zero: invalid key field '0'" \
              "-k 1.0:character offset is zero: invalid key field '1.0'" \
              "-k 2,:invalid number after ',': invalid count at start of ''" \
-             "-k 1,2,3:stray character in field spec: invalid key field '1,2,3'" \
+             "-k 1,2,3:stray character in key position: invalid key field '1,2,3'" \
              "-t ab:multi-character tab 'ab'" "-t '':empty tab" "-t , -t ';':incompatible tabs"; do
     eval "zabrelo sort ${bad%%:*} in" >out 2>err && fail "accepted ${bad%%:*}"
     grep -q -- "${bad#*:}" err || fail "${bad%%:*}: $(cat err)"

@@ -131,7 +131,7 @@ KeyRange ParseKeyRange(const std::string& text, const KeyRange& global) {
         if (at < text.size() && text[at] == '.' && !Count(text, ++at, key.endChar)) badCount("after '.'", at);
         TakeOptions(text, at, key, true);
     }
-    if (at < text.size()) fail("stray character in field spec");
+    if (at < text.size()) fail("stray character in key position");
     return Inherit(key, global);
 }
 
@@ -167,7 +167,7 @@ bool ObsoleteKeyText(const std::string& start, const std::string* end, std::stri
     const std::size_t endLetters = at;
     TakeOptions(*end, at, options, true);
     if (at < end->size()) {
-        throw ToolError("sort: stray character in field spec: invalid key field '" + *end + "'");
+        throw ToolError("sort: stray character in key position: invalid key field '" + *end + "'");
     }
     keyText += "," + (character == 0 ? std::to_string(std::max<std::size_t>(field, 1))
                                       : next(field) + "." + std::to_string(character)) +
